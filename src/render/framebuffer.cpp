@@ -1,0 +1,37 @@
+// framebuffer.cpp -- pixel primitives on the locked surface.
+#include "render/framebuffer.h"
+
+#include <cassert>
+#include <cstring>
+
+namespace ft {
+
+namespace {
+
+std::uint8_t* PixelAddress(const FrameBuffer& fb, std::int32_t x, std::int32_t y) {
+    assert(fb.pixels != nullptr && "drawing while no surface is locked");
+    assert(x >= 0 && x < kScreenWidth && y >= 0 && y < kScreenHeight);
+    return fb.pixels + static_cast<std::ptrdiff_t>(y) * fb.pitch + x;
+}
+
+}  // namespace
+
+void PutPixel(FrameBuffer& fb, std::int32_t x, std::int32_t y, std::uint8_t colour) {
+    *PixelAddress(fb, x, y) = colour;
+}
+
+std::uint8_t ReadPixel(const FrameBuffer& fb, std::int32_t x, std::int32_t y) {
+    return *PixelAddress(fb, x, y);
+}
+
+void FillBox(FrameBuffer& fb, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+             std::uint8_t colour) {
+    if (x1 < x0 || y1 < y0) return;
+    // Each row is one contiguous run, so fill it in one go; same pixels as the
+    // pixel-by-pixel loop, row by row.
+    PixelAddress(fb, x1, y1);  // checks the far corner in debug builds
+    const auto width = static_cast<std::size_t>(x1 - x0 + 1);
+    for (std::int32_t y = y0; y <= y1; ++y) std::memset(PixelAddress(fb, x0, y), colour, width);
+}
+
+}  // namespace ft

@@ -1,0 +1,26 @@
+// framebuffer.h -- the view of the one locked 8-bit surface, and the three
+// pixel primitives every other drawing operation is built on.
+#pragma once
+
+#include <cstdint>
+
+namespace ft {
+
+inline constexpr int kScreenWidth = 320;   // pixels
+inline constexpr int kScreenHeight = 200;  // pixels
+
+// The locked surface: pixel (x, y) is the byte at pixels + y * pitch + x.
+// Valid only between a lock and its unlock (see display.h). Nothing clips:
+// callers keep every pixel they touch inside 320 by 200.
+struct FrameBuffer {
+    std::uint8_t* pixels = nullptr;
+    std::int32_t pitch = 0;  // bytes from one row to the next, at least 320
+};
+
+void PutPixel(FrameBuffer& fb, std::int32_t x, std::int32_t y, std::uint8_t colour);
+std::uint8_t ReadPixel(const FrameBuffer& fb, std::int32_t x, std::int32_t y);
+// Both corners inclusive; nothing is written when x1 < x0 or y1 < y0.
+void FillBox(FrameBuffer& fb, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+             std::uint8_t colour);
+
+}  // namespace ft

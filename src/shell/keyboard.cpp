@@ -1,0 +1,38 @@
+// keyboard.cpp -- key polling and the two wait loops.
+#include "shell/keyboard.h"
+
+#include <cassert>
+
+namespace ft {
+
+KeyPoll PollKey(Keyboard& keyboard, Key key) {
+    keyboard.platform.DeliverDueInput(keyboard.state);
+    const auto k = static_cast<std::size_t>(key);
+    KeyPoll poll{keyboard.state.held[k], keyboard.state.pressed[k]};
+    keyboard.state.pressed[k] = false;
+    return poll;
+}
+
+bool IsKeyActive(Keyboard& keyboard, Key key) {
+    const KeyPoll poll = PollKey(keyboard, key);
+    return poll.down || poll.pressed;
+}
+
+bool WasKeyPressed(Keyboard& keyboard, Key key) { return PollKey(keyboard, key).pressed; }
+
+void WaitKeyReleased(Keyboard& keyboard, Key key) {
+    // The original spins here; we block on the platform between polls.
+    while (IsKeyActive(keyboard, key)) keyboard.platform.WaitForInput(keyboard.state);
+}
+
+Key WaitAnyKeyActive(Keyboard& keyboard, std::initializer_list<Key> keys) {
+    assert(keys.size() > 0);
+    for (;;) {
+        for (Key key : keys) {
+            if (IsKeyActive(keyboard, key)) return key;
+        }
+        keyboard.platform.WaitForInput(keyboard.state);
+    }
+}
+
+}  // namespace ft

@@ -1,0 +1,54 @@
+// program.cpp -- start-up, the outer loop and shutdown.
+#include "shell/program.h"
+
+#include "frontend/intro.h"
+#include "render/furniture.h"
+#include "render/palette.h"
+
+namespace ft {
+
+Program::Program(platform::Platform& p)
+    : platform(p), random(), piece(StartingPiece(random)), keyboard(p) {}
+
+void StartUp(Program& program) {
+    Display& display = program.display;
+    OpenDisplay(display);
+    display.palette = BuildStartPalette(program.random);
+    SetFixedColours(display.palette);
+
+    FrameBuffer background = LockBackground(display);
+    FillWellBackground(background);
+    UnlockBackground(display);
+
+    IntroScreen(program);
+
+    program.settings.showNext = 1;
+    program.settings.scrolling = 1;
+    program.settings.variant = GameA;
+}
+
+void RunOuterLoop(Program& program) {
+    while (program.settings.quit == 0) {
+        program.game.gameOver = 0;
+        program.settings.level = 1;
+        MenuScreen(program);
+        if (program.settings.quit != 0) break;
+        PlayGame(program);
+    }
+    CloseDisplay(program.display);
+
+    // Like the original's message loop after the display is released: the run
+    // ends at the first key press ever made (the one that chose "QUIT", as a
+    // rule) or at a request to close the window.
+    platform::KeyState& keys = program.keyboard.state;
+    while (!keys.anyDownDelivered && !keys.closePending) program.platform.WaitForInput(keys);
+}
+
+int RunProgram(platform::Platform& platform) {
+    Program program(platform);
+    StartUp(program);
+    RunOuterLoop(program);
+    return 0;
+}
+
+}  // namespace ft

@@ -1,0 +1,45 @@
+// program.h -- the whole program's state and its spine: start-up, the intro,
+// the outer loop of menu and game, and shutdown.
+#pragma once
+
+#include "display/display.h"
+#include "frontend/menu.h"
+#include "game/game.h"
+#include "game/piece.h"
+#include "game/playfield.h"
+#include "platform/platform.h"
+#include "shell/keyboard.h"
+#include "shell/random.h"
+#include "shell/settings.h"
+
+namespace ft {
+
+// Everything the program keeps, for the whole run. A test builds a fresh one
+// on a platform of its own.
+struct Program {
+    explicit Program(platform::Platform& p);
+
+    platform::Platform& platform;
+    Random random;
+    FallingPiece piece;  // drawn from random first of all (see StartingPiece)
+    Keyboard keyboard;
+    Display display;
+    GameSettings settings;
+    Playfield playfield;
+    Score score = 0;
+    GameState game;
+    MenuState menu;
+
+    // Reseeds the generator from the platform's calendar clock.
+    void Reseed() { random.Reseed(platform.CalendarSeconds()); }
+};
+
+// Start-up: display, palette, well background, intro, option start values.
+void StartUp(Program& program);
+// The outer loop until "QUIT", then shutdown and the wait for the closing key
+// press or window close.
+void RunOuterLoop(Program& program);
+// The whole run. Returns the exit status, 0.
+int RunProgram(platform::Platform& platform);
+
+}  // namespace ft

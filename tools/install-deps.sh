@@ -1,0 +1,33 @@
+#!/bin/sh
+# Installs, from Debian's packages, whatever the build and the tests need and
+# this machine lacks. Uses sudo when not run as root. Safe to run again.
+set -e
+
+PACKAGES="cmake ninja-build g++ pkg-config make \
+libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev \
+libgtest-dev libgmock-dev libbenchmark-dev \
+xvfb xauth xdotool imagemagick"
+
+missing=""
+for p in $PACKAGES; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    case "$status" in
+        *"install ok installed"*) ;;
+        *) missing="$missing $p" ;;
+    esac
+done
+[ -z "$missing" ] && exit 0
+
+echo "install-deps: installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    SUDO=""
+elif command -v sudo >/dev/null 2>&1; then
+    SUDO="sudo"
+else
+    echo "install-deps: these packages are missing:$missing" >&2
+    echo "install-deps: run this script as root, or install sudo, to install them" >&2
+    exit 1
+fi
+$SUDO apt-get update -qq
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
