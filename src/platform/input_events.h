@@ -28,6 +28,9 @@ class InputTimeline {
 public:
     std::uint64_t Now() const { return now_; }
     bool HasPending() const { return !pending_.empty(); }
+    // True until the first poll after the latest present (and before the
+    // run's first poll): that poll is delivery point 1.
+    bool IsDeliveryDue() const { return deliveryDue_; }
     const std::deque<InputEvent>& Pending() const { return pending_; }
 
     void Enqueue(const InputEvent& event) { pending_.push_back(event); }

@@ -21,8 +21,14 @@ bool IsKeyActive(Keyboard& keyboard, Key key) {
 bool WasKeyPressed(Keyboard& keyboard, Key key) { return PollKey(keyboard, key).pressed; }
 
 void WaitKeyReleased(Keyboard& keyboard, Key key) {
-    // The original spins here; we block on the platform between polls.
-    while (IsKeyActive(keyboard, key)) keyboard.platform.WaitForInput(keyboard.state);
+    for (;;) {
+        const KeyPoll poll = PollKey(keyboard, key);
+        if (!poll.down && !poll.pressed) return;
+        // A press alone was cleared by this poll, so the next poll answers at
+        // once. Only a key still held has to wait for new input; we block on
+        // the platform there instead of spinning.
+        if (poll.down) keyboard.platform.WaitForInput(keyboard.state);
+    }
 }
 
 Key WaitAnyKeyActive(Keyboard& keyboard, std::initializer_list<Key> keys) {

@@ -1,0 +1,57 @@
+// headless_platform.h -- the platform of tests, replays and benchmarks: a
+// scripted keyboard, an in-memory display and a logging sound service. A run
+// is deterministic: the same script and options give the same log.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "platform/headless/script.h"
+#include "platform/input_events.h"
+#include "platform/platform.h"
+#include "platform/run_log.h"
+
+namespace platform {
+
+struct HeadlessOptions {
+    Script script;
+    std::uint32_t clock = 0;              // what reseeds read beyond the script's reseed lines
+    std::optional<std::uint64_t> frames;  // end right after this many presents
+    std::FILE* log = nullptr;             // not owned; null writes no log
+    std::string dumpDir;                  // empty: no picture files
+};
+
+class HeadlessPlatform final : public Platform {
+public:
+    explicit HeadlessPlatform(HeadlessOptions options);
+
+    void ShowPicture(const Picture& picture, const ft::Palette& palette,
+                     PictureKind kind) override;
+    void DeliverDueInput(KeyState& keys) override;
+    void WaitForInput(KeyState& keys) override;
+    void PlayCue(int resource) override;
+    void LoopCue(int resource) override;
+    void StopSound() override;
+    std::uint32_t CalendarSeconds() override;
+
+    // Writes the log's last line.
+    void Finish(EndReason reason);
+
+    std::uint64_t Now() const { return timeline_.Now(); }
+    std::uint64_t Presents() const { return presents_; }
+    // A failure to write a picture file, empty if none.
+    const std::string& DumpError() const { return dumpError_; }
+
+private:
+    HeadlessOptions options_;
+    InputTimeline timeline_;
+    RunLog log_;
+    std::size_t nextReseed_ = 0;
+    std::uint64_t presents_ = 0;
+    std::uint64_t pictures_ = 0;
+    std::string dumpError_;
+};
+
+}  // namespace platform

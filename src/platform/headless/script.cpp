@@ -1,0 +1,210 @@
+// script.cpp -- parsing of key scripts, strict about every field.
+#include "platform/headless/script.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <sstream>
+
+namespace platform {
+
+namespace {
+
+constexpr std::size_t kMaxLineLength = 4096;
+
+constexpr const char* kKeyNames[kKeyCount] = {"enter", "escape", "space", "left",
+                                             "up",    "right",  "down"};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !IsBlank(line[i])) ++i;
+        if (i > start) fields.push_back(line.substr(start, i - start));
+    }
+    return fields;
+}
+
+// A whole decimal number no greater than max, or nothing; why in reason.
+std::optional<std::uint64_t> ParseWhole(std::string_view text, std::uint64_t max,
+                                        std::string& reason) {
+    if (text.empty()) {
+        reason = "missing number";
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            reason = "'" + std::string(text) + "' is not a whole number from 0 up";
+            return std::nullopt;
+        }
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (max - digit) / 10) {
+            reason = "'" + std::string(text) + "' is too large (at most " + std::to_string(max) +
+                     ")";
+            return std::nullopt;
+        }
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+std::optional<Key> ParseKey(std::string_view word) {
+    for (int k = 0; k < kKeyCount; ++k) {
+        if (word == kKeyNames[k]) return static_cast<Key>(k);
+    }
+    return std::nullopt;
+}
+
+// Checks one line's bytes: printable ASCII and tabs only.
+bool CheckBytes(std::string_view line, std::string& reason) {
+    if (line.size() > kMaxLineLength) {
+        reason = "line too long (" + std::to_string(line.size()) + " characters, at most " +
+                 std::to_string(kMaxLineLength) + ")";
+        return false;
+    }
+    for (char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\t' || (byte >= 0x20 && byte < 0x7F)) continue;
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%02x", byte);
+        reason = std::string("unexpected byte ") + hex + " (a script is plain text)";
+        return false;
+    }
+    return true;
+}
+
+// Parses one non-blank, non-comment line into script; false with reason on error.
+bool ParseLine(const std::vector<std::string_view>& f, Script& script, std::uint64_t& lastTime,
+               std::string& reason) {
+    if (f[0] == "reseed") {
+        if (f.size() < 2) {
+            reason = "'reseed' needs a value in seconds";
+            return false;
+        }
+        if (f.size() > 2) {
+            reason = "unexpected '" + std::string(f[2]) + "' after the reseed value";
+            return false;
+        }
+        const auto value = ParseWhole(f[1], std::numeric_limits<std::uint32_t>::max(), reason);
+        if (!value) return false;
+        script.reseeds.push_back(static_cast<std::uint32_t>(*value));
+        return true;
+    }
+
+    const auto time = ParseWhole(f[0], std::numeric_limits<std::int64_t>::max(), reason);
+    if (!time) {
+        if (f[0][0] < '0' || f[0][0] > '9') {
+            reason = "unknown word '" + std::string(f[0]) +
+                     "' (a line is 'T KEY down', 'T KEY up', 'T close' or 'reseed SECONDS')";
+        }
+        return false;
+    }
+    if (*time < lastTime) {
+        reason = "time " + std::to_string(*time) + " is before the previous event's time " +
+                 std::to_string(lastTime);
+        return false;
+    }
+    if (f.size() < 2) {
+        reason = "missing event after the time (a key and 'down' or 'up', or 'close')";
+        return false;
+    }
+
+    InputEvent event;
+    event.time = *time;
+    std::size_t expected = 3;
+    if (f[1] == "close") {
+        event.kind = InputEvent::Kind::Close;
+        expected = 2;
+    } else {
+        const auto key = ParseKey(f[1]);
+        if (!key) {
+            reason = "unknown key '" + std::string(f[1]) +
+                     "' (keys: enter escape space left up right down)";
+            return false;
+        }
+        event.key = *key;
+        if (f.size() < 3) {
+            reason = "missing 'down' or 'up' after the key";
+            return false;
+        }
+        if (f[2] == "down") {
+            event.kind = InputEvent::Kind::KeyDown;
+        } else if (f[2] == "up") {
+            event.kind = InputEvent::Kind::KeyUp;
+        } else {
+            reason = "expected 'down' or 'up', not '" + std::string(f[2]) + "'";
+            return false;
+        }
+    }
+    if (f.size() > expected) {
+        reason = "unexpected '" + std::string(f[expected]) + "' at the end of the line";
+        return false;
+    }
+    script.events.push_back(event);
+    lastTime = event.time;
+    return true;
+}
+
+}  // namespace
+
+const char* KeyName(Key key) { return kKeyNames[static_cast<int>(key)]; }
+
+ScriptParse ParseScript(std::string_view text, std::string_view fileName) {
+    ScriptParse result;
+    std::uint64_t lastTime = 0;
+    std::size_t lineNumber = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // CRLF files
+
+        std::string reason;
+        bool ok = CheckBytes(line, reason);
+        if (ok) {
+            const auto fields = SplitFields(line);
+            if (fields.empty() || fields[0][0] == '#') continue;
+            ok = ParseLine(fields, result.script, lastTime, reason);
+        }
+        if (!ok) {
+            result.error = std::string(fileName) + ":" + std::to_string(lineNumber) + ": " + reason;
+            return result;
+        }
+    }
+    result.ok = true;
+    return result;
+}
+
+ScriptParse LoadScript(const std::string& path) {
+    ScriptParse result;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        result.error = path + ": is a directory, not a script file";
+        return result;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        result.error = path + ": cannot read the script: " + std::strerror(errno);
+        return result;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        result.error = path + ": cannot read the script: " + std::strerror(errno);
+        return result;
+    }
+    return ParseScript(text.str(), path);
+}
+
+}  // namespace platform

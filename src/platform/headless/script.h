@@ -1,0 +1,43 @@
+// script.h -- the headless run's key script: timed key and close events and
+// the values of the run's reseeds.
+//
+//   # a comment          blank lines and comments are ignored
+//   T KEY down|up        KEY: enter escape space left up right down
+//   T close              a request to close the window
+//   reseed SECONDS       the value the n-th reseed of the run takes
+//
+// T is a whole number from 0 up and never decreases from one event to the next.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/input_events.h"
+
+namespace platform {
+
+struct Script {
+    std::vector<InputEvent> events;      // in file order
+    std::vector<std::uint32_t> reseeds;  // in file order
+};
+
+struct ScriptParse {
+    bool ok = false;
+    Script script;
+    std::string error;  // "FILE:LINE: reason" when not ok
+};
+
+// Parses the whole text; the first bad line makes it fail. fileName is used
+// only in the error message.
+ScriptParse ParseScript(std::string_view text, std::string_view fileName);
+
+// Reads and parses a script file; a file that cannot be read fails with a
+// message naming it and the cause.
+ScriptParse LoadScript(const std::string& path);
+
+// The script word of a key ("enter", "left", ...).
+const char* KeyName(Key key);
+
+}  // namespace platform

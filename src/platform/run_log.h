@@ -1,0 +1,38 @@
+// run_log.h -- the run's observable events, one text line each: pictures (as
+// CRC-32s of their pixels and palette), sound operations, reseeds and the end.
+// Tests, replays and outside checkers compare these logs byte for byte.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+// CRC-32 (zlib's) of the 64000 visible bytes, 320 per row, without padding.
+std::uint32_t PictureCrc(const Picture& picture);
+// CRC-32 of the 768 bytes red, green, blue of entries 0 to 255.
+std::uint32_t PaletteCrc(const ft::Palette& palette);
+
+const char* EndReasonName(EndReason reason);
+
+// Writes log lines to a stream it does not own; a null stream writes nothing.
+class RunLog {
+public:
+    explicit RunLog(std::FILE* out) : out_(out) {}
+    bool IsOpen() const { return out_ != nullptr; }
+
+    void Picture(std::uint64_t time, PictureKind kind, const platform::Picture& picture,
+                 const ft::Palette& palette);
+    void PlayCue(std::uint64_t time, int resource);
+    void LoopCue(std::uint64_t time, int resource);
+    void StopSound(std::uint64_t time);
+    void Reseed(std::uint64_t time, std::uint32_t seconds);
+    void End(std::uint64_t time, EndReason reason);
+
+private:
+    std::FILE* out_;
+};
+
+}  // namespace platform

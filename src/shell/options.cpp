@@ -1,0 +1,164 @@
+// options.cpp -- parsing the command line from the option table.
+#include "shell/options.h"
+
+#include <functional>
+#include <limits>
+
+namespace ft {
+
+namespace {
+
+struct OptionSpec {
+    const char* name;      // without the leading "--"
+    const char* argument;  // nullptr for a flag
+    const char* help;
+    // Stores the value (or sets the flag); returns an error reason or "".
+    std::function<std::string(Options&, const std::string&)> apply;
+};
+
+// A whole number in [min, max], or an error reason.
+std::string ParseNumber(const std::string& text, std::uint64_t min, std::uint64_t max,
+                        std::uint64_t& value) {
+    const std::string range = "a whole number from " + std::to_string(min) + " to " +
+                              std::to_string(max);
+    if (text.empty() || text.size() > 20) return "expects " + range + ", not '" + text + "'";
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return "expects " + range + ", not '" + text + "'";
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (max - digit) / 10) return "expects " + range + ", not '" + text + "'";
+        value = value * 10 + digit;
+    }
+    if (value < min) return "expects " + range + ", not '" + text + "'";
+    return {};
+}
+
+const std::vector<OptionSpec>& OptionTable() {
+    static const std::vector<OptionSpec> table = {
+        {"window", nullptr, "play in a window instead of fullscreen (default: fullscreen)",
+         [](Options& o, const std::string&) { o.window = true; return std::string(); }},
+        {"scale", "N", "start size of the window, N times 320 wide (1 to 16, default 2)",
+         [](Options& o, const std::string& v) {
+             std::uint64_t n = 0;
+             auto e = ParseNumber(v, 1, 16, n);
+             o.scale = static_cast<int>(n);
+             return e;
+         }},
+        {"fps", "N", "frames per second, the game's speed (1 to 1000, default 70)",
+         [](Options& o, const std::string& v) {
+             std::uint64_t n = 0;
+             auto e = ParseNumber(v, 1, 1000, n);
+             o.fps = static_cast<int>(n);
+             return e;
+         }},
+        {"headless", nullptr,
+         "run without window or sound: scripted keys, logged output (for tests and replays)",
+         [](Options& o, const std::string&) { o.headless = true; return std::string(); }},
+        {"script", "FILE", "headless: the key events to play (default: no key is ever pressed)",
+         [](Options& o, const std::string& v) {
+             o.scriptPath = v;
+             return v.empty() ? std::string("expects a file name") : std::string();
+         }},
+        {"clock", "SECONDS",
+         "headless: the calendar time every reseed reads (0 to 4294967295, default 0)",
+         [](Options& o, const std::string& v) {
+             std::uint64_t n = 0;
+             auto e = ParseNumber(v, 0, std::numeric_limits<std::uint32_t>::max(), n);
+             o.clock = static_cast<std::uint32_t>(n);
+             return e;
+         }},
+        {"frames", "N", "headless: end the run right after the N-th presented frame (default: no limit)",
+         [](Options& o, const std::string& v) {
+             std::uint64_t n = 0;
+             auto e = ParseNumber(v, 1, std::numeric_limits<std::int64_t>::max(), n);
+             o.frames = n;
+             return e;
+         }},
+        {"log", "FILE", "headless: write the run's events to FILE ('-' for standard output)",
+         [](Options& o, const std::string& v) {
+             o.logPath = v;
+             return v.empty() ? std::string("expects a file name") : std::string();
+         }},
+        {"dump", "DIR", "headless: also write every picture as DIR/000000.png, 000001.png, ...",
+         [](Options& o, const std::string& v) {
+             o.dumpDir = v;
+             return v.empty() ? std::string("expects a directory") : std::string();
+         }},
+        {"help", nullptr, "show this help and exit",
+         [](Options& o, const std::string&) { o.help = true; return std::string(); }},
+        {"version", nullptr, "show the version and exit",
+         [](Options& o, const std::string&) { o.version = true; return std::string(); }},
+    };
+    return table;
+}
+
+}  // namespace
+
+OptionsParse ParseOptions(const std::vector<std::string>& args) {
+    OptionsParse result;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--", 0) != 0) {
+            result.error = "unexpected argument '" + arg + "'; try --help";
+            return result;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos
+                                                                            : equals - 2);
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& s : OptionTable()) {
+            if (name == s.name) spec = &s;
+        }
+        if (spec == nullptr) {
+            result.error = "unknown option '--" + name + "'; try --help";
+            return result;
+        }
+        std::string value;
+        if (spec->argument == nullptr) {
+            if (equals != std::string::npos) {
+                result.error = "option '--" + name + "' takes no value";
+                return result;
+            }
+        } else if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            result.error = "option '--" + name + "' needs " + spec->argument;
+            return result;
+        }
+        const std::string reason = spec->apply(result.options, value);
+        if (!reason.empty()) {
+            result.error = "option '--" + name + "' " + reason;
+            return result;
+        }
+    }
+    const Options& o = result.options;
+    if (!o.headless && (!o.scriptPath.empty() || !o.logPath.empty() || !o.dumpDir.empty() ||
+                        o.frames || o.clock != 0)) {
+        result.error = "--script, --clock, --frames, --log and --dump need --headless";
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+std::string HelpText() {
+    std::string text =
+        "Usage: fompy-talden [OPTION]...\n"
+        "FOMPY TALDEN, a falling-block puzzle game.\n"
+        "Keys: arrows move, rotate (up) and drop (down); Enter chooses; Escape leaves a game.\n\n"
+        "Options:\n";
+    for (const OptionSpec& s : OptionTable()) {
+        std::string left = std::string("  --") + s.name;
+        if (s.argument != nullptr) left += std::string(" ") + s.argument;
+        if (left.size() < 20) left.resize(20, ' ');
+        else left += "\n" + std::string(20, ' ');
+        text += left + s.help + "\n";
+    }
+    return text;
+}
+
+std::string VersionText() { return std::string("fompy-talden ") + FT_VERSION + "\n"; }
+
+}  // namespace ft

@@ -1,0 +1,38 @@
+// options.h -- the command line. One table of options yields the parser and
+// the --help text.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ft {
+
+struct Options {
+    bool help = false;
+    bool version = false;
+    // The headless run of tests, replays and benchmarks.
+    bool headless = false;
+    std::string scriptPath;               // empty: no key is ever pressed
+    std::uint32_t clock = 0;              // seconds every reseed reads without a script value
+    std::optional<std::uint64_t> frames;  // end right after the N-th present
+    std::string logPath;                  // "-" is standard output
+    std::string dumpDir;
+    // The players' window.
+    bool window = false;
+    int fps = 70;
+    int scale = 2;
+};
+
+struct OptionsParse {
+    bool ok = false;
+    Options options;
+    std::string error;  // one line, without the program name
+};
+
+OptionsParse ParseOptions(const std::vector<std::string>& args);
+std::string HelpText();
+std::string VersionText();
+
+}  // namespace ft
