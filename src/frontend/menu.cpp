@@ -1,5 +1,177 @@
-// menu.cpp -- placeholder until it is written.
+// menu.cpp -- the menu pages, the information screen, the circling pieces and
+// the menu tune.
 #include "frontend/menu.h"
+
+#include <cmath>
+#include <cstring>
+#include <string_view>
+
+#include "frontend/info_text.h"
+#include "frontend/sound.h"
+#include "game/stamp.h"
+#include "render/font.h"
+#include "shell/program.h"
+
 namespace ft {
-void MenuScreen(Program&) {}
+
+namespace {
+
+constexpr std::int32_t kItemX = 120;
+constexpr std::int32_t kMarkerX = 110;
+
+// Radians per frame for each animation slot; slot i circles piece kind i.
+constexpr std::array<float, 8> kSlotSteps = {0.005f, 0.01f,  0.015f, 0.02f,
+                                             0.025f, 0.03f, 0.035f, 0.04f};
+
+struct Item {
+    std::string_view text;
+    std::int32_t y;
+    std::uint8_t colour;
+};
+
+std::int32_t PageTop(MenuPage page) { return page == OptionsPage ? 80 : 70; }
+std::int32_t LastIndex(MenuPage page) {
+    return page == MainPage ? 4 : page == OptionsPage ? 3 : 6;
+}
+std::int32_t MarkerTile(MenuPage page) {
+    return page == MainPage ? 5 : page == OptionsPage ? 4 : 3;
+}
+
+void DrawText(FrameBuffer& fb, std::string_view text, std::int32_t x, std::int32_t y,
+              std::uint8_t colour) {
+    DrawSmallText(fb, text.data(), static_cast<std::int32_t>(text.size()), x, y, colour);
+}
+
+void DrawPage(FrameBuffer& fb, MenuPage page, const GameSettings& settings) {
+    switch (page) {
+        case MainPage: {
+            static constexpr Item kItems[] = {{"GAME A", 70, 30},
+                                              {"GAME B", 80, 30},
+                                              {"OPTIONS", 90, 30},
+                                              {"INFORMATION", 100, 30},
+                                              {"QUIT", 110, 31}};
+            for (const Item& item : kItems) DrawText(fb, item.text, kItemX, item.y, item.colour);
+            break;
+        }
+        case OptionsPage:
+            DrawText(fb, settings.scrolling == 1 ? "SCROLLING ON" : "SCROLLING OFF", kItemX, 80,
+                     32);
+            DrawText(fb, settings.showNext == 1 ? "SHOW NEXT YES" : "SHOW NEXT NO", kItemX, 90,
+                     32);
+            DrawText(fb, "LEVEL", kItemX, 100, 32);
+            DrawText(fb, "BACK", kItemX, 110, 33);
+            break;
+        case LevelPage:
+            for (std::int32_t k = 0; k <= 6; ++k) {
+                const char text[] = {'L', 'E', 'V', 'E', 'L', ' ', static_cast<char>('1' + k)};
+                DrawText(fb, std::string_view(text, sizeof text), kItemX, 70 + 10 * k, 34);
+            }
+            break;
+    }
+}
+
+// What Enter does on the current page and item; an item outside the page
+// does nothing.
+void ActOnEnter(MenuState& menu, GameSettings& settings) {
+    switch (menu.page) {
+        case MainPage:
+            switch (menu.cursor) {
+                case 0: settings.variant = GameA; menu.leaving = 1; break;
+                case 1: settings.variant = GameB; menu.leaving = 1; break;
+                case 2: menu.page = OptionsPage; menu.cursor = 0; break;
+                case 3: menu.showInfo = 1; break;
+                case 4: settings.quit = 1; menu.leaving = 1; break;
+                default: break;
+            }
+            break;
+        case OptionsPage:
+            switch (menu.cursor) {
+                case 0: settings.scrolling = settings.scrolling == 1 ? 0 : 1; break;
+                case 1: settings.showNext = settings.showNext == 1 ? 0 : 1; break;
+                case 2: menu.page = LevelPage; menu.cursor = 0; break;
+                case 3: menu.page = MainPage; menu.cursor = 0; break;
+                default: break;
+            }
+            break;
+        case LevelPage:
+            if (menu.cursor >= 0 && menu.cursor <= 6) {
+                settings.level = menu.cursor + 1;
+                menu.page = OptionsPage;
+                menu.cursor = 3;  // the marker rests on "BACK"
+            }
+            break;
+    }
+}
+
+void DrawInfoScreen(FrameBuffer& fb) {
+    FillBox(fb, 0, 0, 319, 199, 0);
+    for (const InfoLine& line : kInfoLines) {
+        const auto length = static_cast<std::int32_t>(line.text.size());
+        const std::int32_t x = line.centred ? 160 - 3 * length : line.x;
+        DrawText(fb, line.text, x, line.y, line.colour);
+    }
+}
+
+void RunMenuFrame(Program& program) {
+    MenuState& menu = program.menu;
+    Keyboard& keyboard = program.keyboard;
+    GameSettings& settings = program.settings;
+
+    // Positions come from the angles before this frame's step.
+    for (std::size_t i = 0; i < menu.angles.size(); ++i) {
+        menu.slotX[i] = static_cast<float>(150.0 + 140.0 * std::cos(static_cast<double>(menu.angles[i])));
+        menu.slotY[i] = static_cast<float>(85.0 + 75.0 * std::sin(static_cast<double>(menu.angles[i])));
+    }
+    for (std::size_t i = 0; i < menu.angles.size(); ++i) menu.angles[i] += kSlotSteps[i];
+
+    FrameBuffer fb = LockBackBuffer(program.display);
+    if (menu.showInfo == 0) {
+        FillBox(fb, 0, 0, 319, 199, 0);
+        for (std::int32_t i = 0; i < 8; ++i) {
+            StampPiece(fb, StampMode::Draw, static_cast<std::int32_t>(menu.slotX[i]),
+                       static_cast<std::int32_t>(menu.slotY[i]), i, 1);
+        }
+        if (WasKeyPressed(keyboard, Key::Down)) ++menu.cursor;
+        if (WasKeyPressed(keyboard, Key::Up)) --menu.cursor;
+        // Enter acts on the item the cursor has just moved to, before wrapping.
+        if (WasKeyPressed(keyboard, Key::Enter)) ActOnEnter(menu, settings);
+
+        if (menu.cursor < 0) menu.cursor = LastIndex(menu.page);
+        if (menu.cursor > LastIndex(menu.page)) menu.cursor = 0;
+        StampTile(fb, StampMode::Draw, kMarkerX, PageTop(menu.page) + 10 * menu.cursor,
+                  MarkerTile(menu.page));
+        DrawPage(fb, menu.page, settings);
+
+        if (menu.leaving == 1 && settings.quit == 0) {
+            FillBox(fb, 0, 0, 319, 199, 0);
+            DrawText(fb, "G E T  R E A D Y", 110, 97, 35);
+        }
+    }
+    if (menu.showInfo == 1) {
+        DrawInfoScreen(fb);
+        if (IsKeyActive(keyboard, Key::Escape)) menu.showInfo = 0;
+    }
+    UnlockBackBuffer(program.display);
+    PresentFrame(program.display, program.platform);
+}
+
+}  // namespace
+
+void MenuScreen(Program& program) {
+    MenuState& menu = program.menu;
+    menu.page = MainPage;
+    menu.cursor = 0;
+    menu.leaving = 0;
+
+    WaitKeyReleased(program.keyboard, Key::Enter);
+    WaitKeyReleased(program.keyboard, Key::Up);
+    WaitKeyReleased(program.keyboard, Key::Down);
+
+    program.platform.LoopCue(CueMenuTune);
+    menu.angles.fill(0.0f);
+
+    while (menu.leaving == 0) RunMenuFrame(program);
+    program.platform.StopSound();
+}
+
 }  // namespace ft
