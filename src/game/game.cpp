@@ -123,16 +123,7 @@ void RunFrame(Program& program, PieceContext& pieceContext) {
     GameSettings& settings = program.settings;
     const FallingPiece& piece = program.piece;
 
-    game.dropInterval = 100 - (settings.level - 1) * 7;
-    if (++game.levelFrames == kLevelRiseFrames) {
-        ++settings.level;
-        game.levelFrames = 0;
-    }
-    if (settings.level >= kTopLevel) {
-        settings.level = kTopLevel;
-        game.dropInterval = kTopLevelInterval;
-    }
-
+    UpdateLevel(game, settings);
     BlitBackground(display, WellSourceRect(game.scrollTop), kWellLeft, kWellTop);
     game.scrollTop = AdvanceScroll(game.scrollTop, settings.scrolling);
 
@@ -162,6 +153,20 @@ void RunFrame(Program& program, PieceContext& pieceContext) {
 }
 
 }  // namespace
+
+void UpdateLevel(GameState& game, GameSettings& settings) {
+    // A rise takes effect on the interval in the next frame, except the rise
+    // to 15, whose interval applies at once through the cap.
+    game.dropInterval = 100 - (settings.level - 1) * 7;
+    if (++game.levelFrames == kLevelRiseFrames) {
+        ++settings.level;
+        game.levelFrames = 0;
+    }
+    if (settings.level >= kTopLevel) {
+        settings.level = kTopLevel;
+        game.dropInterval = kTopLevelInterval;
+    }
+}
 
 void PlayGame(Program& program) {
     StartGame(program);

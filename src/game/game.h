@@ -8,6 +8,7 @@
 namespace ft {
 
 struct Program;
+struct GameSettings;
 
 // Set up anew at the start of every game (gameOver by the outer loop).
 struct GameState {
@@ -19,6 +20,10 @@ struct GameState {
     std::array<char, 40> hudText{};  // the text last formatted for the level or score box
     std::int32_t hudLength = 0;      // its character count
 };
+
+// First thing in every frame: the gravity interval from the level, the rise
+// of the level every 1800 frames, and the cap at level 15 (interval 5).
+void UpdateLevel(GameState& game, GameSettings& settings);
 
 // Plays one game; returns when Escape is active or after the game-over screen.
 void PlayGame(Program& program);

@@ -10,7 +10,7 @@ namespace ft {
 Program::Program(platform::Platform& p)
     : platform(p), random(), piece(StartingPiece(random)), keyboard(p) {}
 
-void StartUp(Program& program) {
+void SetUpDisplay(Program& program) {
     Display& display = program.display;
     OpenDisplay(display);
     display.palette = BuildStartPalette(program.random);
@@ -19,7 +19,10 @@ void StartUp(Program& program) {
     FrameBuffer background = LockBackground(display);
     FillWellBackground(background);
     UnlockBackground(display);
+}
 
+void StartUp(Program& program) {
+    SetUpDisplay(program);
     IntroScreen(program);
 
     program.settings.showNext = 1;

@@ -34,7 +34,9 @@ struct Program {
     void Reseed() { random.Reseed(platform.CalendarSeconds()); }
 };
 
-// Start-up: display, palette, well background, intro, option start values.
+// The display opened, its palette built and the well background rendered.
+void SetUpDisplay(Program& program);
+// Start-up: SetUpDisplay, the intro, the options' start values.
 void StartUp(Program& program);
 // The outer loop until "QUIT", then shutdown and the wait for the closing key
 // press or window close.

@@ -23,7 +23,7 @@ struct HeadlessOptions {
     std::string dumpDir;                  // empty: no picture files
 };
 
-class HeadlessPlatform final : public Platform {
+class HeadlessPlatform : public Platform {
 public:
     explicit HeadlessPlatform(HeadlessOptions options);
 
