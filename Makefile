@@ -1,26 +1,13 @@
-# The two commands of the README:
-#   make run    installs what is missing, builds the release game and starts it
-#   make test   installs what is missing, builds the checked debug build and runs every test
-# Extra arguments for the game go in ARGS, for example: make run ARGS=--window
-
-.PHONY: run test build deps clean
-
+# Shortcuts for developers; the README's two commands are ./run.sh and ./test.sh,
+# which need nothing but a shell on a fresh machine.
+.PHONY: run test clean
 ARGS ?=
 
-deps:
-	@./tools/install-deps.sh
+run:
+	./run.sh $(ARGS)
 
-build: deps
-	cmake --preset release
-	cmake --build --preset release
-
-run: build
-	./build/release/fompy-talden $(ARGS)
-
-test: deps
-	cmake --preset debug
-	cmake --build --preset debug
-	ctest --preset debug
+test:
+	./test.sh
 
 clean:
 	rm -rf build

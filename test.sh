@@ -1,0 +1,9 @@
+#!/bin/sh
+# Installs what is missing, builds the checked debug build (AddressSanitizer,
+# UndefinedBehaviorSanitizer) and runs every test.
+set -e
+cd "$(dirname "$0")"
+./tools/install-deps.sh
+cmake --preset debug >/dev/null
+cmake --build --preset debug
+ctest --preset debug
