@@ -6,7 +6,7 @@ set -e
 PACKAGES="cmake ninja-build g++ pkg-config make \
 libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev \
 libgtest-dev libgmock-dev libbenchmark-dev \
-xvfb xauth xdotool imagemagick"
+xvfb xauth xdotool imagemagick python3"
 
 missing=""
 for p in $PACKAGES; do

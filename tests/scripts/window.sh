@@ -1,0 +1,64 @@
+#!/bin/sh
+# The players' platform in a real X window (Xvfb): it opens, shows the very
+# picture the headless run draws (converted through the palette, scaled 2 by
+# 2.4 into a 640x480 window), takes keys from the X server, and ends with
+# status 0 after "QUIT". Without a display it says so and exits with 1.
+set -u
+BIN="$1"
+HERE=$(cd "$(dirname "$0")" && pwd)
+TMP=$(mktemp -d)
+XVFB_PID=""
+GAME_PID=""
+cleanup() {
+    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    rm -rf "$TMP"
+}
+trap cleanup EXIT
+# SDL's X11 back end leaves libdbus allocations behind at exit.
+export LSAN_OPTIONS="suppressions=$HERE/lsan.supp:print_suppressions=0"
+export SDL_AUDIODRIVER=dummy
+fail() { echo "FAIL: $*"; exit 1; }
+
+# No display at all: one clear line and status 1.
+env -u DISPLAY -u WAYLAND_DISPLAY "$BIN" --window 2>"$TMP/err"
+status=$?
+[ "$status" -eq 1 ] || fail "without a display the status is $status, not 1"
+grep -q "^fompy-talden: cannot open display: .*is DISPLAY set?$" "$TMP/err" ||
+    fail "unclear message without a display: $(cat "$TMP/err")"
+[ "$(wc -l <"$TMP/err")" -eq 1 ] || fail "more than one line without a display: $(cat "$TMP/err")"
+
+# A private X server on a free display number.
+exec 3>"$TMP/displayfd"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$TMP/xvfb.log" 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 50); do [ -s "$TMP/displayfd" ] && break; sleep 0.1; done
+[ -s "$TMP/displayfd" ] || fail "Xvfb did not start: $(cat "$TMP/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$TMP/displayfd")"
+
+"$BIN" --window --scale 2 2>"$TMP/game.err" &
+GAME_PID=$!
+WINDOW=$(timeout 10 xdotool search --sync --name '^FOMPY TALDEN$' | head -n 1)
+[ -n "$WINDOW" ] || fail "no window appeared: $(cat "$TMP/game.err")"
+sleep 1  # the intro draws its mosaic and title at once, then waits for Enter
+
+# The same picture from a headless run: the intro's second picture.
+"$BIN" --headless --dump "$TMP/pics" >/dev/null || fail "headless run failed"
+convert "$TMP/pics/000001.png" -depth 8 "ppm:$TMP/intro.ppm"
+import -window "$WINDOW" -depth 8 "ppm:$TMP/shot.ppm" || fail "no screenshot"
+python3 "$HERE/compare_picture.py" "$TMP/shot.ppm" "$TMP/intro.ppm" 0 0 640 480 ||
+    fail "the window does not show the intro picture"
+
+# Through the intro to the menu, up to "QUIT" and out.
+xdotool key --window "$WINDOW" Return
+sleep 0.5
+xdotool key --window "$WINDOW" Up
+sleep 0.3
+xdotool key --window "$WINDOW" Return
+for _ in $(seq 50); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$GAME_PID" 2>/dev/null; then fail "the game did not end after QUIT"; fi
+wait "$GAME_PID"
+status=$?
+GAME_PID=""
+[ "$status" -eq 0 ] || fail "exit status $status after QUIT: $(cat "$TMP/game.err")"
+exit 0
