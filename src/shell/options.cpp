@@ -143,18 +143,26 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
     return result;
 }
 
+std::vector<OptionHelp> DescribeOptions() {
+    std::vector<OptionHelp> lines;
+    for (const OptionSpec& s : OptionTable()) {
+        lines.push_back({s.name, s.argument != nullptr ? s.argument : "", s.help});
+    }
+    return lines;
+}
+
 std::string HelpText() {
     std::string text =
         "Usage: fompy-talden [OPTION]...\n"
         "FOMPY TALDEN, a falling-block puzzle game.\n"
         "Keys: arrows move, rotate (up) and drop (down); Enter chooses; Escape leaves a game.\n\n"
         "Options:\n";
-    for (const OptionSpec& s : OptionTable()) {
-        std::string left = std::string("  --") + s.name;
-        if (s.argument != nullptr) left += std::string(" ") + s.argument;
+    for (const OptionHelp& line : DescribeOptions()) {
+        std::string left = "  --" + line.name;
+        if (!line.argument.empty()) left += " " + line.argument;
         if (left.size() < 20) left.resize(20, ' ');
         else left += "\n" + std::string(20, ' ');
-        text += left + s.help + "\n";
+        text += left + line.help + "\n";
     }
     return text;
 }

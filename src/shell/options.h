@@ -32,6 +32,14 @@ struct OptionsParse {
 };
 
 OptionsParse ParseOptions(const std::vector<std::string>& args);
+
+// One line of the option table, for --help, the manual page and the README.
+struct OptionHelp {
+    std::string name;      // without the leading "--"
+    std::string argument;  // empty for a flag
+    std::string help;      // what it does, with its default
+};
+std::vector<OptionHelp> DescribeOptions();
 std::string HelpText();
 std::string VersionText();
 
