@@ -113,15 +113,33 @@ void ShowGameOver(Program& program) {
     WaitAnyKeyActive(keyboard, {Key::Enter, Key::Escape, Key::Space});
 }
 
+}  // namespace
+
+void UpdateLevel(GameState& game, GameSettings& settings) {
+    // A rise takes effect on the interval in the next frame, except the rise
+    // to 15, whose interval applies at once through the cap.
+    game.dropInterval = 100 - (settings.level - 1) * 7;
+    if (++game.levelFrames == kLevelRiseFrames) {
+        ++settings.level;
+        game.levelFrames = 0;
+    }
+    if (settings.level >= kTopLevel) {
+        settings.level = kTopLevel;
+        game.dropInterval = kTopLevelInterval;
+    }
+}
+
 // One pass of the frame loop. The order of composing matters: collision tests
 // read the pixels of this frame, which must show the well, the settled cells
 // and any piece landed earlier in the frame, but never the falling piece.
-void RunFrame(Program& program, PieceContext& pieceContext) {
+void RunGameFrame(Program& program) {
     Keyboard& keyboard = program.keyboard;
     Display& display = program.display;
     GameState& game = program.game;
     GameSettings& settings = program.settings;
     const FallingPiece& piece = program.piece;
+    PieceContext pieceContext{program.piece,  program.playfield, program.score,
+                              program.random, program.settings,  program.platform};
 
     UpdateLevel(game, settings);
     BlitBackground(display, WellSourceRect(game.scrollTop), kWellLeft, kWellTop);
@@ -152,29 +170,11 @@ void RunFrame(Program& program, PieceContext& pieceContext) {
     PresentFrame(display, program.platform);
 }
 
-}  // namespace
-
-void UpdateLevel(GameState& game, GameSettings& settings) {
-    // A rise takes effect on the interval in the next frame, except the rise
-    // to 15, whose interval applies at once through the cap.
-    game.dropInterval = 100 - (settings.level - 1) * 7;
-    if (++game.levelFrames == kLevelRiseFrames) {
-        ++settings.level;
-        game.levelFrames = 0;
-    }
-    if (settings.level >= kTopLevel) {
-        settings.level = kTopLevel;
-        game.dropInterval = kTopLevelInterval;
-    }
-}
-
 void PlayGame(Program& program) {
     StartGame(program);
-    PieceContext pieceContext{program.piece,    program.playfield, program.score,
-                              program.random,   program.settings,  program.platform};
     while (!IsKeyActive(program.keyboard, Key::Escape) && program.settings.quit == 0 &&
            program.game.gameOver == 0) {
-        RunFrame(program, pieceContext);
+        RunGameFrame(program);
     }
 }
 

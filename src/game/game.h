@@ -25,6 +25,9 @@ struct GameState {
 // of the level every 1800 frames, and the cap at level 15 (interval 5).
 void UpdateLevel(GameState& game, GameSettings& settings);
 
+// One pass of the frame loop, from the level step to the present.
+void RunGameFrame(Program& program);
+
 // Plays one game; returns when Escape is active or after the game-over screen.
 void PlayGame(Program& program);
 

@@ -91,10 +91,15 @@ std::uint8_t ShapeCell(int kind, int rotation, int column, int row) {
     return kShapeTables[kind][rotation * side * side + row * side + column];
 }
 
-std::uint8_t PatternPixel(int tile, int column, int row) {
-    assert(tile >= 1 && tile <= 7 && column >= 0 && column < 5 && row >= 0 && row < 5);
+const std::uint8_t* TilePattern(int tile) {
+    assert(tile >= 1 && tile <= 7);
     // Pattern t is entry 43 + t of the font's table, right behind the glyphs.
-    return kGlyphTable[(kGlyphCount - 1 + tile) * kGlyphBytes + row * 5 + column];
+    return &kGlyphTable[(kGlyphCount - 1 + tile) * kGlyphBytes];
+}
+
+std::uint8_t PatternPixel(int tile, int column, int row) {
+    assert(column >= 0 && column < 5 && row >= 0 && row < 5);
+    return TilePattern(tile)[row * 5 + column];
 }
 
 }  // namespace ft

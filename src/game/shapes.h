@@ -17,5 +17,7 @@ int GridSide(int kind);
 std::uint8_t ShapeCell(int kind, int rotation, int column, int row);
 // Colour index (1 to 21) of one pixel of tile pattern 1 to 7.
 std::uint8_t PatternPixel(int tile, int column, int row);
+// The 25 colour indices of tile pattern 1 to 7, row by row.
+const std::uint8_t* TilePattern(int tile);
 
 }  // namespace ft

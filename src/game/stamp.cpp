@@ -4,6 +4,7 @@
 #include "game/stamp.h"
 
 #include <cassert>
+#include <cstring>
 
 #include "game/playfield.h"
 #include "game/shapes.h"
@@ -34,6 +35,12 @@ void SettleTile(Playfield& playfield, std::int32_t x, std::int32_t y, std::int32
         playfield.At(column, row) = static_cast<std::uint8_t>(tile);
 }
 
+// One row of a tile's pattern: five pixels side by side.
+void DrawPatternRow(FrameBuffer& fb, std::int32_t x, std::int32_t y, const std::uint8_t* colours) {
+    PixelAddress(fb, x + kTileSize - 1, y);  // checks the row's far end in debug builds
+    std::memcpy(PixelAddress(fb, x, y), colours, kTileSize);
+}
+
 }  // namespace
 
 CollisionCode StampTile(FrameBuffer& fb, StampMode mode, std::int32_t x, std::int32_t y,
@@ -56,8 +63,7 @@ CollisionCode StampTile(FrameBuffer& fb, StampMode mode, std::int32_t x, std::in
         case StampMode::DrawClipped:
             for (std::int32_t i = 0; i < kTileSize; ++i) {
                 if (y + i < kWellTop) continue;  // hidden above the well top
-                for (std::int32_t j = 0; j < kTileSize; ++j)
-                    PutPixel(fb, x + j, y + i, PatternPixel(tile, j, i));
+                DrawPatternRow(fb, x, y + i, TilePattern(tile) + i * kTileSize);
             }
             return CollisionCode::None;
         case StampMode::Settle:
@@ -66,8 +72,7 @@ CollisionCode StampTile(FrameBuffer& fb, StampMode mode, std::int32_t x, std::in
             return CollisionCode::None;
         case StampMode::Draw:
             for (std::int32_t i = 0; i < kTileSize; ++i)
-                for (std::int32_t j = 0; j < kTileSize; ++j)
-                    PutPixel(fb, x + j, y + i, PatternPixel(tile, j, i));
+                DrawPatternRow(fb, x, y + i, TilePattern(tile) + i * kTileSize);
             return CollisionCode::None;
     }
     return CollisionCode::None;

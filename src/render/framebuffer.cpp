@@ -1,28 +1,9 @@
 // framebuffer.cpp -- pixel primitives on the locked surface.
 #include "render/framebuffer.h"
 
-#include <cassert>
 #include <cstring>
 
 namespace ft {
-
-namespace {
-
-std::uint8_t* PixelAddress(const FrameBuffer& fb, std::int32_t x, std::int32_t y) {
-    assert(fb.pixels != nullptr && "drawing while no surface is locked");
-    assert(x >= 0 && x < kScreenWidth && y >= 0 && y < kScreenHeight);
-    return fb.pixels + static_cast<std::ptrdiff_t>(y) * fb.pitch + x;
-}
-
-}  // namespace
-
-void PutPixel(FrameBuffer& fb, std::int32_t x, std::int32_t y, std::uint8_t colour) {
-    *PixelAddress(fb, x, y) = colour;
-}
-
-std::uint8_t ReadPixel(const FrameBuffer& fb, std::int32_t x, std::int32_t y) {
-    return *PixelAddress(fb, x, y);
-}
 
 void FillBox(FrameBuffer& fb, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
              std::uint8_t colour) {

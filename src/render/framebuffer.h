@@ -2,6 +2,8 @@
 // pixel primitives every other drawing operation is built on.
 #pragma once
 
+#include <cassert>
+#include <cstddef>
 #include <cstdint>
 
 namespace ft {
@@ -17,8 +19,21 @@ struct FrameBuffer {
     std::int32_t pitch = 0;  // bytes from one row to the next, at least 320
 };
 
-void PutPixel(FrameBuffer& fb, std::int32_t x, std::int32_t y, std::uint8_t colour);
-std::uint8_t ReadPixel(const FrameBuffer& fb, std::int32_t x, std::int32_t y);
+// The byte of pixel (x, y). Inline: every drawing operation comes down to it.
+inline std::uint8_t* PixelAddress(const FrameBuffer& fb, std::int32_t x, std::int32_t y) {
+    assert(fb.pixels != nullptr && "drawing while no surface is locked");
+    assert(x >= 0 && x < kScreenWidth && y >= 0 && y < kScreenHeight);
+    return fb.pixels + static_cast<std::ptrdiff_t>(y) * fb.pitch + x;
+}
+
+inline void PutPixel(FrameBuffer& fb, std::int32_t x, std::int32_t y, std::uint8_t colour) {
+    *PixelAddress(fb, x, y) = colour;
+}
+
+inline std::uint8_t ReadPixel(const FrameBuffer& fb, std::int32_t x, std::int32_t y) {
+    return *PixelAddress(fb, x, y);
+}
+
 // Both corners inclusive; nothing is written when x1 < x0 or y1 < y0.
 void FillBox(FrameBuffer& fb, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
              std::uint8_t colour);

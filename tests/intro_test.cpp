@@ -1,0 +1,204 @@
+// intro_test.cpp -- the intro from outside: the fixed mosaic, the jingle, the
+// black title words and the two waits for Enter.
+#include "frontend/intro.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/shapes.h"
+#include "game/stamp.h"
+#include "headless_run.h"
+#include "render/font.h"
+#include "shell/program.h"
+#include "shell/random.h"
+#include "test_platform.h"
+
+using namespace ft;
+
+namespace {
+
+// Draws made before the intro: one for the first piece, then three for each
+// of the palette entries 1 to 254. Nothing reseeds before the first game.
+constexpr int kStartUpDraws = 1 + 3 * 254;
+// The intro's counter runs from 0 to 50000, both included.
+constexpr int kMosaicStamps = 50001;
+// The intro presents no frame: this limit only stops a run that wrongly went
+// on into the menu, whose frames would otherwise run for ever.
+constexpr std::uint64_t kNoFrames = 1;
+
+struct Stamp {
+    std::int32_t tile;
+    std::int32_t x;
+    std::int32_t y;
+};
+
+// The intro's stamps, worked out from the generator alone: three draws per
+// stamp, tile from the first, row from the second, column from the third.
+std::vector<Stamp> MosaicStamps() {
+    Random random;
+    for (int i = 0; i < kStartUpDraws; ++i) random.Next();
+    std::vector<Stamp> stamps;
+    stamps.reserve(kMosaicStamps);
+    for (int i = 0; i < kMosaicStamps; ++i) {
+        const std::int32_t r1 = random.Next();
+        const std::int32_t r2 = random.Next();
+        const std::int32_t r3 = random.Next();
+        stamps.push_back({r1 % 7 + 1, (r3 % 64) * 5, (r2 % 40) * 5});
+    }
+    return stamps;
+}
+
+// The 5x5 cell with its top-left pixel at (x, y) shows the whole pattern of tile.
+bool CellShowsTile(const ShownPicture& picture, int x, int y, int tile) {
+    for (int row = 0; row < 5; ++row)
+        for (int column = 0; column < 5; ++column)
+            if (picture.At(x + column, y + row) != PatternPixel(tile, column, row)) return false;
+    return true;
+}
+
+// The log with the picture checksums cut off: "0 primary", "0 sound play 106".
+std::vector<std::string> LogShape(HeadlessRun& run) {
+    std::vector<std::string> lines;
+    for (std::string line : run.Log()) {
+        for (const char* kind : {" present ", " primary "}) {
+            const auto at = line.find(kind);
+            if (at != std::string::npos) line.resize(at + 8);
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A player who presses Enter while the mosaic is being stamped: the press is
+// latched by the keyboard and shows up at the next poll after the mosaic.
+class PressDuringMosaic : public FakePlatform {
+public:
+    void ShowPicture(const platform::Picture& picture, const ft::Palette& palette,
+                     platform::PictureKind kind) override {
+        FakePlatform::ShowPicture(picture, palette, kind);
+        if (kind == platform::PictureKind::Primary && pictures.size() == 1) pressLatched_ = true;
+    }
+    void DeliverDueInput(platform::KeyState& keys) override {
+        FakePlatform::DeliverDueInput(keys);
+        if (!pressLatched_) return;
+        pressLatched_ = false;
+        platform::ApplyInputEvent(keys, Down(platform::Key::Enter));
+        platform::ApplyInputEvent(keys, Up(platform::Key::Enter));
+    }
+
+private:
+    bool pressLatched_ = false;
+};
+
+}  // namespace
+
+TEST(IntroScreen, MosaicIsTheSameEveryRunAndCoversEveryCell) {
+    const std::vector<Stamp> stamps = MosaicStamps();
+    ASSERT_EQ(stamps.size(), 50001u);
+    EXPECT_EQ(stamps.front().tile, 7);
+    EXPECT_EQ(stamps.front().x, 15);
+    EXPECT_EQ(stamps.front().y, 50);
+    EXPECT_EQ(stamps[1].tile, 5);
+    EXPECT_EQ(stamps[1].x, 115);
+    EXPECT_EQ(stamps[1].y, 115);
+    EXPECT_EQ(stamps.back().tile, 2);
+    EXPECT_EQ(stamps.back().x, 200);
+    EXPECT_EQ(stamps.back().y, 170);
+
+    // No key at all: the intro draws, plays its jingle and waits for Enter.
+    HeadlessRun run("", 0, kNoFrames);
+    EXPECT_EQ(run.RunProgram(), platform::EndReason::Script);
+    ASSERT_EQ(run.pictures().size(), 2u);
+    const ShownPicture& mosaic = run.pictures()[0];
+    EXPECT_EQ(mosaic.kind, platform::PictureKind::Primary);
+
+    // The stamps in order over the screen as it stood (all black): later
+    // stamps cover earlier ones.
+    std::vector<std::uint8_t> expected(320 * 200, 0);
+    FrameBuffer fb{expected.data(), 320};
+    for (const Stamp& s : stamps) StampTile(fb, StampMode::Draw, s.x, s.y, s.tile);
+    EXPECT_TRUE(mosaic.pixels == expected) << "the mosaic differs from the generator's stamps";
+
+    // Every one of the 64 x 40 cells holds a whole tile pattern.
+    int covered = 0;
+    for (int y = 0; y < 200; y += 5) {
+        for (int x = 0; x < 320; x += 5) {
+            bool tiled = false;
+            for (int tile = 1; tile <= 7; ++tile)
+                tiled = tiled || CellShowsTile(mosaic, x, y, tile);
+            EXPECT_TRUE(tiled) << "cell at (" << x << ", " << y << ") holds no tile";
+            covered += tiled ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(covered, 2560);
+    EXPECT_TRUE(CellShowsTile(mosaic, 0, 0, 6));
+    EXPECT_TRUE(CellShowsTile(mosaic, 200, 170, 2));  // the last stamp stays on top
+
+    // Another clock, another script: the same mosaic.
+    HeadlessRun other("3 enter down\n", 987654321, kNoFrames);
+    other.RunProgram();
+    ASSERT_GE(other.pictures().size(), 1u);
+    EXPECT_TRUE(other.pictures()[0].pixels == mosaic.pixels);
+}
+
+TEST(IntroScreen, JingleThenBlackTitleWordsOverTheMosaic) {
+    HeadlessRun run("", 0, kNoFrames);
+    run.RunProgram();
+    const std::vector<std::string> expectedLog = {"0 primary", "0 sound play 106", "0 primary",
+                                                  "0 end script"};
+    EXPECT_EQ(LogShape(run), expectedLog);
+    ASSERT_EQ(run.pictures().size(), 2u);
+    EXPECT_EQ(run.pictures()[1].kind, platform::PictureKind::Primary);
+
+    // The second picture is the first with the two words in colour 0 on top.
+    std::vector<std::uint8_t> expected = run.pictures()[0].pixels;
+    FrameBuffer fb{expected.data(), 320};
+    DrawBigText(fb, "F O M P Y", 9, 40, 25, 0);
+    DrawBigText(fb, "T A L D E N", 11, 20, 125, 0);
+    EXPECT_TRUE(run.pictures()[1].pixels == expected) << "title words differ";
+
+    // The words really cut into the mosaic.
+    EXPECT_TRUE(run.pictures()[1].pixels != run.pictures()[0].pixels);
+}
+
+TEST(IntroScreen, EnterHeldAtStartCountsOnlyAfterReleaseAndFreshPress) {
+    // Held and never released: nothing is drawn and no jingle plays.
+    HeadlessRun held("0 enter down\n", 0, kNoFrames);
+    EXPECT_EQ(held.RunProgram(), platform::EndReason::Script);
+    EXPECT_EQ(LogShape(held), std::vector<std::string>{"0 end script"});
+
+    // The release lets the intro draw, but does not end it.
+    HeadlessRun released("0 enter down\n5 enter up\n", 0, kNoFrames);
+    EXPECT_EQ(released.RunProgram(), platform::EndReason::Script);
+    const std::vector<std::string> waiting = {"5 primary", "5 sound play 106", "5 primary",
+                                              "5 end script"};
+    EXPECT_EQ(LogShape(released), waiting);
+
+    // A fresh press at T 9 ends it; the menu waits for its release at T 10.
+    HeadlessRun pressed("0 enter down\n5 enter up\n9 enter down\n10 enter up\n", 0, 1);
+    EXPECT_EQ(pressed.RunProgram(), platform::EndReason::Frames);
+    const std::vector<std::string> toMenu = {"5 primary",  "5 sound play 106",
+                                             "5 primary",  "10 sound loop 117",
+                                             "11 present", "11 end frames"};
+    EXPECT_EQ(LogShape(pressed), toMenu);
+
+    // A tap made before the intro is swallowed by its first wait.
+    HeadlessRun early("0 enter down\n0 enter up\n", 0, kNoFrames);
+    EXPECT_EQ(early.RunProgram(), platform::EndReason::Script);
+    const std::vector<std::string> swallowed = {"0 primary", "0 sound play 106", "0 primary",
+                                                "0 end script"};
+    EXPECT_EQ(LogShape(early), swallowed);
+}
+
+TEST(IntroScreen, EnterPressedDuringTheMosaicEndsTheIntroRightAfterTheWords) {
+    PressDuringMosaic host;
+    Program program(host);
+    SetUpDisplay(program);
+    EXPECT_NO_THROW(IntroScreen(program));  // no wait for input: the latched press counts
+    EXPECT_EQ(host.waits, 0);
+    EXPECT_EQ(host.pictures.size(), 2u);
+    EXPECT_EQ(host.sounds, std::vector<std::string>{"play 106"});
+}

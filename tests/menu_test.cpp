@@ -1,0 +1,523 @@
+// menu_test.cpp -- the menu from outside: whole runs on the headless platform,
+// checked by their logs and against pictures drawn anew from the menu's rules
+// (pages and marker, circling pieces, start frame, information screen).
+#include "frontend/menu.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frontend/info_text.h"
+#include "game/stamp.h"
+#include "headless_run.h"
+#include "render/font.h"
+
+using namespace ft;
+
+namespace {
+
+using Pixels = std::vector<std::uint8_t>;  // 320 x 200, no padding
+
+// Timing of every run below. Enter pressed at T 1 ends the intro and its
+// release at T 2 lets the first menu visit start (tune at T 2). Frame k of a
+// visit that starts at T s is presented at T s + k, and a key tapped at T t
+// reaches the menu frame presented at T t + 1 (except a visit's first frame).
+constexpr char kPastIntro[] = "1 enter down\n2 enter up\n";
+constexpr std::uint64_t kFirstTap = 3;  // reaches frame 2 of the first visit, T 4
+
+// Pressed and released at the same T: the key is pressed, no longer held.
+// keys: "down", or several at once as "down+enter"; "" taps nothing.
+std::string Tap(std::uint64_t time, std::string_view keys) {
+    std::string text;
+    while (!keys.empty()) {
+        const auto plus = keys.find('+');
+        const std::string key(keys.substr(0, plus));
+        text += std::to_string(time) + " " + key + " down\n";
+        text += std::to_string(time) + " " + key + " up\n";
+        keys = plus == std::string_view::npos ? std::string_view() : keys.substr(plus + 1);
+    }
+    return text;
+}
+
+// One tap per frame: steps[i] at T first + i.
+std::string Taps(std::uint64_t first, const std::vector<std::string_view>& steps) {
+    std::string text;
+    for (std::size_t i = 0; i < steps.size(); ++i) text += Tap(first + i, steps[i]);
+    return text;
+}
+
+// Frame limits count every present of the run; the first is at T 3.
+std::uint64_t FramesUpTo(std::uint64_t time) {
+    return time - 2;
+}
+
+// The picture presented at virtual time T.
+const ShownPicture& PresentedAt(HeadlessRun& run, std::uint64_t time) {
+    const std::string wanted = std::to_string(time) + " present ";
+    std::size_t picture = 0;
+    for (const std::string& line : run.Log()) {
+        if (line.find(" present ") == std::string::npos &&
+            line.find(" primary ") == std::string::npos)
+            continue;
+        if (line.rfind(wanted, 0) == 0) return run.pictures().at(picture);
+        ++picture;
+    }
+    throw std::out_of_range("no picture presented at T " + std::to_string(time));
+}
+
+// The log with the picture checksums cut off: "4 present", "4 sound stop".
+std::vector<std::string> LogShape(HeadlessRun& run) {
+    std::vector<std::string> lines;
+    for (std::string line : run.Log()) {
+        for (const char* kind : {" present ", " primary "}) {
+            const auto at = line.find(kind);
+            if (at != std::string::npos) line.resize(at + 8);
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+::testing::AssertionResult SameRegion(const Pixels& shown, const Pixels& expected, int x0, int y0,
+                                      int x1, int y1) {
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            const int shownPixel = shown[y * 320 + x];
+            const int expectedPixel = expected[y * 320 + x];
+            if (shownPixel != expectedPixel) {
+                return ::testing::AssertionFailure()
+                       << "first difference at (" << x << ", " << y << "): shown " << shownPixel
+                       << ", expected " << expectedPixel;
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SamePicture(const ShownPicture& shown, const Pixels& expected) {
+    return SameRegion(shown.pixels, expected, 0, 0, 319, 199);
+}
+
+FrameBuffer View(Pixels& pixels) {
+    return FrameBuffer{pixels.data(), 320};
+}
+
+void DrawText(FrameBuffer& fb, std::string_view text, std::int32_t x, std::int32_t y,
+              std::uint8_t colour) {
+    DrawSmallText(fb, text.data(), static_cast<std::int32_t>(text.size()), x, y, colour);
+}
+
+struct Item {
+    std::string text;
+    std::int32_t y;
+    std::uint8_t colour;
+};
+
+struct PageLook {
+    std::int32_t top;
+    std::int32_t markerTile;
+    std::vector<Item> items;
+};
+
+PageLook LookOf(MenuPage page, const GameSettings& settings) {
+    switch (page) {
+        case MainPage:
+            return {70,
+                    5,
+                    {{"GAME A", 70, 30},
+                     {"GAME B", 80, 30},
+                     {"OPTIONS", 90, 30},
+                     {"INFORMATION", 100, 30},
+                     {"QUIT", 110, 31}}};
+        case OptionsPage:
+            return {80,
+                    4,
+                    {{settings.scrolling == 1 ? "SCROLLING ON" : "SCROLLING OFF", 80, 32},
+                     {settings.showNext == 1 ? "SHOW NEXT YES" : "SHOW NEXT NO", 90, 32},
+                     {"LEVEL", 100, 32},
+                     {"BACK", 110, 33}}};
+        case LevelPage: {
+            PageLook look{70, 3, {}};
+            for (int k = 0; k < 7; ++k)
+                look.items.push_back({"LEVEL " + std::to_string(k + 1), 70 + 10 * k, 34});
+            return look;
+        }
+    }
+    return {};
+}
+
+// The options as start-up leaves them.
+GameSettings StartOptions() {
+    GameSettings settings;
+    settings.scrolling = 1;
+    settings.showNext = 1;
+    return settings;
+}
+
+GameSettings Options(std::int32_t scrolling, std::int32_t showNext) {
+    GameSettings settings;
+    settings.scrolling = scrolling;
+    settings.showNext = showNext;
+    return settings;
+}
+
+struct Place {
+    std::int32_t x;
+    std::int32_t y;
+};
+
+// Where the eight slots stand in frame `frame` (1 for the first) of a visit:
+// each angle has taken frame - 1 single-precision steps; the place is worked
+// out in double precision, kept as single and truncated.
+std::array<Place, 8> SlotPlaces(int frame) {
+    constexpr std::array<float, 8> kSteps = {0.005f, 0.01f, 0.015f, 0.02f,
+                                             0.025f, 0.03f, 0.035f, 0.04f};
+    std::array<float, 8> angles{};
+    for (int f = 1; f < frame; ++f)
+        for (std::size_t i = 0; i < 8; ++i) angles[i] += kSteps[i];
+    std::array<Place, 8> places{};
+    for (std::size_t i = 0; i < 8; ++i) {
+        const double angle = angles[i];
+        places[i].x =
+            static_cast<std::int32_t>(static_cast<float>(150.0 + 140.0 * std::cos(angle)));
+        places[i].y = static_cast<std::int32_t>(static_cast<float>(85.0 + 75.0 * std::sin(angle)));
+    }
+    return places;
+}
+
+void DrawMarkerAndItems(FrameBuffer& fb, MenuPage page, std::int32_t cursor,
+                        const GameSettings& settings) {
+    const PageLook look = LookOf(page, settings);
+    StampTile(fb, StampMode::Draw, 110, look.top + 10 * cursor, look.markerTile);
+    for (const Item& item : look.items) DrawText(fb, item.text, 120, item.y, item.colour);
+}
+
+// Frame `frame` of a visit showing `page` with the marker on item `cursor`.
+Pixels MenuFrame(int frame, MenuPage page, std::int32_t cursor, const GameSettings& settings) {
+    Pixels pixels(320 * 200, 0);
+    FrameBuffer fb = View(pixels);
+    const std::array<Place, 8> places = SlotPlaces(frame);
+    for (int kind = 1; kind <= 7; ++kind)
+        StampPiece(fb, StampMode::Draw, places[kind].x, places[kind].y, kind, 1);
+    DrawMarkerAndItems(fb, page, cursor, settings);
+    return pixels;
+}
+
+Pixels GetReadyFrame() {
+    Pixels pixels(320 * 200, 0);
+    FrameBuffer fb = View(pixels);
+    DrawText(fb, "G E T  R E A D Y", 110, 97, 35);
+    return pixels;
+}
+
+Pixels InfoFrame() {
+    Pixels pixels(320 * 200, 0);
+    FrameBuffer fb = View(pixels);
+    for (const InfoLine& line : kInfoLines) {
+        const auto length = static_cast<std::int32_t>(line.text.size());
+        DrawText(fb, line.text, line.centred ? 160 - 3 * length : line.x, line.y, line.colour);
+    }
+    return pixels;
+}
+
+// The game screen's level box as it reads with the given level.
+Pixels LevelBox(std::int32_t level) {
+    Pixels pixels(320 * 200, 0);
+    FrameBuffer fb = View(pixels);
+    FillBox(fb, 167, 132, 258, 148, 42);
+    const std::string text = "LEVEL: " + std::to_string(level);
+    DrawText(fb, text, 172, 138, 43);
+    return pixels;
+}
+
+Pixels Visible(Display& display) {
+    Pixels pixels(320 * 200);
+    const FrameBuffer fb = display.primary.View();
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 320; ++x) pixels[y * 320 + x] = ReadPixel(fb, x, y);
+    return pixels;
+}
+
+}  // namespace
+
+TEST(MenuScreen, QuitEndsTheRunWithoutAGame) {
+    // Up wraps the marker to "QUIT" (T 4), Enter chooses it (T 5).
+    // The frame limit only stops a run that fails to quit.
+    HeadlessRun run(kPastIntro + Taps(kFirstTap, {"up", "enter"}), 0, FramesUpTo(10));
+    EXPECT_EQ(run.RunProgram(), platform::EndReason::Quit);
+
+    // No start frame, no game screen, no reseed and no start cue; the tune
+    // stops before the end.
+    const std::vector<std::string> expected = {
+        "0 primary", "0 sound play 106", "0 primary",    "2 sound loop 117", "3 present",
+        "4 present", "5 present",        "5 sound stop", "5 end quit"};
+    EXPECT_EQ(LogShape(run), expected);
+    EXPECT_TRUE(SamePicture(run.pictures().back(), MenuFrame(3, MainPage, 4, StartOptions())));
+    EXPECT_EQ(run.program.settings.quit, 1);
+    EXPECT_FALSE(run.program.display.open);
+}
+
+TEST(MenuScreen, DownAndEnterInOneFrameActOnTheItemMovedTo) {
+    // On "GAME A": "GAME B" starts.
+    HeadlessRun gameB(kPastIntro + Taps(kFirstTap, {"down+enter"}), 0, FramesUpTo(5));
+    EXPECT_EQ(gameB.RunProgram(), platform::EndReason::Frames);
+    EXPECT_EQ(gameB.program.settings.variant, GameB);
+    EXPECT_TRUE(SamePicture(PresentedAt(gameB, 4), GetReadyFrame()));
+    const auto shape = LogShape(gameB);
+    // A game B reseeds twice: once for the game, once for its rubble.
+    EXPECT_EQ(std::count(shape.begin(), shape.end(), "4 reseed 0"), 2);
+
+    // On "QUIT": the marker moves to "GAME A" and nothing else happens.
+    HeadlessRun quit(kPastIntro + Taps(kFirstTap, {"up", "down+enter"}), 0, FramesUpTo(6));
+    EXPECT_EQ(quit.RunProgram(), platform::EndReason::Frames);
+    EXPECT_TRUE(SamePicture(PresentedAt(quit, 4), MenuFrame(2, MainPage, 4, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(quit, 5), MenuFrame(3, MainPage, 0, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(quit, 6), MenuFrame(4, MainPage, 0, StartOptions())));
+    EXPECT_EQ(quit.program.settings.quit, 0);
+    EXPECT_EQ(quit.program.settings.variant, GameA);
+    EXPECT_EQ(quit.program.menu.leaving, 0);
+    const auto events = quit.Events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "5 sound stop"), 0);
+}
+
+TEST(MenuScreen, UpAndDownWrapOnEveryPage) {
+    struct Step {
+        std::string_view keys;
+        MenuPage page;  // what the frame that sees the tap shows
+        std::int32_t cursor;
+    };
+    const std::vector<Step> steps = {
+        {"up", MainPage, 4},       {"down", MainPage, 0},     {"down", MainPage, 1},
+        {"down", MainPage, 2},     {"enter", OptionsPage, 0}, {"up", OptionsPage, 3},
+        {"down", OptionsPage, 0},  {"down", OptionsPage, 1},  {"down", OptionsPage, 2},
+        {"enter", LevelPage, 0},   {"up", LevelPage, 6},      {"down", LevelPage, 0},
+        {"up+down", LevelPage, 0},
+    };
+    std::vector<std::string_view> keys;
+    for (const Step& step : steps) keys.push_back(step.keys);
+    const std::uint64_t last = kFirstTap + steps.size();  // T of the last step's frame
+    HeadlessRun run(kPastIntro + Taps(kFirstTap, keys), 0, FramesUpTo(last));
+    run.RunProgram();
+
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const std::uint64_t time = kFirstTap + i + 1;
+        EXPECT_TRUE(SamePicture(
+            PresentedAt(run, time),
+            MenuFrame(static_cast<int>(time - 2), steps[i].page, steps[i].cursor, StartOptions())))
+            << "step " << i << " (" << steps[i].keys << ")";
+    }
+    EXPECT_EQ(run.program.menu.page, LevelPage);
+    EXPECT_EQ(run.program.menu.cursor, 0);
+}
+
+TEST(MenuScreen, ChosenLevelHoldsForOneGameOnly) {
+    // Options (T 6), level page (T 9), "LEVEL 4" (T 13), "BACK" (T 14),
+    // "GAME A" (T 15); the game's first frame is at T 16 and Escape leaves it.
+    const std::vector<std::string_view> steps = {"down", "down",  "enter", "down",
+                                                 "down", "enter", "down",  "down",
+                                                 "down", "enter", "enter", "enter"};
+    const std::string script =
+        kPastIntro + Taps(kFirstTap, steps) + Tap(16, "escape") + Tap(17, "enter");
+    // The second visit starts at T 16; its Enter starts a game at T 18 whose
+    // first frame is at T 19.
+    HeadlessRun run(script, 0, FramesUpTo(19));
+    EXPECT_EQ(run.RunProgram(), platform::EndReason::Frames);
+
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 9), MenuFrame(7, LevelPage, 0, StartOptions())));
+    // The level is not shown anywhere; the marker rests on "BACK".
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 13), MenuFrame(11, OptionsPage, 3, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 15), GetReadyFrame()));
+    EXPECT_TRUE(SameRegion(PresentedAt(run, 16).pixels, LevelBox(4), 167, 132, 258, 148))
+        << "the first game starts at level 4";
+
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 17), MenuFrame(1, MainPage, 0, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 18), GetReadyFrame()));
+    EXPECT_TRUE(SameRegion(PresentedAt(run, 19).pixels, LevelBox(1), 167, 132, 258, 148))
+        << "the next game starts at level 1 again";
+    EXPECT_EQ(run.program.settings.level, 1);
+}
+
+TEST(MenuScreen, ToggledOptionShowsAtOnceAndHoldsForLaterGames) {
+    // Options (T 6), scrolling off (T 7), show next off (T 9), "BACK" (T 12),
+    // "GAME A" (T 13); Escape leaves the game at T 14, a new visit starts.
+    const std::vector<std::string_view> first = {"down",  "down", "enter", "enter", "down",
+                                                 "enter", "down", "down",  "enter", "enter"};
+    // Second visit, from T 14: options (T 18), "BACK" (T 20), "GAME A" (T 21).
+    const std::vector<std::string_view> second = {"down", "down", "enter", "up", "enter", "enter"};
+    const std::string script =
+        kPastIntro + Taps(kFirstTap, first) + Tap(14, "escape") + Taps(15, second);
+    HeadlessRun run(script, 0, FramesUpTo(24));  // the second game's third frame
+    EXPECT_EQ(run.RunProgram(), platform::EndReason::Frames);
+
+    // The first visit of the options page shows the start values.
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 6), MenuFrame(4, OptionsPage, 0, Options(1, 1))));
+    // The frame of the toggle already reads "SCROLLING OFF".
+    const ShownPicture& toggled = PresentedAt(run, 7);
+    Pixels row(320 * 200, 0);
+    FrameBuffer fb = View(row);
+    DrawText(fb, "SCROLLING OFF", 120, 80, 32);
+    EXPECT_TRUE(SameRegion(toggled.pixels, row, 120, 80, 120 + 6 * 13 - 1, 84));
+    EXPECT_TRUE(SamePicture(toggled, MenuFrame(5, OptionsPage, 0, Options(0, 1))));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 9), MenuFrame(7, OptionsPage, 1, Options(0, 0))));
+
+    // After a game the next visit still shows both changes.
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 18), MenuFrame(4, OptionsPage, 0, Options(0, 0))));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 21), GetReadyFrame()));
+
+    // The second game neither scrolls the well nor previews the next piece.
+    EXPECT_EQ(run.program.settings.scrolling, 0);
+    EXPECT_EQ(run.program.settings.showNext, 0);
+    EXPECT_EQ(run.program.game.scrollTop, 10.0f);
+    const ShownPicture& game = PresentedAt(run, 24);
+    for (int y = 48; y <= 70; ++y)
+        for (int x = 169; x <= 196; ++x)
+            ASSERT_FALSE(game.At(x, y) >= 1 && game.At(x, y) <= 21)
+                << "tile colour in the preview box at (" << x << ", " << y << ")";
+}
+
+TEST(MenuScreen, PressesDuringTheInformationScreenActAfterItCloses) {
+    // "INFORMATION" opens at T 7. Up at T 7 waits; Escape at T 8 closes the
+    // screen at T 9, so T 10 shows the main page with Up acted on. Down and
+    // Enter reopen it at T 12; Enter at T 12 waits through it, Escape at T 13
+    // closes it at T 14, and the waiting Enter reopens it at T 15.
+    const std::vector<std::string_view> steps = {
+        "down", "down", "down", "enter", "up", "escape", "", "down", "enter", "enter", "escape"};
+    HeadlessRun run(kPastIntro + Taps(kFirstTap, steps), 0, FramesUpTo(16));
+    run.RunProgram();
+
+    const Pixels info = InfoFrame();
+    for (std::uint64_t time : {7, 8, 9, 12, 13, 14, 15, 16})
+        EXPECT_TRUE(SamePicture(PresentedAt(run, time), info)) << "T " << time;
+    // The pieces kept circling behind the information screen.
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 10), MenuFrame(8, MainPage, 2, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 11), MenuFrame(9, MainPage, 3, StartOptions())));
+    EXPECT_EQ(run.program.menu.showInfo, 1);
+}
+
+TEST(MenuScreen, EscapePressedOnAPageClosesTheInformationScreenAtOnce) {
+    // Escape together with the third Down (T 6: nothing happens on the page);
+    // Enter on "INFORMATION" at T 7 shows it for that frame only.
+    HeadlessRun run(kPastIntro + Taps(kFirstTap, {"down", "down", "down+escape", "enter"}), 0,
+                    FramesUpTo(8));
+    run.RunProgram();
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 6), MenuFrame(4, MainPage, 3, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 7), InfoFrame()));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 8), MenuFrame(6, MainPage, 3, StartOptions())));
+    EXPECT_EQ(run.program.menu.showInfo, 0);
+}
+
+TEST(MenuScreen, PiecesStartStackedAndCircleTheEllipse) {
+    // The first frame: every piece at (290, 85), kind 7 uppermost.
+    HeadlessRun first(kPastIntro, 0, 1);
+    first.RunProgram();
+    Pixels stacked(320 * 200, 0);
+    FrameBuffer fb = View(stacked);
+    for (int kind = 1; kind <= 7; ++kind) StampPiece(fb, StampMode::Draw, 290, 85, kind, 1);
+    DrawMarkerAndItems(fb, MainPage, 0, StartOptions());
+    EXPECT_TRUE(SamePicture(PresentedAt(first, 3), stacked));
+
+    // The 101st frame: after 100 steps kind 1 stands at (225, 148), kind 7 at (58, 28).
+    const std::array<Place, 8> places = SlotPlaces(101);
+    EXPECT_EQ(places[1].x, 225);
+    EXPECT_EQ(places[1].y, 148);
+    EXPECT_EQ(places[7].x, 58);
+    EXPECT_EQ(places[7].y, 28);
+
+    HeadlessRun later(kPastIntro, 0, 101);
+    later.host().keepPictures = false;
+    later.RunProgram();
+    const MenuState& menu = later.program.menu;
+    EXPECT_EQ(static_cast<std::int32_t>(menu.slotX[1]), 225);
+    EXPECT_EQ(static_cast<std::int32_t>(menu.slotY[1]), 148);
+    EXPECT_EQ(static_cast<std::int32_t>(menu.slotX[7]), 58);
+    EXPECT_EQ(static_cast<std::int32_t>(menu.slotY[7]), 28);
+    EXPECT_TRUE(SameRegion(Visible(later.program.display),
+                           MenuFrame(101, MainPage, 0, StartOptions()), 0, 0, 319, 199));
+}
+
+TEST(MenuScreen, GamesPresentOneGetReadyFrameAndTheTuneRestartsEveryVisit) {
+    // "GAME A" at T 4; Escape leaves the game after its first frame (T 5);
+    // the second visit starts at T 5, "GAME B" at T 8.
+    const std::string script =
+        kPastIntro + Tap(3, "enter") + Tap(5, "escape") + Taps(6, {"down", "enter"});
+    HeadlessRun run(script, 0, FramesUpTo(9));
+    EXPECT_EQ(run.RunProgram(), platform::EndReason::Frames);
+
+    const std::vector<std::string> expected = {
+        "0 primary",        "0 sound play 106", "0 primary",                        //
+        "2 sound loop 117", "3 present",                                            //
+        "4 present",        "4 sound stop",     "4 reseed 0",  "4 sound play 107",  //
+        "5 present",                                                                //
+        "5 sound loop 117", "6 present",        "7 present",                        //
+        "8 present",        "8 sound stop",     "8 reseed 0",  "8 reseed 0",        //
+        "8 sound play 107", "9 present",        "9 end frames"};
+    EXPECT_EQ(LogShape(run), expected);
+
+    const Pixels ready = GetReadyFrame();
+    int readyFrames = 0;
+    for (const ShownPicture& picture : run.pictures())
+        readyFrames += picture.pixels == ready ? 1 : 0;
+    EXPECT_EQ(readyFrames, 2);
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 4), ready));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 8), ready));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 6), MenuFrame(1, MainPage, 0, StartOptions())));
+}
+
+TEST(MenuInfoScreen, LinesStayInsideTheFrameAndUseOnlyTheFont) {
+    constexpr std::string_view kFontCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 -+/.()$:";
+    for (std::size_t i = 0; i < kInfoLines.size(); ++i) {
+        const InfoLine& line = kInfoLines[i];
+        const auto length = static_cast<std::int32_t>(line.text.size());
+        const std::int32_t x = line.centred ? 160 - 3 * length : line.x;
+        EXPECT_GE(x, 0) << "line " << i + 1;
+        EXPECT_LE(x + 6 * length - 1, 319) << "line " << i + 1 << " is too wide";
+        EXPECT_GE(line.y, 0);
+        EXPECT_LE(line.y + 4, 199) << "line " << i + 1;
+        for (char c : line.text)
+            EXPECT_NE(kFontCharacters.find(c), std::string_view::npos)
+                << "line " << i + 1 << " has '" << c << "', which the font lacks";
+    }
+
+    // Where each line stands, and the texts that are not ours to choose.
+    struct Spot {
+        std::string_view text;  // empty: the text is free
+        std::int32_t x;         // -1: centred
+        std::int32_t y;
+        std::uint8_t colour;
+    };
+    const std::array<Spot, 14> spots = {{
+        {"", 0, 0, 100},
+        {"DORVAMIK-SOFT PRESENTS:", 0, 15, 100},
+        {"F O M P Y   T A L D E N", 94, 40, 15},
+        {"INSTRUCTIONS:", 0, 70, 10},
+        {"ALL ACTIONS CAN BE MADE WITH THE ARROW-KEYS", 10, 80, 100},
+        {"INFO:", 0, 100, 10},
+        {"", 10, 110, 100},
+        {"", 10, 116, 100},
+        {"", 10, 122, 100},
+        {"", -1, 140, 100},
+        {"", -1, 150, 100},
+        {"", -1, 160, 100},
+        {"", -1, 175, 100},
+        {"PRESS ESC", 0, 194, 100},
+    }};
+    for (std::size_t i = 0; i < spots.size(); ++i) {
+        const InfoLine& line = kInfoLines[i];
+        if (!spots[i].text.empty()) {
+            EXPECT_EQ(line.text, spots[i].text) << "line " << i + 1;
+        }
+        EXPECT_EQ(line.centred, spots[i].x == -1) << "line " << i + 1;
+        if (!line.centred) {
+            EXPECT_EQ(line.x, spots[i].x) << "line " << i + 1;
+        }
+        EXPECT_EQ(line.y, spots[i].y) << "line " << i + 1;
+        EXPECT_EQ(line.colour, spots[i].colour) << "line " << i + 1;
+    }
+}
