@@ -59,19 +59,6 @@ bool CellShowsTile(const ShownPicture& picture, int x, int y, int tile) {
     return true;
 }
 
-// The log with the picture checksums cut off: "0 primary", "0 sound play 106".
-std::vector<std::string> LogShape(HeadlessRun& run) {
-    std::vector<std::string> lines;
-    for (std::string line : run.Log()) {
-        for (const char* kind : {" present ", " primary "}) {
-            const auto at = line.find(kind);
-            if (at != std::string::npos) line.resize(at + 8);
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // A player who presses Enter while the mosaic is being stamped: the press is
 // latched by the keyboard and shows up at the next poll after the mosaic.
 class PressDuringMosaic : public FakePlatform {
@@ -149,7 +136,7 @@ TEST(IntroScreen, JingleThenBlackTitleWordsOverTheMosaic) {
     run.RunProgram();
     const std::vector<std::string> expectedLog = {"0 primary", "0 sound play 106", "0 primary",
                                                   "0 end script"};
-    EXPECT_EQ(LogShape(run), expectedLog);
+    EXPECT_EQ(run.LogShape(), expectedLog);
     ASSERT_EQ(run.pictures().size(), 2u);
     EXPECT_EQ(run.pictures()[1].kind, platform::PictureKind::Primary);
 
@@ -168,14 +155,14 @@ TEST(IntroScreen, EnterHeldAtStartCountsOnlyAfterReleaseAndFreshPress) {
     // Held and never released: nothing is drawn and no jingle plays.
     HeadlessRun held("0 enter down\n", 0, kNoFrames);
     EXPECT_EQ(held.RunProgram(), platform::EndReason::Script);
-    EXPECT_EQ(LogShape(held), std::vector<std::string>{"0 end script"});
+    EXPECT_EQ(held.LogShape(), std::vector<std::string>{"0 end script"});
 
     // The release lets the intro draw, but does not end it.
     HeadlessRun released("0 enter down\n5 enter up\n", 0, kNoFrames);
     EXPECT_EQ(released.RunProgram(), platform::EndReason::Script);
     const std::vector<std::string> waiting = {"5 primary", "5 sound play 106", "5 primary",
                                               "5 end script"};
-    EXPECT_EQ(LogShape(released), waiting);
+    EXPECT_EQ(released.LogShape(), waiting);
 
     // A fresh press at T 9 ends it; the menu waits for its release at T 10.
     HeadlessRun pressed("0 enter down\n5 enter up\n9 enter down\n10 enter up\n", 0, 1);
@@ -183,14 +170,14 @@ TEST(IntroScreen, EnterHeldAtStartCountsOnlyAfterReleaseAndFreshPress) {
     const std::vector<std::string> toMenu = {"5 primary",  "5 sound play 106",
                                              "5 primary",  "10 sound loop 117",
                                              "11 present", "11 end frames"};
-    EXPECT_EQ(LogShape(pressed), toMenu);
+    EXPECT_EQ(pressed.LogShape(), toMenu);
 
     // A tap made before the intro is swallowed by its first wait.
     HeadlessRun early("0 enter down\n0 enter up\n", 0, kNoFrames);
     EXPECT_EQ(early.RunProgram(), platform::EndReason::Script);
     const std::vector<std::string> swallowed = {"0 primary", "0 sound play 106", "0 primary",
                                                 "0 end script"};
-    EXPECT_EQ(LogShape(early), swallowed);
+    EXPECT_EQ(early.LogShape(), swallowed);
 }
 
 TEST(IntroScreen, EnterPressedDuringTheMosaicEndsTheIntroRightAfterTheWords) {

@@ -72,19 +72,6 @@ const ShownPicture& PresentedAt(HeadlessRun& run, std::uint64_t time) {
     throw std::out_of_range("no picture presented at T " + std::to_string(time));
 }
 
-// The log with the picture checksums cut off: "4 present", "4 sound stop".
-std::vector<std::string> LogShape(HeadlessRun& run) {
-    std::vector<std::string> lines;
-    for (std::string line : run.Log()) {
-        for (const char* kind : {" present ", " primary "}) {
-            const auto at = line.find(kind);
-            if (at != std::string::npos) line.resize(at + 8);
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 ::testing::AssertionResult SameRegion(const Pixels& shown, const Pixels& expected, int x0, int y0,
                                       int x1, int y1) {
     for (int y = y0; y <= y1; ++y) {
@@ -258,7 +245,7 @@ TEST(MenuScreen, QuitEndsTheRunWithoutAGame) {
     const std::vector<std::string> expected = {
         "0 primary", "0 sound play 106", "0 primary",    "2 sound loop 117", "3 present",
         "4 present", "5 present",        "5 sound stop", "5 end quit"};
-    EXPECT_EQ(LogShape(run), expected);
+    EXPECT_EQ(run.LogShape(), expected);
     EXPECT_TRUE(SamePicture(run.pictures().back(), MenuFrame(3, MainPage, 4, StartOptions())));
     EXPECT_EQ(run.program.settings.quit, 1);
     EXPECT_FALSE(run.program.display.open);
@@ -270,7 +257,7 @@ TEST(MenuScreen, DownAndEnterInOneFrameActOnTheItemMovedTo) {
     EXPECT_EQ(gameB.RunProgram(), platform::EndReason::Frames);
     EXPECT_EQ(gameB.program.settings.variant, GameB);
     EXPECT_TRUE(SamePicture(PresentedAt(gameB, 4), GetReadyFrame()));
-    const auto shape = LogShape(gameB);
+    const auto shape = gameB.LogShape();
     // A game B reseeds twice: once for the game, once for its rubble.
     EXPECT_EQ(std::count(shape.begin(), shape.end(), "4 reseed 0"), 2);
 
@@ -458,7 +445,7 @@ TEST(MenuScreen, GamesPresentOneGetReadyFrameAndTheTuneRestartsEveryVisit) {
         "5 sound loop 117", "6 present",        "7 present",                        //
         "8 present",        "8 sound stop",     "8 reseed 0",  "8 reseed 0",        //
         "8 sound play 107", "9 present",        "9 end frames"};
-    EXPECT_EQ(LogShape(run), expected);
+    EXPECT_EQ(run.LogShape(), expected);
 
     const Pixels ready = GetReadyFrame();
     int readyFrames = 0;
