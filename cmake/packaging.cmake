@@ -1,0 +1,185 @@
+# packaging.cmake -- everything `cmake --install` puts in place besides the
+# program (desktop entry, icons, manual page, AppStream metadata), the Debian
+# package CPack makes of it, and the `screenshots` target that remakes the
+# README's pictures from headless runs.
+#
+#   cmake --preset release && cmake --build --preset release --target package
+#
+# The icons and the manual page are drawn and written by two host tools at
+# build time, from the game's tile art and its option table.
+
+# Host tools cannot run where the build makes programs for another machine.
+if(NOT TARGET fompy-talden OR CMAKE_CROSSCOMPILING)
+    return()
+endif()
+
+include(GNUInstallDirs)
+
+set(FT_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
+set(FT_METAINFO ${FT_PACKAGING_DIR}/io.github.fompytalden.FompyTalden.metainfo.xml)
+
+# The release history lives in the AppStream metadata; the manual page takes
+# its date from the entry of this version there.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${FT_METAINFO})
+file(READ ${FT_METAINFO} FT_METAINFO_TEXT)
+if(FT_METAINFO_TEXT MATCHES "<release version=\"${PROJECT_VERSION}\" date=\"([0-9-]+)\"")
+    set(FT_RELEASE_DATE ${CMAKE_MATCH_1})
+else()
+    set(FT_RELEASE_DATE "")
+    message(WARNING "packaging: ${FT_METAINFO} has no <release> entry for version "
+                    "${PROJECT_VERSION}; add one with its date and notes")
+endif()
+
+# ---------------------------------------------------------------------------
+# Icons: the game's own tiles, pixel-sharp, in the usual sizes.
+
+set(FT_ICON_SIZES 16 32 48 64 128 256)
+set(FT_ICON_DIR ${PROJECT_BINARY_DIR}/icons)
+set(FT_ICONS "")
+foreach(size IN LISTS FT_ICON_SIZES)
+    list(APPEND FT_ICONS ${FT_ICON_DIR}/fompy-talden-${size}.png)
+endforeach()
+
+add_executable(make-icons tools/make_icons.cpp)
+target_link_libraries(make-icons PRIVATE fompy-core ft-warnings)
+add_custom_command(
+    OUTPUT ${FT_ICONS}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${FT_ICON_DIR}
+    COMMAND make-icons ${FT_ICON_DIR} ${FT_ICON_SIZES}
+    DEPENDS make-icons
+    COMMENT "Drawing the icons from the tile art"
+    VERBATIM)
+
+# ---------------------------------------------------------------------------
+# The manual page, fompy-talden(6), compressed as Debian wants it when gzip is there.
+
+set(FT_MANPAGE ${PROJECT_BINARY_DIR}/man/fompy-talden.6)
+add_executable(make-manpage tools/make_manpage.cpp)
+target_link_libraries(make-manpage PRIVATE fompy-core ft-warnings)
+find_program(FT_GZIP gzip)
+if(FT_GZIP)
+    set(FT_MANPAGE_INSTALLED ${FT_MANPAGE}.gz)
+    set(FT_COMPRESS_MANPAGE COMMAND ${FT_GZIP} -9 -n -f -k ${FT_MANPAGE})
+else()
+    set(FT_MANPAGE_INSTALLED ${FT_MANPAGE})
+    set(FT_COMPRESS_MANPAGE "")
+endif()
+add_custom_command(
+    OUTPUT ${FT_MANPAGE} ${FT_MANPAGE_INSTALLED}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+    COMMAND make-manpage ${FT_MANPAGE} ${FT_RELEASE_DATE}
+    ${FT_COMPRESS_MANPAGE}
+    DEPENDS make-manpage
+    COMMENT "Writing the manual page from the option table"
+    VERBATIM)
+
+add_custom_target(fompy-desktop-data ALL DEPENDS ${FT_ICONS} ${FT_MANPAGE_INSTALLED})
+
+# ---------------------------------------------------------------------------
+# Installing. The program itself is installed by the top-level CMakeLists.txt
+# (into bin, which the desktop entry's Exec finds on PATH).
+
+foreach(size IN LISTS FT_ICON_SIZES)
+    install(FILES ${FT_ICON_DIR}/fompy-talden-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME fompy-talden.png)
+endforeach()
+install(FILES ${FT_PACKAGING_DIR}/fompy-talden.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${FT_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${FT_MANPAGE_INSTALLED} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# ---------------------------------------------------------------------------
+# Checks with the tests: the installed pieces fit together, and the manual
+# page, desktop entry and metadata pass their linters where those are there
+# (groff; desktop-file-utils and appstream are not build requirements).
+
+if(FT_BUILD_TESTS)
+    add_test(NAME install-tree
+             COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR}
+                     -DSTAGE=${PROJECT_BINARY_DIR}/install-check
+                     "-DICON_SIZES=${FT_ICON_SIZES}"
+                     -P ${PROJECT_SOURCE_DIR}/cmake/check_install.cmake)
+    find_program(FT_GROFF groff)
+    if(FT_GROFF)
+        # groff reports warnings but still succeeds; any output is a fault.
+        add_test(NAME manpage-lint COMMAND ${FT_GROFF} -man -ww -z ${FT_MANPAGE})
+        set_tests_properties(manpage-lint PROPERTIES FAIL_REGULAR_EXPRESSION ".")
+    endif()
+    find_program(FT_DESKTOP_FILE_VALIDATE desktop-file-validate)
+    if(FT_DESKTOP_FILE_VALIDATE)
+        add_test(NAME desktop-entry-lint COMMAND ${FT_DESKTOP_FILE_VALIDATE}
+                 ${FT_PACKAGING_DIR}/fompy-talden.desktop)
+        set_tests_properties(desktop-entry-lint PROPERTIES FAIL_REGULAR_EXPRESSION ".")
+    endif()
+    find_program(FT_APPSTREAMCLI appstreamcli)
+    if(FT_APPSTREAMCLI)
+        add_test(NAME metainfo-lint COMMAND ${FT_APPSTREAMCLI} validate --no-net ${FT_METAINFO})
+    endif()
+endif()
+
+# ---------------------------------------------------------------------------
+# The Debian package: `cmake --build <dir> --target package`, or cpack in <dir>.
+
+set(FT_PACKAGE_MAINTAINER "FOMPY TALDEN maintainers <maintainers@fompy-talden.invalid>"
+    CACHE STRING "Maintainer field of the Debian package: Name <address>")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME fompy-talden)
+set(CPACK_PACKAGE_VENDOR "The FOMPY TALDEN developers")
+set(CPACK_PACKAGE_CONTACT "${FT_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "falling-block puzzle game of the 1990s")
+# One string, its lines kept under 80 characters for the package's control file.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "FOMPY TALDEN is a faithful port of a full-screen falling-block puzzle\n"
+    "game of the 1990s. Pieces of four cells fall into a well 20 cells wide\n"
+    "and 30 deep; move and turn them so that rows fill up and vanish. The\n"
+    "320x200 picture with its 256-colour palette, the 70 frames a second,\n"
+    "the pixel-exact collisions and the scoring of the original are kept.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${FT_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Depends from the libraries the program links, found by dpkg-shlibdeps (dpkg-dev).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
+
+# ---------------------------------------------------------------------------
+# The README's screenshots, remade from headless runs of the built program and
+# scaled to the 4:3 look players see (640x480, nearest neighbour). Not part of
+# the default build: `cmake --build <dir> --target screenshots`, then commit
+# docs/screenshots/*.png.
+#
+# Each shot is NAME:SCRIPT:FRAMES: the run plays docs/screenshots/SCRIPT.script,
+# and FRAMES ends it after that many presented frames (0 lets it run until the
+# script runs out at a wait for a key). The last picture of the run is the shot.
+# One game script gives two shots: cut off in play, and played to game over.
+
+set(FT_SCREENSHOTS intro:intro:0 menu:menu:230 game:game:1040 gameover:game:0)
+set(FT_SCREENSHOT_DIR ${PROJECT_SOURCE_DIR}/docs/screenshots)
+find_program(FT_MAGICK NAMES magick convert)
+set(FT_SCREENSHOT_COMMANDS "")
+foreach(shot IN LISTS FT_SCREENSHOTS)
+    string(REPLACE ":" ";" shot ${shot})
+    list(GET shot 0 name)
+    list(GET shot 1 script)
+    list(GET shot 2 frames)
+    list(APPEND FT_SCREENSHOT_COMMANDS
+         COMMAND ${CMAKE_COMMAND}
+                 -DPROGRAM=$<TARGET_FILE:fompy-talden>
+                 -DSCRIPT=${FT_SCREENSHOT_DIR}/${script}.script
+                 -DFRAMES=${frames}
+                 -DWORK_DIR=${PROJECT_BINARY_DIR}/screenshots/${name}
+                 -DOUTPUT=${FT_SCREENSHOT_DIR}/${name}.png
+                 -DMAGICK=${FT_MAGICK}
+                 -P ${PROJECT_SOURCE_DIR}/cmake/screenshot.cmake)
+endforeach()
+add_custom_target(screenshots
+    ${FT_SCREENSHOT_COMMANDS}
+    DEPENDS fompy-talden
+    COMMENT "Remaking docs/screenshots from headless runs"
+    VERBATIM)
