@@ -1,6 +1,6 @@
 # Shortcuts for developers; the README's two commands are ./run.sh and ./test.sh,
 # which need nothing but a shell on a fresh machine.
-.PHONY: run test clean
+.PHONY: run test clean web
 ARGS ?=
 
 run:
@@ -11,3 +11,7 @@ test:
 
 clean:
 	rm -rf build
+
+# The web version in build/web/ (see the README's "Playing in the browser").
+web:
+	./web.sh

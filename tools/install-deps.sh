@@ -6,7 +6,16 @@ set -e
 PACKAGES="cmake ninja-build g++ pkg-config make \
 libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev \
 libgtest-dev libgmock-dev libbenchmark-dev \
-xvfb xauth xdotool imagemagick python3"
+xvfb xauth xdotool imagemagick python3 \
+clang libclang-rt-14-dev"
+
+# --- The web build (./web.sh: --web) and its browser test
+# (tools/web-test.sh: --web-test) need more, installed only when asked for.
+case "${1:-}" in
+    --web) PACKAGES="$PACKAGES emscripten nodejs" ;;
+    --web-test) PACKAGES="$PACKAGES emscripten nodejs chromium chromium-driver" ;;
+esac
+# --- End of the web section.
 
 missing=""
 for p in $PACKAGES; do

@@ -1,0 +1,14 @@
+// web_main.cpp -- the entry point of the web build: opens the browser's
+// platform and runs the program on it, from the intro to "QUIT".
+#include "platform/web/web_page.h"
+#include "platform/web/web_platform.h"
+#include "shell/program.h"
+
+int main() {
+    platform::WebOptions options;
+    options.record = WebPageWantsRecord() != 0;
+    platform::WebPlatform host(options);
+    const int status = ft::RunProgram(host);
+    host.Finish(platform::EndReason::Quit);
+    return status;
+}

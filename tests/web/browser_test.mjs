@@ -1,0 +1,531 @@
+// browser_test.mjs -- the web build in a real browser: headless Chromium,
+// driven through chromedriver's WebDriver protocol, plays the program from the
+// intro through a game to "QUIT" with real key presses. The page records the
+// keys it delivered; the native program replays them headless, and the two
+// runs must agree: the same run log line for line, and the canvas showing,
+// pixel for pixel, the very picture the headless run drew at each checkpoint.
+//
+// usage: node browser_test.mjs --site DIR --native FOMPY_TALDEN [--out DIR]
+//   --site    the static web folder (index.html, fompy-talden.js, .wasm)
+//   --native  the desktop program, run with --headless for the replay
+//   --out     where screenshots, script and logs are kept (default: a temporary folder)
+// Environment: CHROMIUM (default /usr/bin/chromium), CHROMEDRIVER (default
+// /usr/bin/chromedriver). Needs nothing from the npm registry.
+
+import { spawn, spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import net from 'node:net';
+import os from 'node:os';
+import path from 'node:path';
+import zlib from 'node:zlib';
+
+const kWidth = 320;
+const kHeight = 200;
+const kStepTimeoutMs = 30000;
+// The frame rate measured in the menu: never faster than 70 a second (with a
+// little for the clock's grain), and not far slower even on a busy machine.
+const kMaxFrameRate = 72;
+const kMinFrameRate = 50;
+
+// WebDriver's codes of the keys the game reads.
+const Keys = {
+  enter: '\uE007', escape: '\uE00C', space: '\uE00D',
+  left: '\uE012', up: '\uE013', right: '\uE014', down: '\uE015',
+};
+
+class TestFailure extends Error {}
+
+function fail(message) {
+  throw new TestFailure(message);
+}
+
+function parseArguments(argv) {
+  const options = { site: '', native: '', out: '' };
+  for (let i = 0; i < argv.length; i += 2) {
+    const name = argv[i].replace(/^--/, '');
+    if (!(name in options) || i + 1 >= argv.length) {
+      console.error(`usage: node browser_test.mjs --site DIR --native FOMPY_TALDEN [--out DIR]`);
+      process.exit(2);
+    }
+    options[name] = argv[i + 1];
+  }
+  if (!options.site || !options.native) {
+    console.error('browser_test: --site and --native are needed');
+    process.exit(2);
+  }
+  return options;
+}
+
+function sleep(ms) {
+  return new Promise((resolve) => setTimeout(resolve, ms));
+}
+
+// ---------------------------------------------------------------------------
+// The static server: the web folder on a free port of localhost.
+
+const kMimeTypes = {
+  '.html': 'text/html; charset=utf-8',
+  '.js': 'text/javascript; charset=utf-8',
+  '.wasm': 'application/wasm',
+};
+
+function serveFolder(folder) {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    const file = path.join(folder, name === '/' ? 'index.html' : path.normalize(name));
+    if (!file.startsWith(path.resolve(folder)) || !fs.existsSync(file)) {
+      response.writeHead(404).end('not found');
+      return;
+    }
+    const type = kMimeTypes[path.extname(file)] || 'application/octet-stream';
+    response.writeHead(200, { 'Content-Type': type, 'Cache-Control': 'no-store' });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve, reject) => {
+    server.once('error', reject);
+    server.listen(0, '127.0.0.1', () => resolve(server));
+  });
+}
+
+function freePort() {
+  return new Promise((resolve, reject) => {
+    const probe = net.createServer();
+    probe.once('error', reject);
+    probe.listen(0, '127.0.0.1', () => {
+      const { port } = probe.address();
+      probe.close(() => resolve(port));
+    });
+  });
+}
+
+// ---------------------------------------------------------------------------
+// WebDriver over HTTP, as chromedriver speaks it.
+
+class WebDriver {
+  constructor(base) {
+    this.base = base;
+    this.session = '';
+  }
+
+  async call(method, route, body) {
+    const url = this.base + (this.session ? `/session/${this.session}` : '') + route;
+    const response = await fetch(url, {
+      method,
+      headers: { 'Content-Type': 'application/json' },
+      body: body === undefined ? undefined : JSON.stringify(body),
+    });
+    const reply = await response.json();
+    if (!response.ok) {
+      const value = reply.value || {};
+      fail(`WebDriver ${method} ${route}: ${value.error || response.status}: ${value.message || ''}`);
+    }
+    return reply.value;
+  }
+
+  async open(chromium, profile) {
+    const value = await this.call('POST', '/session', {
+      capabilities: {
+        alwaysMatch: {
+          browserName: 'chrome',
+          'goog:chromeOptions': {
+            binary: chromium,
+            args: [
+              '--headless', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage',
+              '--disable-quic', '--no-first-run', '--no-default-browser-check',
+              '--disable-background-networking', '--disable-component-update',
+              '--disable-sync', '--disable-extensions', '--window-size=1024,768',
+              `--user-data-dir=${profile}`,
+            ],
+          },
+        },
+      },
+    });
+    this.session = value.sessionId;
+  }
+
+  async close() {
+    if (!this.session) return;
+    try {
+      await this.call('DELETE', '');
+    } finally {
+      this.session = '';
+    }
+  }
+
+  navigate(url) {
+    return this.call('POST', '/url', { url });
+  }
+
+  // Runs a function body in the page; what it returns comes back as JSON.
+  run(body, ...args) {
+    return this.call('POST', '/execute/sync', { script: body, args });
+  }
+
+  async screenshot(file) {
+    const png = await this.call('GET', '/screenshot');
+    fs.writeFileSync(file, Buffer.from(png, 'base64'));
+  }
+
+  // Real key events, as the browser's input pipeline delivers them.
+  async keys(steps) {
+    const actions = [];
+    for (const [kind, key, pause] of steps) {
+      if (kind === 'pause') {
+        actions.push({ type: 'pause', duration: key });
+        continue;
+      }
+      actions.push({ type: kind === 'down' ? 'keyDown' : 'keyUp', value: Keys[key] });
+      if (pause) actions.push({ type: 'pause', duration: pause });
+    }
+    await this.call('POST', '/actions', { actions: [{ type: 'key', id: 'keyboard', actions }] });
+  }
+
+  // A tap: down, held for a few frames, up.
+  tap(key) {
+    return this.keys([['down', key, 60], ['up', key]]);
+  }
+}
+
+async function startChromedriver(binary) {
+  const port = await freePort();
+  const child = spawn(binary, [`--port=${port}`, '--allowed-ips=127.0.0.1'], {
+    stdio: ['ignore', 'ignore', 'pipe'],
+  });
+  let errors = '';
+  child.stderr.on('data', (chunk) => { errors += chunk; });
+  const exited = new Promise((resolve) => child.once('exit', resolve));
+  child.once('error', (error) => { errors += String(error); });
+  const base = `http://127.0.0.1:${port}`;
+  const deadline = Date.now() + 20000;
+  while (Date.now() < deadline) {
+    if (child.exitCode !== null) break;
+    try {
+      const reply = await (await fetch(`${base}/status`)).json();
+      if (reply.value && reply.value.ready) return { child, base, exited };
+    } catch {
+      // not listening yet
+    }
+    await sleep(100);
+  }
+  child.kill();
+  fail(`chromedriver (${binary}) did not start: ${errors.trim() || 'no answer on its port'}`);
+}
+
+// ---------------------------------------------------------------------------
+// The page's state, as web_page.js keeps it in window.fompyPage.
+
+const kStateScript = `
+  const page = window.fompyPage;
+  if (!page) return null;
+  return {
+    pictures: page.pictures, presents: page.presents, waiting: page.waiting,
+    ended: page.ended, log: page.log, script: page.script,
+    audio: page.audio ? page.audio.state : 'none', decoded: page.decoded,
+    soundErrors: page.soundErrors, voiceResource: page.voiceResource,
+    voiceLoops: page.voice ? page.voice.loop : false,
+    soundHint: !document.getElementById('sound-hint').hidden,
+    failed: document.getElementById('failed').hidden ? '' : document.getElementById('failed').textContent,
+  };`;
+
+async function waitFor(driver, what, test) {
+  const deadline = Date.now() + kStepTimeoutMs;
+  let state = null;
+  while (Date.now() < deadline) {
+    state = await driver.run(kStateScript);
+    if (state && state.failed) fail(`the page reports: ${state.failed}`);
+    if (state && test(state)) return state;
+    await sleep(50);
+  }
+  fail(`timed out waiting for ${what}; the page's state: ` +
+       JSON.stringify(state && { ...state, log: state.log.slice(-300), script: state.script }));
+}
+
+function countOf(text, line) {
+  return text.split('\n').filter((l) => l.endsWith(line)).length;
+}
+
+// The canvas's pixels and the number of the picture they show, read in one
+// go: the program runs between the page's tasks, never during this one.
+const kCaptureScript = `
+  const page = window.fompyPage;
+  const canvas = document.getElementById('screen');
+  const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+  let text = '';
+  for (let i = 0; i < data.length; i += 0x8000) {
+    text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
+  }
+  const box = canvas.getBoundingClientRect();
+  return { width: canvas.width, height: canvas.height, pictures: page.pictures, rgba: btoa(text),
+           box: { left: box.left, top: box.top, width: box.width, height: box.height } };`;
+
+async function capture(driver, name, out) {
+  const shot = await driver.run(kCaptureScript);
+  if (shot.width !== kWidth || shot.height !== kHeight) {
+    fail(`${name}: the canvas is ${shot.width}x${shot.height}, not ${kWidth}x${kHeight}`);
+  }
+  await driver.screenshot(path.join(out, `${name}.png`));
+  return { name, picture: shot.pictures - 1, rgba: Buffer.from(shot.rgba, 'base64'), box: shot.box };
+}
+
+// ---------------------------------------------------------------------------
+// PNG files: the headless run's pictures (8-bit indexed) and the browser's
+// screenshots (8-bit RGB or RGBA), read into RGBA.
+
+function readPng(file) {
+  const bytes = fs.readFileSync(file);
+  let offset = 8;
+  let width = 0, height = 0, colourType = 0, palette = null;
+  const data = [];
+  while (offset < bytes.length) {
+    const length = bytes.readUInt32BE(offset);
+    const type = bytes.toString('latin1', offset + 4, offset + 8);
+    const body = bytes.subarray(offset + 8, offset + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      colourType = body[9];
+      if (body[8] !== 8 || ![2, 3, 6].includes(colourType) || body[12] !== 0) {
+        fail(`${file}: not an 8-bit indexed, RGB or RGBA PNG`);
+      }
+    } else if (type === 'PLTE') {
+      palette = body;
+    } else if (type === 'IDAT') {
+      data.push(body);
+    }
+    offset += 12 + length;
+  }
+  if (colourType === 3 && !palette) fail(`${file}: no palette`);
+  const channels = { 2: 3, 3: 1, 6: 4 }[colourType];
+  const stride = width * channels;
+  const raw = zlib.inflateSync(Buffer.concat(data));
+  const samples = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const row = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let i = 0; i < stride; ++i) {
+      const a = i >= channels ? samples[y * stride + i - channels] : 0;
+      const b = y > 0 ? samples[(y - 1) * stride + i] : 0;
+      const c = i >= channels && y > 0 ? samples[(y - 1) * stride + i - channels] : 0;
+      let predictor = 0;
+      if (filter === 1) predictor = a;
+      else if (filter === 2) predictor = b;
+      else if (filter === 3) predictor = (a + b) >> 1;
+      else if (filter === 4) {
+        const p = a + b - c;
+        const pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+        predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      samples[y * stride + i] = (row[i] + predictor) & 0xff;
+    }
+  }
+  const rgba = Buffer.alloc(width * height * 4, 255);
+  for (let i = 0; i < width * height; ++i) {
+    if (colourType === 3) {
+      palette.copy(rgba, i * 4, samples[i] * 3, samples[i] * 3 + 3);
+    } else {
+      samples.copy(rgba, i * 4, i * channels, i * channels + 3);
+    }
+  }
+  return { width, height, rgba };
+}
+
+// The screenshot must show every pixel of the canvas in its exact colour at
+// the centre of the block it was scaled to: sharp pixels, no smoothing.
+function compareScreenshot(checkpoint, out) {
+  const shot = readPng(path.join(out, `${checkpoint.name}.png`));
+  const { left, top, width, height } = checkpoint.box;
+  let differing = 0;
+  let first = '';
+  for (let y = 0; y < kHeight; ++y) {
+    const sy = Math.floor(top + ((y + 0.5) * height) / kHeight);
+    for (let x = 0; x < kWidth; ++x) {
+      const sx = Math.floor(left + ((x + 0.5) * width) / kWidth);
+      const got = shot.rgba.subarray((sy * shot.width + sx) * 4, (sy * shot.width + sx) * 4 + 3);
+      const want = checkpoint.rgba.subarray((y * kWidth + x) * 4, (y * kWidth + x) * 4 + 3);
+      if (got.equals(want)) continue;
+      if (!first) first = `first at (${x}, ${y}): screen ${[...got]}, canvas ${[...want]}`;
+      ++differing;
+    }
+  }
+  if (differing > 0) {
+    fail(`${checkpoint.name}: the page shows ${differing} of the canvas's pixels wrongly ` +
+         `(scaled to ${width}x${height}); ${first}`);
+  }
+  console.log(`browser_test: ${checkpoint.name}: the page shows every pixel sharp, ` +
+              `scaled to ${width.toFixed(0)}x${height.toFixed(0)}`);
+}
+
+function comparePictures(checkpoint, dumpDir) {
+  const file = path.join(dumpDir, `${String(checkpoint.picture).padStart(6, '0')}.png`);
+  if (!fs.existsSync(file)) {
+    fail(`${checkpoint.name}: the headless run drew no picture ${checkpoint.picture}`);
+  }
+  const expected = readPng(file);
+  let differing = 0;
+  let first = '';
+  for (let i = 0; i < kWidth * kHeight; ++i) {
+    const got = checkpoint.rgba.subarray(i * 4, i * 4 + 4);
+    const want = expected.rgba.subarray(i * 4, i * 4 + 4);
+    if (got.equals(want)) continue;
+    if (!first) {
+      first = `first at (${i % kWidth}, ${Math.floor(i / kWidth)}): canvas ${[...got]}, ` +
+              `headless ${[...want]}`;
+    }
+    ++differing;
+  }
+  if (differing > 0) {
+    fail(`${checkpoint.name}: the canvas differs from headless picture ${checkpoint.picture} ` +
+         `in ${differing} pixels; ${first}`);
+  }
+  console.log(`browser_test: ${checkpoint.name}: the canvas shows headless picture ` +
+              `${checkpoint.picture}, all ${kWidth * kHeight} pixels alike`);
+}
+
+function compareLogs(browserLog, headlessLog) {
+  const got = browserLog.split('\n');
+  const want = headlessLog.split('\n');
+  for (let i = 0; i < Math.max(got.length, want.length); ++i) {
+    if (got[i] !== want[i]) {
+      fail(`the run logs part at line ${i + 1}: browser '${got[i] ?? '(end)'}', ` +
+           `headless '${want[i] ?? '(end)'}'`);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The run.
+
+async function playInBrowser(driver, url, out) {
+  const checkpoints = [];
+  await driver.navigate(url);
+
+  // The intro draws its mosaic and title, then waits for Enter.
+  await waitFor(driver, 'the intro to wait for Enter', (s) => s.waiting && s.pictures >= 2);
+  const layout = await driver.run(`
+    const canvas = document.getElementById('screen');
+    const box = canvas.getBoundingClientRect();
+    return { width: box.width, height: box.height, rendering: getComputedStyle(canvas).imageRendering,
+             scrollable: document.documentElement.scrollHeight > window.innerHeight };`);
+  if (Math.abs(layout.width * 3 - layout.height * 4) > 4) {
+    fail(`the canvas is shown ${layout.width}x${layout.height}, not in the shape 4:3`);
+  }
+  if (layout.width < 2 * kWidth) fail(`the canvas is shown only ${layout.width} pixels wide`);
+  if (layout.rendering !== 'pixelated') fail(`the canvas is scaled '${layout.rendering}', not pixelated`);
+  checkpoints.push(await capture(driver, 'intro', out));
+  compareScreenshot(checkpoints.at(-1), out);
+
+  // Whether the page kept the keys from scrolling it, seen after its own listener.
+  await driver.run(`
+    window.keysSeen = [];
+    window.addEventListener('keydown', (e) => window.keysSeen.push([e.key, e.defaultPrevented]));`);
+
+  // Enter: the menu, with its tune once the key press has allowed sound.
+  await driver.tap('enter');
+  let state = await waitFor(driver, 'the menu', (s) => s.log.includes(' sound loop 117\n') &&
+                            s.presents >= 60);
+  state = await waitFor(driver, 'the five recordings to be decoded',
+                        (s) => s.decoded + s.soundErrors.length === 5);
+  if (state.soundErrors.length > 0) fail(`recordings not decoded: ${state.soundErrors.join('; ')}`);
+  if (state.audio !== 'running') fail(`the page's audio is '${state.audio}' after a key press`);
+  if (state.soundHint) fail('the page still asks for a key press to turn the sound on');
+  if (state.voiceResource !== 117 || !state.voiceLoops) {
+    fail(`the menu tune is not looping: the voice plays ${state.voiceResource}`);
+  }
+  checkpoints.push(await capture(driver, 'menu', out));
+
+  // The menu's frames come at the game's pace, 70 a second, on the page's clock.
+  const kRateScript = 'return [window.fompyPage.presents, performance.now()];';
+  const [presents0, time0] = await driver.run(kRateScript);
+  await sleep(2000);
+  const [presents1, time1] = await driver.run(kRateScript);
+  const rate = ((presents1 - presents0) * 1000) / (time1 - time0);
+  console.log(`browser_test: the menu ran at ${rate.toFixed(1)} frames a second`);
+  if (rate > kMaxFrameRate || rate < kMinFrameRate) {
+    fail(`the menu ran at ${rate.toFixed(1)} frames a second, not about 70`);
+  }
+
+  // "GAME A": a few moves, then Down held until the well is full.
+  await driver.tap('enter');
+  await waitFor(driver, 'the game to start', (s) => s.log.includes(' sound play 107\n'));
+  await driver.keys([['down', 'left', 40], ['up', 'left', 40], ['down', 'up', 40], ['up', 'up', 40],
+                     ['down', 'right', 40], ['up', 'right', 40], ['down', 'right', 40],
+                     ['up', 'right', 40], ['down', 'space', 40], ['up', 'space']]);
+  await sleep(300);
+  checkpoints.push(await capture(driver, 'game', out));
+  await driver.keys([['down', 'down']]);
+  await waitFor(driver, 'the game to end', (s) => s.log.includes(' sound play 111\n') && s.waiting);
+  checkpoints.push(await capture(driver, 'game-over', out));
+  compareScreenshot(checkpoints.at(-1), out);
+  await driver.keys([['up', 'down', 60], ['down', 'escape', 60], ['up', 'escape']]);
+
+  // Back in the menu: Up wraps the marker round to "QUIT".
+  await waitFor(driver, 'the menu again', (s) => countOf(s.log, ' sound loop 117') === 2);
+  await driver.tap('up');
+  await sleep(200);
+  await driver.tap('enter');
+  state = await waitFor(driver, 'the program to end', (s) => s.ended);
+  await driver.screenshot(path.join(out, 'ended.png'));
+
+  const seen = await driver.run('return window.keysSeen;');
+  const scrolling = seen.filter(([, prevented]) => !prevented);
+  if (seen.length === 0) fail('the page saw no key-downs');
+  if (scrolling.length > 0) fail(`keys left to the browser: ${JSON.stringify(scrolling)}`);
+  return { checkpoints, log: state.log, script: state.script };
+}
+
+function replayHeadless(native, script, out) {
+  const scriptFile = path.join(out, 'browser.script');
+  const logFile = path.join(out, 'headless.log');
+  const dumpDir = path.join(out, 'headless-pictures');
+  fs.rmSync(dumpDir, { recursive: true, force: true });
+  fs.writeFileSync(scriptFile, script);
+  const run = spawnSync(native, ['--headless', '--script', scriptFile, '--log', logFile,
+                                 '--dump', dumpDir], { encoding: 'utf8', timeout: 120000 });
+  if (run.error) fail(`cannot run ${native}: ${run.error.message}`);
+  if (run.status !== 0) fail(`the headless replay failed with status ${run.status}: ${run.stderr}`);
+  return { log: fs.readFileSync(logFile, 'utf8'), dumpDir };
+}
+
+async function main() {
+  const options = parseArguments(process.argv.slice(2));
+  const out = options.out || fs.mkdtempSync(path.join(os.tmpdir(), 'fompy-web-'));
+  fs.mkdirSync(out, { recursive: true });
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'fompy-chromium-'));
+  const started = Date.now();
+
+  const server = await serveFolder(path.resolve(options.site));
+  let driverProcess = null;
+  const driver = new WebDriver('');
+  try {
+    driverProcess = await startChromedriver(process.env.CHROMEDRIVER || '/usr/bin/chromedriver');
+    driver.base = driverProcess.base;
+    await driver.open(process.env.CHROMIUM || '/usr/bin/chromium', profile);
+    const url = `http://127.0.0.1:${server.address().port}/index.html?record`;
+    const browser = await playInBrowser(driver, url, out);
+    fs.writeFileSync(path.join(out, 'browser.log'), browser.log);
+    console.log(`browser_test: played from the intro to "QUIT" in the browser: ` +
+                `${browser.log.split('\n').length - 1} log lines`);
+
+    const headless = replayHeadless(options.native, browser.script, out);
+    compareLogs(browser.log, headless.log);
+    if (!headless.log.endsWith(' end quit\n')) fail('the headless replay did not end with "QUIT"');
+    console.log('browser_test: the headless replay of the same keys gives the same run log');
+    for (const checkpoint of browser.checkpoints) comparePictures(checkpoint, headless.dumpDir);
+    console.log(`browser_test: passed in ${((Date.now() - started) / 1000).toFixed(1)} s ` +
+                `(screenshots, script and logs in ${out})`);
+  } finally {
+    await driver.close().catch(() => {});
+    if (driverProcess) {
+      driverProcess.child.kill();
+      await driverProcess.exited;
+    }
+    server.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
+}
+
+main().catch((error) => {
+  console.error(`browser_test: FAIL: ${error instanceof TestFailure ? error.message : error.stack}`);
+  process.exit(1);
+});
