@@ -4,7 +4,7 @@
 set -e
 
 PACKAGES="cmake ninja-build g++ pkg-config make \
-libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev \
+libsdl2-dev libpng-dev zlib1g-dev \
 libgtest-dev libgmock-dev libbenchmark-dev \
 xvfb xauth xdotool imagemagick python3 \
 clang libclang-rt-14-dev"

@@ -85,6 +85,19 @@ int RunWindowed(const ft::Options& options) {
     sdl.fullscreen = !options.window;
     sdl.fps = options.fps;
     sdl.scale = options.scale;
+    sdl.fit.aspect = !options.noAspect;
+    sdl.fit.integerScale = options.integerScale;
+    switch (options.renderer) {
+        case ft::Renderer::Auto:
+            sdl.renderer = platform::RendererChoice::Auto;
+            break;
+        case ft::Renderer::Gpu:
+            sdl.renderer = platform::RendererChoice::Gpu;
+            break;
+        case ft::Renderer::Software:
+            sdl.renderer = platform::RendererChoice::Software;
+            break;
+    }
     std::string error;
     std::unique_ptr<platform::Platform> host = platform::OpenSdlPlatform(sdl, error);
     if (!host) {

@@ -1,6 +1,7 @@
 // options.cpp -- parsing the command line from the option table.
 #include "shell/options.h"
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 
@@ -33,16 +34,69 @@ std::string ParseNumber(const std::string& text, std::uint64_t min, std::uint64_
     return {};
 }
 
+// Where the help texts of the options start in --help (columns).
+constexpr std::size_t kHelpColumn = 20;
+
+// Appends lead and then the words of text, wrapped into lines of at most
+// kHelpWidth columns; lines after the first start with indent spaces. A word
+// longer than a line gets a line of its own.
+void AppendWrapped(std::string& out, const std::string& lead, const std::string& text,
+                   std::size_t indent) {
+    std::string line = lead;
+    bool lineHasWord = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        const std::string word = text.substr(start, end - start);
+        start = end + 1;
+        if (word.empty()) continue;
+        if (lineHasWord && line.size() + 1 + word.size() > kHelpWidth) {
+            out += line + "\n";
+            line.assign(indent, ' ');
+            lineHasWord = false;
+        }
+        if (lineHasWord) line += ' ';
+        line += word;
+        lineHasWord = true;
+    }
+    out += line + "\n";
+}
+
 const std::vector<OptionSpec>& OptionTable() {
     static const std::vector<OptionSpec> table = {
-        {"window", nullptr, "play in a window instead of fullscreen (default: fullscreen)",
+        {"window", nullptr,
+         "play in a window instead of fullscreen; Alt+Enter switches at any time "
+         "(default: fullscreen)",
          [](Options& o, const std::string&) { o.window = true; return std::string(); }},
-        {"scale", "N", "start size of the window, N times 320 wide (1 to 16, default 2)",
+        {"scale", "N", "window's start size, N times 320 wide (1 to 16, default 2)",
          [](Options& o, const std::string& v) {
              std::uint64_t n = 0;
              auto e = ParseNumber(v, 1, 16, n);
              o.scale = static_cast<int>(n);
              return e;
+         }},
+        {"no-aspect", nullptr,
+         "square pixels, 320x200, instead of the 4:3 shape of the monitors of the day, "
+         "each pixel 1.2 times as tall as wide (default: 4:3)",
+         [](Options& o, const std::string&) { o.noAspect = true; return std::string(); }},
+        {"integer-scale", nullptr,
+         "scale the picture by whole multiples only, with wider black bars "
+         "(default: the largest size that fits)",
+         [](Options& o, const std::string&) { o.integerScale = true; return std::string(); }},
+        {"renderer", "gpu|software",
+         "who scales the picture: the GPU, or the program itself into the window without "
+         "OpenGL (default: auto, picked at start-up)",
+         [](Options& o, const std::string& v) {
+             if (v == "gpu") {
+                 o.renderer = Renderer::Gpu;
+             } else if (v == "software") {
+                 o.renderer = Renderer::Software;
+             } else if (v == "auto") {
+                 o.renderer = Renderer::Auto;
+             } else {
+                 return "expects gpu or software, not '" + v + "'";
+             }
+             return std::string();
          }},
         {"fps", "N", "frames per second, the game's speed (1 to 1000, default 70)",
          [](Options& o, const std::string& v) {
@@ -52,7 +106,8 @@ const std::vector<OptionSpec>& OptionTable() {
              return e;
          }},
         {"headless", nullptr,
-         "run without window or sound: scripted keys, logged output (for tests and replays)",
+         "run without window or sound, for tests and replays: scripted keys, logged "
+         "output (default: the players' window and sound)",
          [](Options& o, const std::string&) { o.headless = true; return std::string(); }},
         {"script", "FILE", "headless: the key events to play (default: no key is ever pressed)",
          [](Options& o, const std::string& v) {
@@ -74,12 +129,15 @@ const std::vector<OptionSpec>& OptionTable() {
              o.frames = n;
              return e;
          }},
-        {"log", "FILE", "headless: write the run's events to FILE ('-' for standard output)",
+        {"log", "FILE",
+         "headless: write the run's events to FILE, '-' for standard output (default: no log)",
          [](Options& o, const std::string& v) {
              o.logPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
          }},
-        {"dump", "DIR", "headless: also write every picture as DIR/000000.png, 000001.png, ...",
+        {"dump", "DIR",
+         "headless: also write every picture as DIR/000000.png, 000001.png, ... "
+         "(default: no pictures)",
          [](Options& o, const std::string& v) {
              o.dumpDir = v;
              return v.empty() ? std::string("expects a directory") : std::string();
@@ -154,19 +212,31 @@ std::vector<OptionHelp> DescribeOptions() {
 std::string HelpText() {
     std::string text =
         "Usage: fompy-talden [OPTION]...\n"
-        "FOMPY TALDEN, a falling-block puzzle game.\n"
-        "Keys: arrows move, rotate (up) and drop (down); Enter chooses; Escape leaves a game.\n\n"
-        "Options:\n";
+        "FOMPY TALDEN, a falling-block puzzle game.\n";
+    AppendWrapped(text, "",
+                  "Keys: arrows move, rotate (up) and drop (down); Enter chooses; Escape leaves "
+                  "a game; Alt+Enter switches between fullscreen and a window. Gamepads: d-pad "
+                  "or left stick for the arrows, A or Start for Enter, B or Back for Escape, X "
+                  "for Space.",
+                  0);
+    text += "\nOptions:\n";
     for (const OptionHelp& line : DescribeOptions()) {
         std::string left = "  --" + line.name;
         if (!line.argument.empty()) left += " " + line.argument;
-        if (left.size() < 20) left.resize(20, ' ');
-        else left += "\n" + std::string(20, ' ');
-        text += left + line.help + "\n";
+        if (left.size() + 2 > kHelpColumn) {
+            // Too long for the column: the text starts on the next line.
+            text += left + "\n";
+            left.clear();
+        }
+        left.resize(kHelpColumn, ' ');
+        AppendWrapped(text, left, line.help, kHelpColumn);
     }
     return text;
 }
 
-std::string VersionText() { return std::string("fompy-talden ") + FT_VERSION + "\n"; }
+std::string VersionText() {
+    return std::string("fompy-talden ") + FT_VERSION +
+           "\nA port of a full-screen falling-block game of the 1990s to today's desktops.\n";
+}
 
 }  // namespace ft

@@ -2,12 +2,16 @@
 // the --help text.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace ft {
+
+// How the players' window reaches the screen (--renderer).
+enum class Renderer : std::uint8_t { Auto, Gpu, Software };
 
 struct Options {
     bool help = false;
@@ -23,6 +27,9 @@ struct Options {
     bool window = false;
     int fps = 70;
     int scale = 2;
+    bool noAspect = false;      // square pixels instead of the 4:3 shape
+    bool integerScale = false;  // whole multiples of the picture only
+    Renderer renderer = Renderer::Auto;
 };
 
 struct OptionsParse {
@@ -40,7 +47,9 @@ struct OptionHelp {
     std::string help;      // what it does, with its default
 };
 std::vector<OptionHelp> DescribeOptions();
+// The --help text, every line at most kHelpWidth columns.
 std::string HelpText();
+inline constexpr std::size_t kHelpWidth = 80;
 std::string VersionText();
 
 }  // namespace ft

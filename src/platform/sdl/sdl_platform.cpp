@@ -1,6 +1,6 @@
-// sdl_platform.cpp -- the players' platform: SDL's keyboard events turned into
-// the seven keys and delivered at the delivery points, frame pacing, the
-// window and the single voice put together.
+// sdl_platform.cpp -- the players' platform: SDL's keyboard and game
+// controller events turned into the seven keys and delivered at the delivery
+// points, frame pacing, the window and the single voice put together.
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
@@ -9,9 +9,11 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
@@ -19,12 +21,21 @@
 #endif
 
 #include "platform/input_events.h"
+#include "platform/pad_keys.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_video.h"
 
 namespace platform {
 
 namespace {
+
+// How often a wait for a key looks at the gamepads (milliseconds). With a pad
+// plugged in, SDL cannot sleep until an event arrives; its own wait would look
+// every millisecond.
+constexpr Uint32 kPadWaitMilliseconds = 10;
+
+// Control numbers of the stick axes, apart from the buttons' (KeySource).
+constexpr std::int32_t kAxisControl = 1000;
 
 // SDL itself: initialised before anything else of the platform, shut down
 // after everything else.
@@ -53,6 +64,30 @@ std::optional<Key> KeyOf(SDL_Keycode code) {
             return Key::Right;
         case SDLK_DOWN:
             return Key::Down;
+        default:
+            return std::nullopt;
+    }
+}
+
+// The buttons of a gamepad, by SDL's names (the positions of an Xbox pad).
+std::optional<Key> KeyOf(SDL_GameControllerButton button) {
+    switch (button) {
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return Key::Left;
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            return Key::Up;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return Key::Right;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            return Key::Down;
+        case SDL_CONTROLLER_BUTTON_A:
+        case SDL_CONTROLLER_BUTTON_START:
+            return Key::Enter;
+        case SDL_CONTROLLER_BUTTON_B:
+        case SDL_CONTROLLER_BUTTON_BACK:
+            return Key::Escape;
+        case SDL_CONTROLLER_BUTTON_X:
+            return Key::Space;
         default:
             return std::nullopt;
     }
@@ -106,9 +141,12 @@ private:
     int saved_ = -1;
 };
 
-// Frames at a steady rate: after each present, wait for the next slot of the
-// schedule. A present more than a period late starts the schedule anew
-// instead of racing to catch up.
+// Frames at a steady rate: after each present, sleep until the next slot of
+// the schedule. The slots stay a period apart however late a sleep ends, so
+// a late wake-up shortens the next wait instead of delaying every frame after
+// it; a present more than a period late starts the schedule anew instead of
+// racing to catch up. No spinning: the few tens of microseconds a sleep
+// overshoots are not worth a busy core.
 class FramePacer {
 public:
     explicit FramePacer(int fps)
@@ -123,19 +161,13 @@ public:
     }
 
 private:
-    // Sleeps for the bulk of the time and spins only for the last fraction of
-    // a millisecond, where a sleep could overshoot.
     static void WaitUntil(Uint64 deadline) {
-        const double ticksPerMicrosecond = static_cast<double>(SDL_GetPerformanceFrequency()) / 1e6;
-        constexpr double kSpinMicroseconds = 300.0;
+        const auto frequency = static_cast<double>(SDL_GetPerformanceFrequency());
         for (;;) {
             const Uint64 now = SDL_GetPerformanceCounter();
             if (now >= deadline) return;
-            const double left = static_cast<double>(deadline - now) / ticksPerMicrosecond;
-            if (left > kSpinMicroseconds) {
-                std::this_thread::sleep_for(
-                    std::chrono::microseconds(static_cast<std::int64_t>(left - kSpinMicroseconds)));
-            }
+            const double seconds = static_cast<double>(deadline - now) / frequency;
+            std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
         }
     }
 
@@ -144,17 +176,47 @@ private:
     bool started_ = false;
 };
 
+// The gamepads plugged in, by SDL's instance number. Lives for the run.
+class Gamepads {
+public:
+    Gamepads() = default;
+    Gamepads(const Gamepads&) = delete;
+    Gamepads& operator=(const Gamepads&) = delete;
+    ~Gamepads() {
+        for (auto& [id, pad] : pads_) SDL_GameControllerClose(pad);
+    }
+
+    // A pad appeared (device index, as SDL_CONTROLLERDEVICEADDED names it).
+    // SDL announces the pads plugged in before start-up the same way.
+    void Open(int index) {
+        const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+        if (id < 0 || pads_.count(id) != 0) return;
+        if (SDL_GameController* pad = SDL_GameControllerOpen(index)) pads_[id] = pad;
+    }
+    // A pad went away (instance number).
+    void Close(SDL_JoystickID id) {
+        const auto pad = pads_.find(id);
+        if (pad == pads_.end()) return;
+        SDL_GameControllerClose(pad->second);
+        pads_.erase(pad);
+    }
+    bool IsAnyOpen() const { return !pads_.empty(); }
+
+private:
+    std::map<SDL_JoystickID, SDL_GameController*> pads_;
+};
+
 class SdlPlatform final : public Platform {
 public:
     explicit SdlPlatform(const SdlOptions& options) : pacer_(options.fps) {}
 
-    // Video first: without a display there is no game. Sound may fail.
+    // Video first: without a display there is no game. Gamepads may fail;
+    // the sound device opens at the first cue.
     bool Open(const SdlOptions& options, std::string& error) {
         // Ctrl+C in the terminal ends the program as usual, instead of
         // becoming a close request that the game acts on only at shutdown.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         ChooseScreenDrivers();
-        std::string noSound;
         {
             // What we say about a failure is one line; the libraries SDL
             // probes would add their own diagnostics.
@@ -163,15 +225,14 @@ public:
                 error = std::string("cannot open display: ") + SDL_GetError() + "; is DISPLAY set?";
                 return false;
             }
-            noSound = voice_.OpenDevice();
         }
         // The game reads keys, never text: no text events, no input method.
         SDL_StopTextInput();
-        if (!video_.Open(options.fullscreen, options.scale, error)) return false;
-        if (!noSound.empty()) {
-            std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n", noSound.c_str());
+        if (!video_.Open(options, error)) return false;
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+            std::fprintf(stderr, "fompy-talden: no gamepads: %s; the keyboard plays\n",
+                         SDL_GetError());
         }
-        voice_.LoadRecordings();
         return true;
     }
 
@@ -196,10 +257,18 @@ public:
             // made so far, so that a replay delivers it at this same wait.
             timeline_.AdvanceTo(timeline_.Now() + 1);
             const std::uint64_t time = timeline_.Now();
+            voice_.ShutDownIfSilent();
             bool arrived = false;
             SDL_Event event;
             while (!arrived) {
-                if (SDL_WaitEvent(&event) == 0) {
+                if (pads_.IsAnyOpen()) {
+                    // Asleep between looks; window events redraw meanwhile
+                    // through the video's event watch as soon as SDL sees them.
+                    if (SDL_PollEvent(&event) == 0) {
+                        SDL_Delay(kPadWaitMilliseconds);
+                        continue;
+                    }
+                } else if (SDL_WaitEvent(&event) == 0) {
                     SDL_Delay(10);  // no event system left to wait on; do not spin
                     continue;
                 }
@@ -210,8 +279,14 @@ public:
         timeline_.DeliverAtWait(keys);
     }
 
-    void PlayCue(int resource) override { voice_.Play(resource, false); }
-    void LoopCue(int resource) override { voice_.Play(resource, true); }
+    void PlayCue(int resource) override {
+        OpenSoundOnce();
+        voice_.Play(resource, false);
+    }
+    void LoopCue(int resource) override {
+        OpenSoundOnce();
+        voice_.Play(resource, true);
+    }
     void StopSound() override { voice_.Stop(); }
 
     std::uint32_t CalendarSeconds() override {
@@ -219,50 +294,107 @@ public:
     }
 
 private:
-    // Handles one SDL event: the seven keys and a close request are queued as
-    // input due at time; window events redraw. True when it was input.
+    // The sound device opens at the first cue rather than at start-up, so
+    // that the first picture does not wait for the sound system (a few
+    // milliseconds, more when it fails).
+    void OpenSoundOnce() {
+        if (soundTried_) return;
+        soundTried_ = true;
+        std::string noSound;
+        {
+            QuietStandardError quiet;
+            noSound = voice_.Open();
+        }
+        if (!noSound.empty()) {
+            std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n", noSound.c_str());
+        }
+    }
+
+    void Enqueue(const std::optional<KeyChange>& change, std::uint64_t time, bool& queued) {
+        if (!change) return;
+        const auto kind = change->down ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
+        timeline_.Enqueue(InputEvent{time, kind, change->key});
+        queued = true;
+    }
+
+    // Handles one SDL event: the seven keys from the keyboard and the pads,
+    // and a close request, are queued as input due at time. True when it
+    // queued input. (Window events redraw through the video's event watch.)
     bool Absorb(const SDL_Event& event, std::uint64_t time) {
+        bool queued = false;
         switch (event.type) {
             case SDL_QUIT:
                 timeline_.Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
-                return true;
+                queued = true;
+                break;
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
                 const bool down = event.type == SDL_KEYDOWN;
                 if (down && IsAltEnter(event.key)) {
                     // The platform's own key: not Enter for the game.
                     if (event.key.repeat == 0) video_.ToggleFullscreen();
-                    return false;
+                    break;
                 }
                 const std::optional<Key> key = KeyOf(event.key.keysym.sym);
-                if (!key) return false;
+                if (!key) break;
                 // A held key's auto-repeat arrives as another down and sets
                 // its pressed flag again.
-                const auto kind = down ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
-                timeline_.Enqueue(InputEvent{time, kind, *key});
-                return true;
+                const KeySource source{kKeyboardDevice, event.key.keysym.sym};
+                Enqueue(down ? held_.Press(*key, source) : held_.Release(*key, source), time,
+                        queued);
+                break;
             }
-            case SDL_WINDOWEVENT:
-                switch (event.window.event) {
-                    case SDL_WINDOWEVENT_SIZE_CHANGED:
-                        video_.OnSizeChanged();
-                        break;
-                    case SDL_WINDOWEVENT_EXPOSED:
-                        video_.Redraw();
-                        break;
-                    default:
-                        break;
+            case SDL_CONTROLLERDEVICEADDED:
+                pads_.Open(event.cdevice.which);
+                break;
+            case SDL_CONTROLLERDEVICEREMOVED:
+                // Whatever the pad held is let go.
+                for (const KeyChange& change : held_.ReleaseDevice(event.cdevice.which)) {
+                    Enqueue(change, time, queued);
                 }
-                return false;
+                pads_.Close(event.cdevice.which);
+                break;
+            case SDL_CONTROLLERBUTTONDOWN:
+            case SDL_CONTROLLERBUTTONUP: {
+                const auto button = static_cast<SDL_GameControllerButton>(event.cbutton.button);
+                const std::optional<Key> key = KeyOf(button);
+                if (!key) break;
+                const KeySource source{event.cbutton.which, event.cbutton.button};
+                Enqueue(event.type == SDL_CONTROLLERBUTTONDOWN ? held_.Press(*key, source)
+                                                               : held_.Release(*key, source),
+                        time, queued);
+                break;
+            }
+            case SDL_CONTROLLERAXISMOTION: {
+                const KeySource source{event.caxis.which, kAxisControl + event.caxis.axis};
+                std::vector<KeyChange> changes;
+                if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) {
+                    changes = held_.MoveAxis(source, event.caxis.value, Key::Left, Key::Right);
+                } else if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
+                    changes = held_.MoveAxis(source, event.caxis.value, Key::Up, Key::Down);
+                }
+                for (const KeyChange& change : changes) Enqueue(change, time, queued);
+                break;
+            }
+            case SDL_AUDIODEVICEREMOVED:
+                if (voice_.OnDeviceRemoved(event.adevice.which, event.adevice.iscapture != 0)) {
+                    std::fprintf(stderr,
+                                 "fompy-talden: the sound device is gone; playing silently\n");
+                }
+                break;
             default:
-                return false;
+                break;
         }
+        return queued;
     }
 
-    // Destroyed in reverse: the voice and the window go before SDL itself.
+    // Destroyed in reverse: pads, voice and window go before SDL itself.
     SdlLibrary library_;
     sdl::Video video_;
     sdl::Voice voice_;
+    Gamepads pads_;
+    bool soundTried_ = false;  // the sound device was opened, or tried
+    HeldKeys held_;
     InputTimeline timeline_;
     FramePacer pacer_;
 };

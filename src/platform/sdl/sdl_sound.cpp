@@ -1,9 +1,18 @@
-// sdl_sound.cpp -- the single voice: SDL_mixer with one channel.
+// sdl_sound.cpp -- the single voice on SDL's own audio device.
+//
+// Why not SDL_mixer: one voice needs no mixer, only a callback that copies the
+// current recording and otherwise writes silence. SDL_mixer would bring its
+// codec libraries (FluidSynth with GLib, libsndfile, Opus, Vorbis, FLAC,
+// mpg123...) into the process for five PCM recordings, and it keeps the device
+// it opens to itself, where the voice must know its device to notice it going
+// away. The recordings are converted to the device's own format once, when the
+// device opens, so the audio thread does nothing but copy bytes.
 #include "platform/sdl/sdl_sound.h"
 
-#include <SDL.h>
-
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <span>
 
 #include "frontend/sound.h"
 #include "frontend/wave_resources.h"
@@ -15,9 +24,10 @@ namespace {
 constexpr std::array<int, 5> kCues = {ft::CueIntro, ft::CueGameStart, ft::CueGameOver,
                                       ft::CueLanding, ft::CueMenuTune};
 
-constexpr int kChannel = 0;                // the one voice
-constexpr int kOutputRate = 44100;         // Hz; the mixer converts each recording to it
-constexpr int kOutputChannels = 2;         // stereo
+// What the device is asked for; it may choose another rate, sample format or
+// number of channels, and the recordings are converted to what it chose.
+constexpr int kOutputRate = 44100;         // Hz
+constexpr int kOutputChannels = 2;         // stereo: the intro's recording is
 constexpr int kOutputBufferFrames = 1024;  // about 23 ms: a cue starts within a frame or two
 
 int CueSlot(int resource) {
@@ -27,54 +37,144 @@ int CueSlot(int resource) {
     return -1;
 }
 
+// A RIFF WAVE file in the device's format, or empty and why not.
+std::vector<std::uint8_t> LoadRecording(std::span<const std::uint8_t> wave,
+                                        const SDL_AudioSpec& device, std::string& why) {
+    // The loader stops at the data chunk, so the chunks some recordings carry
+    // after it (sampler loops among them) play no part.
+    SDL_AudioSpec format{};
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    SDL_RWops* source = SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size()));
+    if (SDL_LoadWAV_RW(source, 1, &format, &samples, &length) == nullptr) {
+        why = SDL_GetError();
+        return {};
+    }
+    SDL_AudioCVT convert;
+    const int needed = SDL_BuildAudioCVT(&convert, format.format, format.channels, format.freq,
+                                         device.format, device.channels, device.freq);
+    if (needed < 0) {
+        why = SDL_GetError();
+        SDL_FreeWAV(samples);
+        return {};
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length) *
+                                    static_cast<std::size_t>(std::max(convert.len_mult, 1)));
+    std::memcpy(bytes.data(), samples, length);
+    SDL_FreeWAV(samples);
+    if (needed == 0) {
+        bytes.resize(length);
+        return bytes;
+    }
+    convert.buf = bytes.data();
+    convert.len = static_cast<int>(length);
+    if (SDL_ConvertAudio(&convert) != 0) {
+        why = SDL_GetError();
+        return {};
+    }
+    bytes.resize(static_cast<std::size_t>(convert.len_cvt));
+    return bytes;
+}
+
 }  // namespace
 
 Voice::~Voice() {
-    if (!open_) return;
-    Mix_HaltChannel(-1);
-    for (ChunkPtr& chunk : chunks_) chunk.reset();  // before the device goes
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    Close();
 }
 
-std::string Voice::OpenDevice() {
+std::string Voice::Open() {
+    // On failure the audio subsystem stays initialised until the next wait
+    // for a key (ShutDownIfSilent): shutting it down here would wait for
+    // ALSA's device watcher, up to a tenth of a second, with the intro half drawn.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SDL_GetError();
-    if (Mix_OpenAudio(kOutputRate, AUDIO_S16SYS, kOutputChannels, kOutputBufferFrames) != 0) {
-        std::string reason = Mix_GetError();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return reason;
-    }
-    open_ = true;
-    Mix_AllocateChannels(1);
-    return std::string();
-}
-
-void Voice::LoadRecordings() {
-    if (!open_) return;
+    audioStarted_ = true;
+    SDL_AudioSpec wanted{};
+    wanted.freq = kOutputRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = kOutputChannels;
+    wanted.samples = kOutputBufferFrames;
+    wanted.callback = FillBuffer;
+    wanted.userdata = &playing_;
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &format_,
+                                  SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_FORMAT_CHANGE |
+                                      SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (device_ == 0) return SDL_GetError();
+    playing_.silence = format_.silence;
     for (std::size_t i = 0; i < kCues.size(); ++i) {
         const auto wave = ft::WaveResource(kCues[i]);
         if (wave.empty()) continue;  // not built in: a silent cue
-        // The loader stops at the data chunk, so the chunks some recordings
-        // carry after it (sampler loops among them) play no part.
-        SDL_RWops* source = SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size()));
-        chunks_[i].reset(Mix_LoadWAV_RW(source, 1));
-        if (!chunks_[i]) {
+        std::string why;
+        recordings_[i] = LoadRecording(wave, format_, why);
+        if (!why.empty()) {
             std::fprintf(stderr, "fompy-talden: sound %d cannot be played: %s\n", kCues[i],
-                         Mix_GetError());
+                         why.c_str());
         }
     }
+    SDL_PauseAudioDevice(device_, 0);  // silence until the first cue
+    return std::string();
 }
 
 void Voice::Play(int resource, bool loop) {
-    if (!open_) return;
-    Mix_HaltChannel(kChannel);
+    if (device_ == 0) return;
     const int slot = CueSlot(resource);
-    if (slot < 0 || !chunks_[static_cast<std::size_t>(slot)]) return;
-    Mix_PlayChannel(kChannel, chunks_[static_cast<std::size_t>(slot)].get(), loop ? -1 : 0);
+    const std::vector<std::uint8_t>* recording = nullptr;
+    if (slot >= 0 && !recordings_[static_cast<std::size_t>(slot)].empty()) {
+        recording = &recordings_[static_cast<std::size_t>(slot)];
+    }
+    SDL_LockAudioDevice(device_);
+    playing_.recording = recording;
+    playing_.position = 0;
+    playing_.loop = loop;
+    SDL_UnlockAudioDevice(device_);
 }
 
 void Voice::Stop() {
-    if (open_) Mix_HaltChannel(kChannel);
+    if (device_ == 0) return;
+    SDL_LockAudioDevice(device_);
+    playing_.recording = nullptr;
+    SDL_UnlockAudioDevice(device_);
+}
+
+bool Voice::OnDeviceRemoved(SDL_AudioDeviceID device, bool isCapture) {
+    if (isCapture || device_ == 0 || device != device_) return false;
+    Close();
+    return true;
+}
+
+void Voice::ShutDownIfSilent() {
+    if (device_ != 0 || !audioStarted_) return;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audioStarted_ = false;
+}
+
+void Voice::Close() {
+    if (device_ == 0) return;
+    SDL_CloseAudioDevice(device_);  // the audio thread has ended when this returns
+    device_ = 0;
+    playing_.recording = nullptr;
+    for (auto& recording : recordings_) recording = {};
+}
+
+void SDLCALL Voice::FillBuffer(void* playing, Uint8* stream, int length) {
+    // The audio thread, with the device locked.
+    auto& now = *static_cast<Playing*>(playing);
+    auto left = static_cast<std::size_t>(length);
+    while (left > 0 && now.recording != nullptr) {
+        const std::vector<std::uint8_t>& bytes = *now.recording;
+        if (now.position >= bytes.size()) {
+            if (!now.loop || bytes.empty()) {
+                now.recording = nullptr;
+                break;
+            }
+            now.position = 0;
+        }
+        const std::size_t count = std::min(left, bytes.size() - now.position);
+        std::memcpy(stream, bytes.data() + now.position, count);
+        stream += count;
+        left -= count;
+        now.position += count;
+    }
+    if (left > 0) std::memset(stream, now.silence, left);
 }
 
 }  // namespace platform::sdl

@@ -1,24 +1,20 @@
 // sdl_sound.h -- the single voice of the players' platform: the five wave
-// recordings played, looped and stopped through SDL_mixer on one channel.
-// Used only inside platform/sdl.
+// recordings played, looped and stopped on SDL's own audio device. Used only
+// inside platform/sdl.
 #pragma once
 
-#include <SDL_mixer.h>
+#include <SDL.h>
 
 #include <array>
-#include <memory>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform::sdl {
 
-struct ChunkDeleter {
-    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
-};
-using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
-
-// The sound device and the five recordings, loaded once. Lives for the run.
-// Without a device it stays silent; a recording that is missing or cannot be
-// loaded is a silent cue. Never blocks, never fails.
+// The sound device and the five recordings, converted to the device's format
+// once. Lives for the run. Without a device it stays silent; a recording that
+// cannot be loaded is a silent cue.
 class Voice {
 public:
     Voice() = default;
@@ -26,21 +22,44 @@ public:
     Voice& operator=(const Voice&) = delete;
     ~Voice();
 
-    // Opens the sound device. Returns why there is none (the voice then stays
-    // silent), or an empty string.
-    std::string OpenDevice();
-    // Loads the five recordings once; a recording that cannot be loaded is
-    // named in one line on standard error and stays silent.
-    void LoadRecordings();
+    // Opens the sound device and loads the recordings. Returns why there is
+    // no sound (the voice then stays silent), or an empty string. A recording
+    // that cannot be loaded is named in one line on standard error.
+    std::string Open();
+    bool IsOpen() const { return device_ != 0; }
 
     // Starts the recording of a cue from its first sample, silencing whatever
-    // plays; loops it until stopped when loop is true.
+    // plays; loops it until stopped when loop is true. Never blocks.
     void Play(int resource, bool loop);
     void Stop();
 
+    // A sound device went away (SDL_AUDIODEVICEREMOVED). When it is ours the
+    // voice closes it and stays silent from then on; returns true then.
+    bool OnDeviceRemoved(SDL_AudioDeviceID device, bool isCapture);
+
+    // A voice left without a device shuts SDL's audio down, whose device
+    // watcher would go on waking up for nothing. It may take a tenth of a
+    // second: called where the game waits for a key anyway.
+    void ShutDownIfSilent();
+
 private:
-    bool open_ = false;
-    std::array<ChunkPtr, 5> chunks_;  // in the order of kCues (sdl_sound.cpp)
+    // What the audio thread plays. Written by the game's thread only with
+    // the device locked.
+    struct Playing {
+        const std::vector<std::uint8_t>* recording = nullptr;  // null: silence
+        std::size_t position = 0;                              // bytes played of it
+        bool loop = false;
+        std::uint8_t silence = 0;  // the device's silent byte
+    };
+    static void SDLCALL FillBuffer(void* playing, Uint8* stream, int length);
+
+    void Close();
+
+    bool audioStarted_ = false;     // SDL's audio subsystem is initialised
+    SDL_AudioDeviceID device_ = 0;  // 0: none
+    SDL_AudioSpec format_{};        // what the device plays
+    Playing playing_;
+    std::array<std::vector<std::uint8_t>, 5> recordings_;  // in the order of kCues, device format
 };
 
 }  // namespace platform::sdl

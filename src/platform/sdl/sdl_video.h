@@ -1,14 +1,20 @@
 // sdl_video.h -- the window of the players' platform: the 320x200 8-bit
 // picture converted through its palette and scaled, letterboxed, into a window
-// or desktop fullscreen. Used only inside platform/sdl.
+// or desktop fullscreen, by the program into the window surface or by the GPU.
+// Used only inside platform/sdl.
 #pragma once
 
 #include <SDL.h>
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "platform/picture_scale.h"
 #include "platform/platform.h"
+#include "platform/screen_fit.h"
+#include "platform/sdl/sdl_platform.h"
 #include "render/palette.h"
 
 namespace platform::sdl {
@@ -16,58 +22,81 @@ namespace platform::sdl {
 struct WindowDeleter {
     void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
 };
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+struct RendererDeleter {
+    void operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
+};
+struct TextureDeleter {
+    void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
 };
 using WindowPtr = std::unique_ptr<SDL_Window, WindowDeleter>;
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+using RendererPtr = std::unique_ptr<SDL_Renderer, RendererDeleter>;
+using TexturePtr = std::unique_ptr<SDL_Texture, TextureDeleter>;
 
-// Where the picture goes in a window of the given size (pixels): the largest
-// 4:3 rectangle that fits, centred. The picture's pixels are shown 1.2 times as
-// tall as wide, as on the displays of its day. Empty when the window is.
-SDL_Rect FitPicture(int windowWidth, int windowHeight);
+// Whether the GPU should scale the picture on this machine, decided without
+// loading OpenGL (see sdl_gpu_check.cpp). The window must exist.
+bool IsGpuWorthIt(SDL_Window* window);
 
 // The window and the last picture shown in it. Lives from Open to the end of
 // the run; needs SDL's video subsystem for all that time.
 class Video {
 public:
-    // Creates the window: desktop fullscreen, or 320*scale by 240*scale pixels.
-    // On failure returns false and sets error to one line naming the cause.
-    bool Open(bool fullscreen, int scale, std::string& error);
+    Video() = default;
+    Video(const Video&) = delete;
+    Video& operator=(const Video&) = delete;
+    ~Video();
 
-    // Keeps a copy of the picture and its palette and draws it at once.
-    // The picture is borrowed for the call.
+    // Creates the window (desktop fullscreen, or PictureSize(fit) times scale)
+    // and the way of drawing into it that options.renderer asks for, falling
+    // back to the other one. On failure returns false and sets error to one
+    // line naming the cause.
+    bool Open(const SdlOptions& options, std::string& error);
+
+    // Keeps a copy of the picture and its palette and shows what changed at
+    // once. The picture is borrowed for the call.
     void Show(const Picture& picture, const ft::Palette& palette);
 
-    // Draws the kept picture again, bars included: after an expose, or after
-    // the window's size changed (then the window surface is fetched anew).
+    // Draws the kept picture again, bars included, into a window of whatever
+    // size it has now. Called by itself on every resize, expose and move of
+    // the window, while the game runs or waits.
     void Redraw();
-    void OnSizeChanged();
 
     // Alt+Enter: between desktop fullscreen and a window.
     void ToggleFullscreen();
 
 private:
-    // Fetches the window surface; when it is new or resized (isNew) clears it
-    // to black and fits the picture anew. False when there is none to draw into.
-    bool FetchWindowSurface(bool& isNew);
-    // Scales the converted picture into the window and shows it; the whole
-    // window, bars included, when everything is true.
-    void Draw(bool everything);
+    static int SDLCALL WatchWindow(void* video, SDL_Event* event);
+
+    // The two ways of drawing; each returns why it cannot be used, or "".
+    std::string UseWindowSurface();
+    std::string UseRenderer(Uint32 flags);
+
+    // Shows the picture pixels of area, or the whole window when everything.
+    void Draw(const ScreenRect& area, bool everything);
+    void DrawIntoSurface(ScreenRect area, bool everything);
+    void DrawWithRenderer();
 
     WindowPtr window_;
-    // The last picture, 8 bits per pixel, with the palette it was shown with.
-    SurfacePtr indexed_;
-    // The same picture through the palette, in the window surface's format,
-    // so that the scaling is a plain same-format stretch.
-    SurfacePtr converted_;
-    // Owned by the window; valid until its size changes.
-    SDL_Surface* windowSurface_ = nullptr;
-    int windowSurfaceWidth_ = 0;      // pixels, as last fetched
-    int windowSurfaceHeight_ = 0;     // pixels
-    bool windowSurfaceStale_ = true;  // the window's size changed since the fetch
-    SDL_Rect target_{};               // where the picture goes in the window surface
+    ScreenFit fit_;
+    // The last picture (pitch 320) and the palette it was shown with.
+    std::array<std::uint8_t, 320 * 200> pixels_{};
     ft::Palette palette_{};
+    PackedPalette packed_{};  // palette_ in layout_
+    PixelLayout layout_;      // of the window surface or of the texture
+    bool drawing_ = false;    // a draw is under way: a window event must not start another
+
+    // The software path. The window surface is owned by the window and valid
+    // until its size changes; SDL then hands out a new one.
+    SDL_Surface* surface_ = nullptr;
+    int surfaceWidth_ = 0;      // pixels, as last fetched
+    int surfaceHeight_ = 0;     // pixels
+    bool surfaceStale_ = true;  // the window's size changed since the fetch
+    PictureScaler scaler_;      // onto the letterbox rectangle of the window surface
+
+    // The GPU path: the picture, converted, in a 320x200 texture that the
+    // renderer scales into the letterbox rectangle.
+    RendererPtr renderer_;
+    TexturePtr texture_;
+    PictureScaler textureScaler_;  // one to one
 };
 
 }  // namespace platform::sdl

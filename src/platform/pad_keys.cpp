@@ -1,0 +1,60 @@
+// pad_keys.cpp -- keys held by several sources at once.
+#include "platform/pad_keys.h"
+
+#include <algorithm>
+
+namespace platform {
+
+std::optional<KeyChange> HeldKeys::Press(Key key, const KeySource& source) {
+    if (IsHeldBy(key, source)) return KeyChange{key, true};  // auto-repeat
+    const bool wasHeld = IsHeld(key);
+    holds_.push_back(Hold{key, source});
+    if (wasHeld) return std::nullopt;
+    return KeyChange{key, true};
+}
+
+std::optional<KeyChange> HeldKeys::Release(Key key, const KeySource& source) {
+    const auto hold = std::find_if(holds_.begin(), holds_.end(), [&](const Hold& h) {
+        return h.key == key && h.source == source;
+    });
+    if (hold == holds_.end()) return std::nullopt;
+    holds_.erase(hold);
+    if (IsHeld(key)) return std::nullopt;
+    return KeyChange{key, false};
+}
+
+std::vector<KeyChange> HeldKeys::MoveAxis(const KeySource& axis, int value, Key negative,
+                                          Key positive) {
+    std::vector<KeyChange> changes;
+    const auto add = [&](const std::optional<KeyChange>& change) {
+        if (change) changes.push_back(*change);
+    };
+    if (IsHeldBy(negative, axis) && value > -kStickRelease) add(Release(negative, axis));
+    if (IsHeldBy(positive, axis) && value < kStickRelease) add(Release(positive, axis));
+    if (value < -kStickPress && !IsHeldBy(negative, axis)) add(Press(negative, axis));
+    if (value > kStickPress && !IsHeldBy(positive, axis)) add(Press(positive, axis));
+    return changes;
+}
+
+std::vector<KeyChange> HeldKeys::ReleaseDevice(std::int32_t device) {
+    std::vector<KeyChange> changes;
+    std::vector<Hold> gone;
+    for (const Hold& hold : holds_) {
+        if (hold.source.device == device) gone.push_back(hold);
+    }
+    for (const Hold& hold : gone) {
+        if (auto change = Release(hold.key, hold.source)) changes.push_back(*change);
+    }
+    return changes;
+}
+
+bool HeldKeys::IsHeld(Key key) const {
+    return std::any_of(holds_.begin(), holds_.end(), [&](const Hold& h) { return h.key == key; });
+}
+
+bool HeldKeys::IsHeldBy(Key key, const KeySource& source) const {
+    return std::any_of(holds_.begin(), holds_.end(),
+                       [&](const Hold& h) { return h.key == key && h.source == source; });
+}
+
+}  // namespace platform

@@ -1,0 +1,70 @@
+// pad_keys.h -- the seven keys when several things can hold each of them down:
+// a keyboard key, a gamepad's buttons, its d-pad and its left stick. A key goes
+// down for the game when the first of them goes down and up when the last one
+// lets go, so a stick let go while the d-pad still holds the same direction
+// releases nothing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+// One thing that can hold a key down. device: kKeyboardDevice for the
+// keyboard, else a gamepad's instance number (0 or more); control: what on that
+// device (a key code, a button number, a stick axis number).
+struct KeySource {
+    std::int32_t device = 0;
+    std::int32_t control = 0;
+    friend bool operator==(const KeySource&, const KeySource&) = default;
+};
+inline constexpr std::int32_t kKeyboardDevice = -1;
+
+// A change of a key as the game is to see it: a key-down or a key-up.
+struct KeyChange {
+    Key key = Key::Enter;
+    bool down = false;
+    friend bool operator==(const KeyChange&, const KeyChange&) = default;
+};
+
+// How far a stick must move from the centre to hold a direction down, and how
+// close it must come back to let go (out of 32767): the gap keeps a stick that
+// rests near the threshold from chattering.
+inline constexpr int kStickPress = 16000;
+inline constexpr int kStickRelease = 12000;
+
+// Which sources hold which keys. Lives for the run (the players' platform).
+class HeldKeys {
+public:
+    // A source went down. A key-down when the key was not held before, and also
+    // when this very source was already holding it (the keyboard's auto-repeat,
+    // which sets the pressed flag again); nothing when only another source held it.
+    std::optional<KeyChange> Press(Key key, const KeySource& source);
+    // A source let go. A key-up when it was the last one holding the key;
+    // nothing otherwise, nor when the source was not holding it.
+    std::optional<KeyChange> Release(Key key, const KeySource& source);
+
+    // A stick axis moved to value (-32768 to 32767): below -kStickPress it
+    // holds negative, above kStickPress positive; held, it lets go only inside
+    // kStickRelease. The source is the axis. Returns the changes in order
+    // (a stick flung across releases one side before pressing the other).
+    std::vector<KeyChange> MoveAxis(const KeySource& axis, int value, Key negative, Key positive);
+
+    // A device went away: every key it held is let go. Returns the key-ups.
+    std::vector<KeyChange> ReleaseDevice(std::int32_t device);
+
+    bool IsHeld(Key key) const;
+    bool IsHeldBy(Key key, const KeySource& source) const;
+
+private:
+    struct Hold {
+        Key key;
+        KeySource source;
+    };
+    std::vector<Hold> holds_;  // each (key, source) at most once
+};
+
+}  // namespace platform

@@ -1,0 +1,38 @@
+// screen_fit.h -- where the 320x200 picture goes on a window or a screen of any
+// size: its shape (4:3 as on a monitor of its day, or square pixels), whole
+// multiples only or any size, centred, with black bars around it.
+#pragma once
+
+namespace platform {
+
+// A rectangle of window pixels: left and top inclusive, width and height in pixels.
+struct ScreenRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool IsEmpty() const { return width <= 0 || height <= 0; }
+    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// How the picture is fitted. Set from the command line; lives for the run.
+struct ScreenFit {
+    // Each pixel 1.2 times as tall as wide, so that the 320x200 picture fills
+    // a 4:3 screen as it did on the monitors of its day; false: square pixels.
+    bool aspect = true;
+    // Only whole multiples of the picture's size at scale 1 (see PictureSize).
+    bool integerScale = false;
+};
+
+// The picture's size at scale 1 in window pixels: 320x240 with aspect (the
+// 4:3 shape), 320x200 without.
+ScreenRect PictureSize(const ScreenFit& fit);
+
+// The largest rectangle of the picture's shape that fits an area of areaWidth
+// by areaHeight pixels, centred (the bars share the rest, the odd pixel going
+// to the right and bottom). With integerScale, the largest whole multiple of
+// PictureSize that fits; an area smaller than scale 1 gets the plain fit, so
+// that something is always shown. Empty when the area is.
+ScreenRect FitPicture(int areaWidth, int areaHeight, const ScreenFit& fit);
+
+}  // namespace platform

@@ -1,0 +1,168 @@
+// The command line: the players' window options and their bad values, the
+// options that need --headless, and the --help and --version texts.
+#include "shell/options.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using ft::OptionsParse;
+using ft::ParseOptions;
+using ft::Renderer;
+
+namespace {
+
+// The error of a command line that must be refused.
+std::string Refusal(const std::vector<std::string>& args) {
+    const OptionsParse parse = ParseOptions(args);
+    EXPECT_FALSE(parse.ok);
+    EXPECT_EQ(parse.error.find('\n'), std::string::npos) << "one line: " << parse.error;
+    return parse.error;
+}
+
+}  // namespace
+
+TEST(Options, NothingGivenMeansFullscreenFourByThreeAnySizeRendererPickedAtStart) {
+    const OptionsParse parse = ParseOptions({});
+    ASSERT_TRUE(parse.ok) << parse.error;
+    EXPECT_FALSE(parse.options.window);
+    EXPECT_FALSE(parse.options.noAspect);
+    EXPECT_FALSE(parse.options.integerScale);
+    EXPECT_EQ(parse.options.renderer, Renderer::Auto);
+    EXPECT_EQ(parse.options.scale, 2);
+    EXPECT_EQ(parse.options.fps, 70);
+    EXPECT_FALSE(parse.options.headless);
+}
+
+TEST(Options, WindowOptionsAreTakenInBothForms) {
+    OptionsParse parse = ParseOptions(
+        {"--window", "--no-aspect", "--integer-scale", "--renderer", "software", "--scale=3"});
+    ASSERT_TRUE(parse.ok) << parse.error;
+    EXPECT_TRUE(parse.options.window);
+    EXPECT_TRUE(parse.options.noAspect);
+    EXPECT_TRUE(parse.options.integerScale);
+    EXPECT_EQ(parse.options.renderer, Renderer::Software);
+    EXPECT_EQ(parse.options.scale, 3);
+
+    parse = ParseOptions({"--renderer=gpu", "--fps", "35"});
+    ASSERT_TRUE(parse.ok) << parse.error;
+    EXPECT_EQ(parse.options.renderer, Renderer::Gpu);
+    EXPECT_EQ(parse.options.fps, 35);
+    // The last word counts, auto included.
+    parse = ParseOptions({"--renderer=gpu", "--renderer=auto"});
+    ASSERT_TRUE(parse.ok) << parse.error;
+    EXPECT_EQ(parse.options.renderer, Renderer::Auto);
+}
+
+TEST(Options, BadRendererIsRefusedNamingTheValue) {
+    const std::string error = Refusal({"--renderer", "opengl"});
+    EXPECT_NE(error.find("--renderer"), std::string::npos) << error;
+    EXPECT_NE(error.find("'opengl'"), std::string::npos) << error;
+    EXPECT_NE(error.find("gpu"), std::string::npos) << error;
+    // Upper case is another word.
+    Refusal({"--renderer=GPU"});
+    Refusal({"--renderer="});
+    // Without a value at the end of the line.
+    const std::string missing = Refusal({"--window", "--renderer"});
+    EXPECT_NE(missing.find("needs gpu|software"), std::string::npos) << missing;
+}
+
+TEST(Options, FlagsTakeNoValue) {
+    EXPECT_NE(Refusal({"--no-aspect=1"}).find("takes no value"), std::string::npos);
+    EXPECT_NE(Refusal({"--integer-scale=yes"}).find("takes no value"), std::string::npos);
+    // A flag does not swallow the word after it: that word is refused on its own.
+    EXPECT_NE(Refusal({"--integer-scale", "2"}).find("unexpected argument '2'"), std::string::npos);
+}
+
+TEST(Options, ScaleAndFpsOutsideTheirRangesAreRefused) {
+    for (const char* bad : {"0", "17", "-1", "2.5", "x", ""}) {
+        SCOPED_TRACE(bad);
+        const std::string error = Refusal({"--scale", bad});
+        EXPECT_NE(error.find("1 to 16"), std::string::npos) << error;
+    }
+    ASSERT_TRUE(ParseOptions({"--scale", "16"}).ok);
+    ASSERT_TRUE(ParseOptions({"--scale", "1"}).ok);
+    Refusal({"--fps", "0"});
+    Refusal({"--fps", "1001"});
+    Refusal({"--fps", "99999999999999999999999"});
+}
+
+TEST(Options, HeadlessOnlyOptionsNeedHeadless) {
+    Refusal({"--frames", "10"});
+    Refusal({"--log", "-"});
+    ASSERT_TRUE(ParseOptions({"--headless", "--frames", "10", "--log", "-"}).ok);
+    // The window's options do no harm to a headless run.
+    ASSERT_TRUE(ParseOptions({"--headless", "--no-aspect", "--renderer", "gpu"}).ok);
+    Refusal({"--sideways"});
+}
+
+TEST(Options, HelpFitsEightyColumnsAndListsEveryOptionWithItsDefault) {
+    const std::string help = ft::HelpText();
+    std::istringstream lines(help);
+    std::string line;
+    while (std::getline(lines, line)) {
+        EXPECT_LE(line.size(), ft::kHelpWidth) << line;
+        EXPECT_TRUE(line.empty() || line.back() != ' ') << "trailing space: '" << line << "'";
+    }
+    for (const ft::OptionHelp& option : ft::DescribeOptions()) {
+        SCOPED_TRACE(option.name);
+        std::string usage = "  --" + option.name;
+        if (!option.argument.empty()) usage += " " + option.argument;
+        const std::size_t at = help.find("\n" + usage);
+        ASSERT_NE(at, std::string::npos) << help;
+        const char after = help[at + 1 + usage.size()];
+        EXPECT_TRUE(after == ' ' || after == '\n') << help;
+        // Each word of the description shows, wrapped or not.
+        std::istringstream words(option.help);
+        std::string word;
+        while (words >> word) EXPECT_NE(help.find(word), std::string::npos) << word;
+        if (option.name != "help" && option.name != "version") {
+            EXPECT_NE(option.help.find("default"), std::string::npos) << option.help;
+        }
+    }
+    for (const char* name : {"no-aspect", "integer-scale", "renderer", "scale", "window", "fps"}) {
+        EXPECT_NE(help.find(std::string("--") + name), std::string::npos) << name;
+    }
+}
+
+TEST(Options, VersionNamesTheProgramAndItsVersionFirst) {
+    const std::string version = ft::VersionText();
+    EXPECT_EQ(version.rfind(std::string("fompy-talden ") + FT_VERSION + "\n", 0), 0u) << version;
+    EXPECT_EQ(version.back(), '\n');
+    std::istringstream lines(version);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        EXPECT_LE(line.size(), ft::kHelpWidth) << line;
+        ++count;
+    }
+    EXPECT_EQ(count, 2);
+}
+
+TEST(Options, ReadmeCommandLineBlockIsTheHelpText) {
+    // This file is tests/options_test.cpp of the source tree.
+    std::ifstream readme(std::filesystem::path(__FILE__).parent_path().parent_path() / "README.md");
+    ASSERT_TRUE(readme) << "README.md not found";
+    std::string line;
+    while (std::getline(readme, line) && line != "## Command line") {
+    }
+    ASSERT_EQ(line, "## Command line");
+    std::getline(readme, line);  // the blank line before the block
+    // The indented block, blank lines within it included.
+    std::string block;
+    std::string blanks;
+    while (std::getline(readme, line)) {
+        if (line.empty()) {
+            blanks += "\n";
+            continue;
+        }
+        if (line.rfind("    ", 0) != 0) break;
+        block += blanks + line.substr(4) + "\n";
+        blanks.clear();
+    }
+    EXPECT_EQ(block, ft::HelpText());
+}
