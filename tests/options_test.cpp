@@ -93,11 +93,35 @@ TEST(Options, ScaleAndFpsOutsideTheirRangesAreRefused) {
 
 TEST(Options, HeadlessOnlyOptionsNeedHeadless) {
     Refusal({"--frames", "10"});
-    Refusal({"--log", "-"});
+    Refusal({"--script", "s.txt"});
+    Refusal({"--dump", "pictures"});
     ASSERT_TRUE(ParseOptions({"--headless", "--frames", "10", "--log", "-"}).ok);
     // The window's options do no harm to a headless run.
     ASSERT_TRUE(ParseOptions({"--headless", "--no-aspect", "--renderer", "gpu"}).ok);
     Refusal({"--sideways"});
+}
+
+TEST(Options, RecordingPlaybackAndTimedemoGoWhereTheyMakeSense) {
+    // A window run may log, record or play back, not record and play back at once.
+    const OptionsParse window = ParseOptions({"--log", "run.log", "--record", "s.txt"});
+    ASSERT_TRUE(window.ok) << window.error;
+    EXPECT_EQ(window.options.logPath, "run.log");
+    EXPECT_EQ(window.options.recordPath, "s.txt");
+    EXPECT_TRUE(ParseOptions({"--playback", "s.txt", "--window"}).ok);
+    Refusal({"--record", "a.txt", "--playback", "b.txt"});
+    Refusal({"--headless", "--record", "a.txt"});
+    Refusal({"--headless", "--playback", "a.txt"});
+    Refusal({"--record"});
+    Refusal({"--record="});
+    // The timedemo is a headless run of its own, with a clock and a frame limit.
+    const OptionsParse demo = ParseOptions({"--timedemo", "s.txt", "--clock", "5", "--frames", "9"});
+    ASSERT_TRUE(demo.ok) << demo.error;
+    EXPECT_EQ(demo.options.timedemoPath, "s.txt");
+    EXPECT_EQ(demo.options.clock, 5u);
+    Refusal({"--timedemo", "s.txt", "--headless"});
+    Refusal({"--timedemo", "s.txt", "--log", "-"});
+    Refusal({"--timedemo", "s.txt", "--dump", "d"});
+    Refusal({"--timedemo", "s.txt", "--script", "t.txt"});
 }
 
 TEST(Options, HelpFitsEightyColumnsAndListsEveryOptionWithItsDefault) {

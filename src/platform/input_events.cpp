@@ -24,6 +24,7 @@ int InputTimeline::DeliverDue(KeyState& keys) {
     int delivered = 0;
     while (!pending_.empty() && pending_.front().time <= now_) {
         ApplyInputEvent(keys, pending_.front());
+        if (observer_) observer_(pending_.front());
         pending_.pop_front();
         ++delivered;
     }

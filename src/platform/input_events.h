@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 
 #include "platform/platform.h"
 
@@ -50,6 +51,12 @@ public:
     // is pending.
     int DeliverAtWait(KeyState& keys);
 
+    // Called with every event as it is delivered, in delivery order: how a
+    // run is recorded, through the very code that delivers a replay.
+    void OnDelivery(std::function<void(const InputEvent&)> observer) {
+        observer_ = std::move(observer);
+    }
+
     // Moves T forward (never back); used by live platforms whose input arrives
     // while a wait loop waits.
     void AdvanceTo(std::uint64_t time) {
@@ -62,6 +69,7 @@ private:
     std::uint64_t now_ = 0;
     bool deliveryDue_ = true;
     std::deque<InputEvent> pending_;
+    std::function<void(const InputEvent&)> observer_;
 };
 
 }  // namespace platform

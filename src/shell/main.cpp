@@ -3,10 +3,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,31 +31,64 @@ struct FileCloser {
         if (f != stdout) std::fclose(f);
     }
 };
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// An output file named on the command line, opened before anything runs so
+// that an unwritable target is reported at once. "-" is standard output
+// where allowStdout. False after complaining.
+bool OpenOutput(const std::string& path, const char* what, bool allowStdout, File& file) {
+    if (path.empty()) return true;
+    if (allowStdout && path == "-") {
+        file.reset(stdout);
+        return true;
+    }
+    file.reset(std::fopen(path.c_str(), "w"));
+    if (!file) Complain(std::string("cannot write the ") + what + " '" + path + "': " + std::strerror(errno));
+    return file != nullptr;
+}
+
+// Flushes an output at the end of the run; false after complaining.
+bool CloseOutput(File& file, const std::string& path, const char* what) {
+    if (!file) return true;
+    const bool ok = std::fflush(file.get()) == 0 && !std::ferror(file.get());
+    if (!ok) Complain(std::string("cannot write the ") + what + " '" + path + "': " + std::strerror(errno));
+    file.reset();
+    return ok;
+}
+
+// A script named on the command line; nothing when it is bad (after saying why).
+std::optional<platform::Script> ReadScript(const std::string& path) {
+    platform::ScriptParse parse = platform::LoadScript(path);
+    if (!parse.ok) {
+        std::fprintf(stderr, "%s\n", parse.error.c_str());
+        return std::nullopt;
+    }
+    return std::move(parse.script);
+}
+
+// Runs the program on a headless host to its end; returns the number of presents.
+std::uint64_t RunToEnd(platform::HeadlessPlatform& host) {
+    try {
+        ft::RunProgram(host);
+        host.Finish(platform::EndReason::Quit);
+    } catch (const platform::RunEnded& ended) {
+        host.Finish(ended.reason);
+    }
+    return host.Presents();
+}
 
 int RunHeadless(const ft::Options& options) {
     platform::HeadlessOptions headless;
     if (!options.scriptPath.empty()) {
-        platform::ScriptParse parse = platform::LoadScript(options.scriptPath);
-        if (!parse.ok) {
-            std::fprintf(stderr, "%s\n", parse.error.c_str());
-            return kExitBadUsage;
-        }
-        headless.script = std::move(parse.script);
+        std::optional<platform::Script> script = ReadScript(options.scriptPath);
+        if (!script) return kExitBadUsage;
+        headless.script = std::move(*script);
     }
     headless.clock = options.clock;
     headless.frames = options.frames;
 
-    // Unwritable targets are reported before anything runs.
-    std::unique_ptr<std::FILE, FileCloser> log;
-    if (options.logPath == "-") {
-        log.reset(stdout);
-    } else if (!options.logPath.empty()) {
-        log.reset(std::fopen(options.logPath.c_str(), "w"));
-        if (!log) {
-            Complain("cannot write the log '" + options.logPath + "': " + std::strerror(errno));
-            return kExitFailure;
-        }
-    }
+    File log;
+    if (!OpenOutput(options.logPath, "log", true, log)) return kExitFailure;
     headless.log = log.get();
     if (!options.dumpDir.empty()) {
         std::error_code ec;
@@ -67,17 +102,37 @@ int RunHeadless(const ft::Options& options) {
     }
 
     platform::HeadlessPlatform host(std::move(headless));
-    try {
-        ft::RunProgram(host);
-        host.Finish(platform::EndReason::Quit);
-    } catch (const platform::RunEnded& ended) {
-        host.Finish(ended.reason);
-    }
-    if (log && std::fflush(log.get()) != 0) {
-        Complain("cannot write the log '" + options.logPath + "': " + std::strerror(errno));
-        return kExitFailure;
-    }
+    RunToEnd(host);
+    if (!CloseOutput(log, options.logPath, "log")) return kExitFailure;
     return host.DumpError().empty() ? 0 : kExitFailure;
+}
+
+// The benchmark of record: a script replayed as fast as the machine allows.
+int RunTimedemo(const ft::Options& options) {
+    std::optional<platform::Script> script = ReadScript(options.timedemoPath);
+    if (!script) return kExitBadUsage;
+    platform::HeadlessOptions headless;
+    headless.script = std::move(*script);
+    headless.clock = options.clock;
+    headless.frames = options.frames;
+    platform::HeadlessPlatform host(std::move(headless));
+
+    const auto start = std::chrono::steady_clock::now();
+    const std::uint64_t frames = RunToEnd(host);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    const double seconds = elapsed.count();
+    std::printf("%llu frames in %.3f s: %.0f frames/s\n", static_cast<unsigned long long>(frames),
+                seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+    return 0;
+}
+
+platform::RendererChoice RendererOf(ft::Renderer renderer) {
+    switch (renderer) {
+        case ft::Renderer::Gpu: return platform::RendererChoice::Gpu;
+        case ft::Renderer::Software: return platform::RendererChoice::Software;
+        case ft::Renderer::Auto: break;
+    }
+    return platform::RendererChoice::Auto;
 }
 
 int RunWindowed(const ft::Options& options) {
@@ -87,28 +142,34 @@ int RunWindowed(const ft::Options& options) {
     sdl.scale = options.scale;
     sdl.fit.aspect = !options.noAspect;
     sdl.fit.integerScale = options.integerScale;
-    switch (options.renderer) {
-        case ft::Renderer::Auto:
-            sdl.renderer = platform::RendererChoice::Auto;
-            break;
-        case ft::Renderer::Gpu:
-            sdl.renderer = platform::RendererChoice::Gpu;
-            break;
-        case ft::Renderer::Software:
-            sdl.renderer = platform::RendererChoice::Software;
-            break;
+    sdl.renderer = RendererOf(options.renderer);
+    if (!options.playbackPath.empty()) {
+        sdl.playback = ReadScript(options.playbackPath);
+        if (!sdl.playback) return kExitBadUsage;
     }
+    File log;
+    File record;
+    if (!OpenOutput(options.logPath, "log", true, log)) return kExitFailure;
+    if (!OpenOutput(options.recordPath, "recording", false, record)) return kExitFailure;
+    sdl.log = log.get();
+    sdl.record = record.get();
+
     std::string error;
-    std::unique_ptr<platform::Platform> host = platform::OpenSdlPlatform(sdl, error);
+    std::unique_ptr<platform::WindowPlatform> host = platform::OpenSdlPlatform(sdl, error);
     if (!host) {
         Complain(error);
         return kExitFailure;
     }
     try {
-        return ft::RunProgram(*host);
-    } catch (const platform::RunEnded&) {
-        return 0;
+        ft::RunProgram(*host);
+        host->Finish(platform::EndReason::Quit);
+    } catch (const platform::RunEnded& ended) {
+        host->Finish(ended.reason);  // a playback ended by Escape or by its script's end
     }
+    host.reset();  // the window goes before the files are closed
+    const bool logOk = CloseOutput(log, options.logPath, "log");
+    const bool recordOk = CloseOutput(record, options.recordPath, "recording");
+    return logOk && recordOk ? 0 : kExitFailure;
 }
 
 }  // namespace
@@ -120,13 +181,15 @@ int main(int argc, char** argv) {
         Complain(parse.error);
         return kExitBadUsage;
     }
-    if (parse.options.help) {
+    const ft::Options& options = parse.options;
+    if (options.help) {
         std::fputs(ft::HelpText().c_str(), stdout);
         return 0;
     }
-    if (parse.options.version) {
+    if (options.version) {
         std::fputs(ft::VersionText().c_str(), stdout);
         return 0;
     }
-    return parse.options.headless ? RunHeadless(parse.options) : RunWindowed(parse.options);
+    if (!options.timedemoPath.empty()) return RunTimedemo(options);
+    return options.headless ? RunHeadless(options) : RunWindowed(options);
 }

@@ -130,7 +130,8 @@ const std::vector<OptionSpec>& OptionTable() {
              return e;
          }},
         {"log", "FILE",
-         "headless: write the run's events to FILE, '-' for standard output (default: no log)",
+         "write the run's events to FILE, '-' for standard output, in the same form for a "
+         "window run as for a headless one (default: no log)",
          [](Options& o, const std::string& v) {
              o.logPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
@@ -141,6 +142,24 @@ const std::vector<OptionSpec>& OptionTable() {
          [](Options& o, const std::string& v) {
              o.dumpDir = v;
              return v.empty() ? std::string("expects a directory") : std::string();
+         }},
+        {"record", "FILE",
+         "window: write the session to FILE as a script that replays it exactly with --headless --script (default: not recorded)",
+         [](Options& o, const std::string& v) {
+             o.recordPath = v;
+             return v.empty() ? std::string("expects a file name") : std::string();
+         }},
+        {"playback", "FILE",
+         "show the session of a script in the window at its normal speed; Escape ends it (default: the keyboard plays)",
+         [](Options& o, const std::string& v) {
+             o.playbackPath = v;
+             return v.empty() ? std::string("expects a file name") : std::string();
+         }},
+        {"timedemo", "FILE",
+         "replay a script headless as fast as the machine allows and print the frame rate; takes --clock and --frames (default: off)",
+         [](Options& o, const std::string& v) {
+             o.timedemoPath = v;
+             return v.empty() ? std::string("expects a file name") : std::string();
          }},
         {"help", nullptr, "show this help and exit",
          [](Options& o, const std::string&) { o.help = true; return std::string(); }},
@@ -192,9 +211,27 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
         }
     }
     const Options& o = result.options;
-    if (!o.headless && (!o.scriptPath.empty() || !o.logPath.empty() || !o.dumpDir.empty() ||
-                        o.frames || o.clock != 0)) {
-        result.error = "--script, --clock, --frames, --log and --dump need --headless";
+    const bool timedemo = !o.timedemoPath.empty();
+    if (o.headless && timedemo) {
+        result.error = "--timedemo is a headless run of its own; leave out --headless";
+        return result;
+    }
+    if (timedemo && (!o.scriptPath.empty() || !o.logPath.empty() || !o.dumpDir.empty())) {
+        result.error = "--timedemo writes no log or pictures and takes its script as its value";
+        return result;
+    }
+    if (!o.headless && !timedemo &&
+        (!o.scriptPath.empty() || !o.dumpDir.empty() || o.frames || o.clock != 0)) {
+        result.error = "--script, --clock, --frames and --dump need --headless";
+        return result;
+    }
+    if ((o.headless || timedemo) && (!o.recordPath.empty() || !o.playbackPath.empty())) {
+        result.error = "--record and --playback are for the window; a headless run replays "
+                       "with --script";
+        return result;
+    }
+    if (!o.recordPath.empty() && !o.playbackPath.empty()) {
+        result.error = "--record and --playback cannot be used together";
         return result;
     }
     result.ok = true;

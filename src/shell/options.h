@@ -30,6 +30,10 @@ struct Options {
     bool noAspect = false;      // square pixels instead of the 4:3 shape
     bool integerScale = false;  // whole multiples of the picture only
     Renderer renderer = Renderer::Auto;
+    // Recording and replaying sessions.
+    std::string recordPath;    // the window run's input and reseeds, as a script
+    std::string playbackPath;  // a script shown in the window at its normal speed
+    std::string timedemoPath;  // a script replayed headless as fast as possible
 };
 
 struct OptionsParse {

@@ -15,26 +15,18 @@ cleanup() {
     rm -rf "$TMP"
 }
 trap cleanup EXIT
-# SDL's X11 back end leaves libdbus allocations behind at exit.
-export LSAN_OPTIONS="suppressions=$HERE/lsan.supp:print_suppressions=0"
-export SDL_AUDIODRIVER=dummy
 fail() { echo "FAIL: $*"; exit 1; }
 
 # No display at all: one clear line and status 1.
-env -u DISPLAY -u WAYLAND_DISPLAY "$BIN" --window 2>"$TMP/err"
+env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy \
+    LSAN_OPTIONS="suppressions=$HERE/lsan.supp:print_suppressions=0" "$BIN" --window 2>"$TMP/err"
 status=$?
 [ "$status" -eq 1 ] || fail "without a display the status is $status, not 1"
 grep -q "^fompy-talden: cannot open display: .*is DISPLAY set?$" "$TMP/err" ||
     fail "unclear message without a display: $(cat "$TMP/err")"
 [ "$(wc -l <"$TMP/err")" -eq 1 ] || fail "more than one line without a display: $(cat "$TMP/err")"
 
-# A private X server on a free display number.
-exec 3>"$TMP/displayfd"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$TMP/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 50); do [ -s "$TMP/displayfd" ] && break; sleep 0.1; done
-[ -s "$TMP/displayfd" ] || fail "Xvfb did not start: $(cat "$TMP/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$TMP/displayfd")"
+. "$HERE/xvfb_session.inc"
 
 "$BIN" --window --scale 2 2>"$TMP/game.err" &
 GAME_PID=$!

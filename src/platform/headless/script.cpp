@@ -157,6 +157,35 @@ bool ParseLine(const std::vector<std::string_view>& f, Script& script, std::uint
 
 const char* KeyName(Key key) { return kKeyNames[static_cast<int>(key)]; }
 
+std::string FormatScriptEvent(const InputEvent& event) {
+    std::string line = std::to_string(event.time) + " ";
+    switch (event.kind) {
+        case InputEvent::Kind::KeyDown: return line + KeyName(event.key) + " down";
+        case InputEvent::Kind::KeyUp: return line + KeyName(event.key) + " up";
+        case InputEvent::Kind::Close: return line + "close";
+    }
+    return line;
+}
+
+ScriptRecorder::ScriptRecorder(std::FILE* out) : out_(out) {
+    if (out_ == nullptr) return;
+    std::fputs("# recorded by fompy-talden; replay with: fompy-talden --headless --script FILE\n",
+               out_);
+    std::fflush(out_);
+}
+
+void ScriptRecorder::Event(const InputEvent& event) {
+    if (out_ == nullptr) return;
+    std::fprintf(out_, "%s\n", FormatScriptEvent(event).c_str());
+    std::fflush(out_);
+}
+
+void ScriptRecorder::Reseed(std::uint32_t seconds) {
+    if (out_ == nullptr) return;
+    std::fprintf(out_, "reseed %lu\n", static_cast<unsigned long>(seconds));
+    std::fflush(out_);
+}
+
 ScriptParse ParseScript(std::string_view text, std::string_view fileName) {
     ScriptParse result;
     std::uint64_t lastTime = 0;

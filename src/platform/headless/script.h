@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,5 +40,22 @@ ScriptParse LoadScript(const std::string& path);
 
 // The script word of a key ("enter", "left", ...).
 const char* KeyName(Key key);
+
+// The script line of an event, without its newline: "12 left down", "40 close".
+std::string FormatScriptEvent(const InputEvent& event);
+
+// Writes a run's delivered input and its reseeds as a script that replays the
+// run. Every line is flushed at once, so that a run killed midway still
+// leaves a usable script. A null stream writes nothing.
+class ScriptRecorder {
+public:
+    explicit ScriptRecorder(std::FILE* out);
+    bool IsOpen() const { return out_ != nullptr; }
+    void Event(const InputEvent& event);
+    void Reseed(std::uint32_t seconds);
+
+private:
+    std::FILE* out_;
+};
 
 }  // namespace platform

@@ -22,6 +22,7 @@
 
 #include "platform/input_events.h"
 #include "platform/pad_keys.h"
+#include "platform/run_log.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_video.h"
 
@@ -206,9 +207,19 @@ private:
     std::map<SDL_JoystickID, SDL_GameController*> pads_;
 };
 
-class SdlPlatform final : public Platform {
+class SdlPlatform final : public WindowPlatform {
 public:
-    explicit SdlPlatform(const SdlOptions& options) : pacer_(options.fps) {}
+    explicit SdlPlatform(const SdlOptions& options)
+        : pacer_(options.fps), log_(options.log), recorder_(options.record) {
+        if (options.playback) {
+            playback_ = true;
+            playbackReseeds_ = options.playback->reseeds;
+            for (const InputEvent& event : options.playback->events) timeline_.Enqueue(event);
+        }
+        if (recorder_.IsOpen()) {
+            timeline_.OnDelivery([this](const InputEvent& event) { recorder_.Event(event); });
+        }
+    }
 
     // Video first: without a display there is no game. Gamepads may fail;
     // the sound device opens at the first cue.
@@ -239,20 +250,23 @@ public:
     void ShowPicture(const Picture& picture, const ft::Palette& palette,
                      PictureKind kind) override {
         video_.Show(picture, palette);
-        if (kind != PictureKind::Present) return;
-        timeline_.OnPresent();
-        pacer_.WaitForNextSlot();
+        if (kind == PictureKind::Present) timeline_.OnPresent();
+        log_.Picture(timeline_.Now(), kind, picture, palette);
+        if (kind == PictureKind::Present) pacer_.WaitForNextSlot();
     }
 
     void DeliverDueInput(KeyState& keys) override {
         if (!timeline_.IsDeliveryDue()) return;
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) Absorb(event, timeline_.Now());
+        if (playbackStopped_) throw RunEnded{EndReason::Quit};
         timeline_.DeliverAtPoll(keys);
     }
 
     void WaitForInput(KeyState& keys) override {
-        if (!timeline_.HasPending()) {
+        if (playback_) {
+            WaitInPlayback();
+        } else if (!timeline_.HasPending()) {
             // What arrives while a wait loop waits belongs after every poll
             // made so far, so that a replay delivers it at this same wait.
             timeline_.AdvanceTo(timeline_.Now() + 1);
@@ -280,20 +294,48 @@ public:
     }
 
     void PlayCue(int resource) override {
+        log_.PlayCue(timeline_.Now(), resource);
         OpenSoundOnce();
         voice_.Play(resource, false);
     }
     void LoopCue(int resource) override {
+        log_.LoopCue(timeline_.Now(), resource);
         OpenSoundOnce();
         voice_.Play(resource, true);
     }
-    void StopSound() override { voice_.Stop(); }
-
-    std::uint32_t CalendarSeconds() override {
-        return static_cast<std::uint32_t>(std::time(nullptr));
+    void StopSound() override {
+        log_.StopSound(timeline_.Now());
+        voice_.Stop();
     }
 
+    std::uint32_t CalendarSeconds() override {
+        std::uint32_t seconds = static_cast<std::uint32_t>(std::time(nullptr));
+        if (nextPlaybackReseed_ < playbackReseeds_.size()) {
+            seconds = playbackReseeds_[nextPlaybackReseed_++];
+        }
+        log_.Reseed(timeline_.Now(), seconds);
+        recorder_.Reseed(seconds);
+        return seconds;
+    }
+
+    void Finish(EndReason reason) override { log_.End(timeline_.Now(), reason); }
+
 private:
+    // A wait during a playback: the recorded player took (next event's time -
+    // now) frames to act, so the wait lasts that long in real time; the
+    // window stays live and Escape ends the show. With nothing left to play,
+    // the show is over.
+    void WaitInPlayback() {
+        if (!timeline_.HasPending()) throw RunEnded{EndReason::Script};
+        const std::uint64_t due = timeline_.Pending().front().time;
+        for (std::uint64_t t = timeline_.Now(); t < due; ++t) {
+            SDL_Event event;
+            while (SDL_PollEvent(&event) != 0) Absorb(event, timeline_.Now());
+            if (playbackStopped_) throw RunEnded{EndReason::Quit};
+            pacer_.WaitForNextSlot();
+        }
+    }
+
     // The sound device opens at the first cue rather than at start-up, so
     // that the first picture does not wait for the sound system (a few
     // milliseconds, more when it fails).
@@ -321,6 +363,17 @@ private:
     // and a close request, are queued as input due at time. True when it
     // queued input. (Window events redraw through the video's event watch.)
     bool Absorb(const SDL_Event& event, std::uint64_t time) {
+        if (playback_) {
+            // The script is the keyboard; Escape or closing the window ends the show.
+            if ((event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) ||
+                event.type == SDL_QUIT) {
+                playbackStopped_ = true;
+            } else if (event.type == SDL_KEYDOWN && IsAltEnter(event.key) &&
+                       event.key.repeat == 0) {
+                video_.ToggleFullscreen();
+            }
+            return false;
+        }
         bool queued = false;
         switch (event.type) {
             case SDL_QUIT:
@@ -397,11 +450,18 @@ private:
     HeldKeys held_;
     InputTimeline timeline_;
     FramePacer pacer_;
+    RunLog log_;
+    ScriptRecorder recorder_;
+    // Playing a recorded script back instead of reading the keyboard.
+    bool playback_ = false;
+    bool playbackStopped_ = false;  // Escape or a close request during the show
+    std::vector<std::uint32_t> playbackReseeds_;
+    std::size_t nextPlaybackReseed_ = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<Platform> OpenSdlPlatform(const SdlOptions& options, std::string& error) {
+std::unique_ptr<WindowPlatform> OpenSdlPlatform(const SdlOptions& options, std::string& error) {
     auto sdlPlatform = std::make_unique<SdlPlatform>(options);
     if (!sdlPlatform->Open(options, error)) return nullptr;
     return sdlPlatform;

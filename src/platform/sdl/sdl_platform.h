@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/headless/script.h"
 #include "platform/platform.h"
 #include "platform/screen_fit.h"
 
@@ -24,12 +27,24 @@ struct SdlOptions {
     int scale = 2;           // start size of the window in multiples of PictureSize(fit)
     ScreenFit fit;           // 4:3 or square pixels; any size or whole multiples
     RendererChoice renderer = RendererChoice::Auto;
+    // Not owned; null writes nothing.
+    std::FILE* log = nullptr;     // the run log, as a headless run writes it
+    std::FILE* record = nullptr;  // the delivered input and reseeds, as a script
+    // A recorded script standing in for the keyboard, shown at its normal
+    // speed; Escape on the real keyboard ends it.
+    std::optional<Script> playback;
+};
+
+// The players' platform, with the last line of its run log.
+class WindowPlatform : public Platform {
+public:
+    virtual void Finish(EndReason reason) = 0;
 };
 
 // Opens the window (or fullscreen) and the gamepads. When the display cannot
 // be opened, returns null and sets error to one line naming the cause. The
 // sound device is opened at the first cue; without one the game plays
 // silently after one warning on standard error.
-std::unique_ptr<Platform> OpenSdlPlatform(const SdlOptions& options, std::string& error);
+std::unique_ptr<WindowPlatform> OpenSdlPlatform(const SdlOptions& options, std::string& error);
 
 }  // namespace platform

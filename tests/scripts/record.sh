@@ -1,0 +1,67 @@
+#!/bin/sh
+# A session played with real key presses in an X window (Xvfb), recorded with
+# --record and logged with --log, replays headless with the identical log;
+# shown again with --playback in the window it logs the same once more.
+set -u
+BIN="$1"
+HERE=$(cd "$(dirname "$0")" && pwd)
+TMP=$(mktemp -d)
+XVFB_PID=""
+GAME_PID=""
+cleanup() {
+    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    rm -rf "$TMP"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Unwritable targets are refused before anything opens.
+"$BIN" --window --record /nonexistent/dir/s.txt 2>"$TMP/err"
+[ $? -eq 1 ] || fail "an unwritable recording is not refused with status 1"
+grep -q "cannot write the recording" "$TMP/err" || fail "unclear message: $(cat "$TMP/err")"
+
+. "$HERE/xvfb_session.inc"
+
+"$BIN" --window --record "$TMP/session.txt" --log "$TMP/window.log" 2>"$TMP/game.err" &
+GAME_PID=$!
+WINDOW=$(timeout 10 xdotool search --sync --name '^FOMPY TALDEN$' | head -n 1)
+[ -n "$WINDOW" ] || fail "no window appeared: $(cat "$TMP/game.err")"
+# Real key presses through the X server's test extension, into the focused window.
+xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+press() { xdotool key --delay 120 "$@"; sleep 0.25; }
+hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; sleep 0.1; }
+sleep 0.3
+press Return                 # the intro
+press Down Down Up Up        # the menu, back to GAME A
+press Return                 # GAME A
+sleep 1.5
+press Left Left Up Right
+hold Down 0.8
+press Up Left
+hold Down 0.8
+press Escape                 # back to the menu
+press Up                     # the marker wraps to QUIT
+press Return
+for _ in $(seq 50); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$GAME_PID" 2>/dev/null; then fail "the game did not end after QUIT"; fi
+wait "$GAME_PID"
+status=$?
+GAME_PID=""
+[ "$status" -eq 0 ] || fail "exit status $status: $(cat "$TMP/game.err")"
+
+grep -q " sound play 116$" "$TMP/window.log" || fail "no piece landed in the session"
+grep -q " end quit$" "$TMP/window.log" || fail "the window's log does not end with quit"
+grep -q "^reseed " "$TMP/session.txt" || fail "the recording holds no reseed"
+
+"$BIN" --headless --script "$TMP/session.txt" --log "$TMP/replay.log" ||
+    fail "the recording does not replay: $(cat "$TMP/session.txt" | head -n 5)"
+diff "$TMP/window.log" "$TMP/replay.log" >"$TMP/diff" ||
+    fail "the replay differs from the window run: $(head -n 6 "$TMP/diff")"
+
+# The same session shown in the window, at its own pace.
+"$BIN" --window --playback "$TMP/session.txt" --log "$TMP/playback.log" 2>"$TMP/play.err" ||
+    fail "the playback failed: $(cat "$TMP/play.err")"
+diff "$TMP/window.log" "$TMP/playback.log" >"$TMP/diff" ||
+    fail "the playback differs from the window run: $(head -n 6 "$TMP/diff")"
+exit 0
