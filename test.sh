@@ -7,4 +7,5 @@ cd "$(dirname "$0")"
 cmake --preset debug >/dev/null
 cmake --build --preset debug
 ctest --preset debug
+./tools/fuzz-short.sh
 ./tools/web-test.sh build/debug/fompy-talden

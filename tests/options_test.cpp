@@ -190,3 +190,11 @@ TEST(Options, ReadmeCommandLineBlockIsTheHelpText) {
     }
     EXPECT_EQ(block, ft::HelpText());
 }
+
+TEST(Options, MessagesStayOneLineWhateverWasTyped) {
+    // What the user typed is quoted with its control bytes shown, never raw.
+    EXPECT_EQ(Refusal({"--headless", "--scale", "1\n2"}),
+              "option '--scale' expects a whole number from 1 to 16, not '1\\x0a2'");
+    EXPECT_EQ(Refusal({"--log\rx"}), "unknown option '--log\\x0dx'; try --help");
+    EXPECT_NE(Refusal({"--renderer", "g\x1bpu"}).find("g\\x1bpu"), std::string::npos);
+}

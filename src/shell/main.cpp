@@ -43,7 +43,10 @@ bool OpenOutput(const std::string& path, const char* what, bool allowStdout, Fil
         return true;
     }
     file.reset(std::fopen(path.c_str(), "w"));
-    if (!file) Complain(std::string("cannot write the ") + what + " '" + path + "': " + std::strerror(errno));
+    if (!file) {
+        Complain(std::string("cannot write the ") + what + " '" + platform::PrintableText(path) +
+                 "': " + std::strerror(errno));
+    }
     return file != nullptr;
 }
 
@@ -51,7 +54,10 @@ bool OpenOutput(const std::string& path, const char* what, bool allowStdout, Fil
 bool CloseOutput(File& file, const std::string& path, const char* what) {
     if (!file) return true;
     const bool ok = std::fflush(file.get()) == 0 && !std::ferror(file.get());
-    if (!ok) Complain(std::string("cannot write the ") + what + " '" + path + "': " + std::strerror(errno));
+    if (!ok) {
+        Complain(std::string("cannot write the ") + what + " '" + platform::PrintableText(path) +
+                 "': " + std::strerror(errno));
+    }
     file.reset();
     return ok;
 }
@@ -94,7 +100,7 @@ int RunHeadless(const ft::Options& options) {
         std::error_code ec;
         std::filesystem::create_directories(options.dumpDir, ec);
         if (ec || access(options.dumpDir.c_str(), W_OK) != 0) {
-            Complain("cannot write pictures into '" + options.dumpDir +
+            Complain("cannot write pictures into '" + platform::PrintableText(options.dumpDir) +
                      "': " + (ec ? ec.message() : std::string(std::strerror(errno))));
             return kExitFailure;
         }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <limits>
 
+#include "platform/headless/script.h"
+
 namespace ft {
 
 namespace {
@@ -171,7 +173,9 @@ const std::vector<OptionSpec>& OptionTable() {
 
 }  // namespace
 
-OptionsParse ParseOptions(const std::vector<std::string>& args) {
+namespace {
+
+OptionsParse ParseFromTable(const std::vector<std::string>& args) {
     OptionsParse result;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -235,6 +239,15 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
         return result;
     }
     result.ok = true;
+    return result;
+}
+
+}  // namespace
+
+OptionsParse ParseOptions(const std::vector<std::string>& args) {
+    OptionsParse result = ParseFromTable(args);
+    // Messages quote what the user typed; they stay one line whatever it holds.
+    result.error = platform::PrintableText(result.error);
     return result;
 }
 

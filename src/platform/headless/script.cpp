@@ -155,6 +155,21 @@ bool ParseLine(const std::vector<std::string_view>& f, Script& script, std::uint
 
 }  // namespace
 
+std::string PrintableText(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            out += c;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+            out += hex;
+        }
+    }
+    return out;
+}
+
 const char* KeyName(Key key) { return kKeyNames[static_cast<int>(key)]; }
 
 std::string FormatScriptEvent(const InputEvent& event) {
@@ -207,7 +222,8 @@ ScriptParse ParseScript(std::string_view text, std::string_view fileName) {
             ok = ParseLine(fields, result.script, lastTime, reason);
         }
         if (!ok) {
-            result.error = std::string(fileName) + ":" + std::to_string(lineNumber) + ": " + reason;
+            result.error =
+                PrintableText(fileName) + ":" + std::to_string(lineNumber) + ": " + reason;
             return result;
         }
     }
@@ -219,18 +235,18 @@ ScriptParse LoadScript(const std::string& path) {
     ScriptParse result;
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        result.error = path + ": is a directory, not a script file";
+        result.error = PrintableText(path) + ": is a directory, not a script file";
         return result;
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        result.error = path + ": cannot read the script: " + std::strerror(errno);
+        result.error = PrintableText(path) + ": cannot read the script: " + std::strerror(errno);
         return result;
     }
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) {
-        result.error = path + ": cannot read the script: " + std::strerror(errno);
+        result.error = PrintableText(path) + ": cannot read the script: " + std::strerror(errno);
         return result;
     }
     return ParseScript(text.str(), path);

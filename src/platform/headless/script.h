@@ -38,6 +38,10 @@ ScriptParse ParseScript(std::string_view text, std::string_view fileName);
 // message naming it and the cause.
 ScriptParse LoadScript(const std::string& path);
 
+// Text as it may stand inside a one-line message: control bytes and bytes
+// outside ASCII shown as \xNN.
+std::string PrintableText(std::string_view text);
+
 // The script word of a key ("enter", "left", ...).
 const char* KeyName(Key key);
 

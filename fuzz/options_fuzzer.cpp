@@ -1,0 +1,73 @@
+// options_fuzzer.cpp -- libFuzzer target of the command-line parser. The input
+// is the argument list, arguments separated by NUL bytes (as argv cannot hold
+// one); every list either parses into options within their ranges or fails
+// with a non-empty one-line message.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "shell/options.h"
+
+namespace {
+
+// A broken promise of the parser: says which, with control bytes shown as
+// \xNN, and stops, so libFuzzer keeps the input.
+void Require(bool condition, const char* what, const std::string& detail) {
+    if (condition) return;
+    std::string shown;
+    for (char c : detail) {
+        const auto byte = static_cast<unsigned char>(c);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+        shown += byte >= 0x20 && byte < 0x7F ? std::string(1, c) : std::string(hex);
+    }
+    std::fprintf(stderr, "options-fuzzer: %s: [%s]\n", what, shown.c_str());
+    std::abort();
+}
+
+// No bytes: no arguments; otherwise one more argument than NUL bytes.
+std::vector<std::string> SplitArguments(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string> args;
+    if (size == 0) return args;
+    std::string current;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0) {
+            args.push_back(current);
+            current.clear();
+        } else {
+            current += static_cast<char>(data[i]);
+        }
+    }
+    args.push_back(current);
+    return args;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const ft::OptionsParse parse = ft::ParseOptions(SplitArguments(data, size));
+    if (!parse.ok) {
+        Require(!parse.error.empty(), "a failed parse without a message", "");
+        Require(parse.error.find_first_of("\n\r") == std::string::npos,
+                "the message is not one line", parse.error);
+        return 0;
+    }
+    Require(parse.error.empty(), "a good parse carries a message", parse.error);
+    const ft::Options& o = parse.options;
+    Require(o.scale >= 1 && o.scale <= 16, "scale out of range", std::to_string(o.scale));
+    Require(o.fps >= 1 && o.fps <= 1000, "fps out of range", std::to_string(o.fps));
+    Require(!o.frames || *o.frames >= 1, "a frame limit of 0", "");
+    const bool timedemo = !o.timedemoPath.empty();
+    Require(o.headless || timedemo || (o.scriptPath.empty() && o.dumpDir.empty() && !o.frames &&
+                                       o.clock == 0),
+            "a headless-only option without --headless", "");
+    Require(!timedemo || (!o.headless && o.scriptPath.empty() && o.logPath.empty() &&
+                          o.dumpDir.empty()),
+            "a timedemo with a script, a log or pictures", "");
+    Require((o.recordPath.empty() && o.playbackPath.empty()) || (!o.headless && !timedemo),
+            "recording or playback without the window", "");
+    Require(o.recordPath.empty() || o.playbackPath.empty(), "recording a playback", "");
+    return 0;
+}
