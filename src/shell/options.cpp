@@ -186,16 +186,16 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos
                                                                             : equals - 2);
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& s : OptionTable()) {
-            if (name == s.name) spec = &s;
+            if (name == s.name) option = &s;
         }
-        if (spec == nullptr) {
+        if (option == nullptr) {
             result.error = "unknown option '--" + name + "'; try --help";
             return result;
         }
         std::string value;
-        if (spec->argument == nullptr) {
+        if (option->argument == nullptr) {
             if (equals != std::string::npos) {
                 result.error = "option '--" + name + "' takes no value";
                 return result;
@@ -205,10 +205,10 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            result.error = "option '--" + name + "' needs " + spec->argument;
+            result.error = "option '--" + name + "' needs " + option->argument;
             return result;
         }
-        const std::string reason = spec->apply(result.options, value);
+        const std::string reason = option->apply(result.options, value);
         if (!reason.empty()) {
             result.error = "option '--" + name + "' " + reason;
             return result;
