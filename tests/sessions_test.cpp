@@ -23,7 +23,7 @@
 
 namespace {
 
-const std::string kSessionsDir = FT_TEST_DATA_DIR "/../../bench/sessions/";
+const std::string kSessionsDir = FT_SOURCE_DIR "/bench/sessions/";
 
 std::string ReadSession(const std::string& name) {
     std::ifstream in(kSessionsDir + name, std::ios::binary);
