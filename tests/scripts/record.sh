@@ -1,7 +1,9 @@
 #!/bin/sh
-# A session played with real key presses in an X window (Xvfb), recorded with
-# --record and logged with --log, replays headless with the identical log;
-# shown again with --playback in the window it logs the same once more.
+# A session played with real key presses in an X window (Xvfb): intro, menu,
+# a game to its game-over screen, back to the menu and "QUIT". Recorded with
+# --record and logged with --log, it replays headless with the identical log,
+# and the window showed the very game-over picture the replay draws; shown
+# again with --playback in the window it logs the same once more.
 set -u
 BIN="$1"
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -39,9 +41,11 @@ sleep 1.5
 press Left Left Up Right
 hold Down 0.8
 press Up Left
-hold Down 0.8
-press Escape                 # back to the menu
-press Up                     # the marker wraps to QUIT
+hold Down 14                 # pieces pile up in the middle until the game is over
+sleep 0.5
+import -window "$WINDOW" -depth 8 "ppm:$TMP/gameover.ppm" || fail "no screenshot"
+press space                  # leave the game-over screen for the menu
+press Down Down Up Up Up     # the marker wraps to QUIT
 press Return
 for _ in $(seq 50); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$GAME_PID" 2>/dev/null; then fail "the game did not end after QUIT"; fi
@@ -50,14 +54,22 @@ status=$?
 GAME_PID=""
 [ "$status" -eq 0 ] || fail "exit status $status: $(cat "$TMP/game.err")"
 
-grep -q " sound play 116$" "$TMP/window.log" || fail "no piece landed in the session"
+grep -q " sound play 111$" "$TMP/window.log" || fail "the session did not reach the game-over screen"
 grep -q " end quit$" "$TMP/window.log" || fail "the window's log does not end with quit"
 grep -q "^reseed " "$TMP/session.txt" || fail "the recording holds no reseed"
 
-"$BIN" --headless --script "$TMP/session.txt" --log "$TMP/replay.log" ||
-    fail "the recording does not replay: $(cat "$TMP/session.txt" | head -n 5)"
+"$BIN" --headless --script "$TMP/session.txt" --log "$TMP/replay.log" --dump "$TMP/pics" ||
+    fail "the recording does not replay: $(head -n 5 "$TMP/session.txt")"
 diff "$TMP/window.log" "$TMP/replay.log" >"$TMP/diff" ||
     fail "the replay differs from the window run: $(head -n 6 "$TMP/diff")"
+
+# The window showed the game-over screen the headless replay drew: its last
+# primary picture (picture numbers count the present and primary lines).
+number=$(grep -E ' (present|primary) ' "$TMP/replay.log" | grep -n ' primary ' | tail -n 1 | cut -d: -f1)
+picture=$(printf '%s/%06d.png' "$TMP/pics" $((number - 1)))
+convert "$picture" -depth 8 "ppm:$TMP/expected.ppm"
+python3 "$HERE/compare_picture.py" "$TMP/gameover.ppm" "$TMP/expected.ppm" 0 0 640 480 ||
+    fail "the window's game-over screen is not the headless run's"
 
 # The same session shown in the window, at its own pace.
 "$BIN" --window --playback "$TMP/session.txt" --log "$TMP/playback.log" 2>"$TMP/play.err" ||
