@@ -56,8 +56,9 @@ echo "load before: $(uptime | sed 's/.*load average: //')"
 GAME_PID=$!
 WINDOW=$(timeout 10 xdotool search --sync --name '^FOMPY TALDEN$' | head -n 1)
 [ -n "$WINDOW" ] || { echo "no window: $(cat "$TMP/game.err")" >&2; exit 1; }
-# The mosaic, the title and the jingle's start; then the intro waits for Enter.
-sleep 3
+# The mosaic, the title and the 4.3 s jingle; then the intro waits for Enter,
+# with the sound device resting once the jingle has sounded out.
+sleep 5
 set -- $(measure "$GAME_PID" "$WAIT_SECONDS")
 report "waiting in the intro (${WAIT_SECONDS} s)" "$@"
 

@@ -35,6 +35,10 @@ namespace {
 // every millisecond.
 constexpr Uint32 kPadWaitMilliseconds = 10;
 
+// How long after a cue's last sample a wait looks again to rest the sound
+// device (milliseconds).
+constexpr int kSoundOutMilliseconds = 20;
+
 // Control numbers of the stick axes, apart from the buttons' (KeySource).
 constexpr std::int32_t kAxisControl = 1000;
 
@@ -275,12 +279,20 @@ public:
             bool arrived = false;
             SDL_Event event;
             while (!arrived) {
+                // A wait can be long: once its cue has sounded out, the sound
+                // device rests instead of writing silence all the while.
+                voice_.Rest();
+                const int soundLeft = voice_.MillisecondsLeft();
                 if (pads_.IsAnyOpen()) {
                     // Asleep between looks; window events redraw meanwhile
                     // through the video's event watch as soon as SDL sees them.
                     if (SDL_PollEvent(&event) == 0) {
                         SDL_Delay(kPadWaitMilliseconds);
                         continue;
+                    }
+                } else if (soundLeft > 0) {
+                    if (SDL_WaitEventTimeout(&event, soundLeft + kSoundOutMilliseconds) == 0) {
+                        continue;  // the cue has sounded out, or nearly: look again
                     }
                 } else if (SDL_WaitEvent(&event) == 0) {
                     SDL_Delay(10);  // no event system left to wait on; do not spin

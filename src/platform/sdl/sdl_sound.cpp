@@ -93,13 +93,10 @@ std::string Voice::Open() {
     wanted.format = AUDIO_S16SYS;
     wanted.channels = kOutputChannels;
     wanted.samples = kOutputBufferFrames;
-    wanted.callback = FillBuffer;
-    wanted.userdata = &playing_;
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &format_,
-                                  SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_FORMAT_CHANGE |
-                                      SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-    if (device_ == 0) return SDL_GetError();
-    playing_.silence = format_.silence;
+    if (!OpenDevice(wanted, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_FORMAT_CHANGE |
+                                SDL_AUDIO_ALLOW_CHANNELS_CHANGE)) {
+        return SDL_GetError();
+    }
     for (std::size_t i = 0; i < kCues.size(); ++i) {
         const auto wave = ft::WaveResource(kCues[i]);
         if (wave.empty()) continue;  // not built in: a silent cue
@@ -110,11 +107,53 @@ std::string Voice::Open() {
                          why.c_str());
         }
     }
-    SDL_PauseAudioDevice(device_, 0);  // silence until the first cue
     return std::string();
 }
 
+bool Voice::OpenDevice(const SDL_AudioSpec& wanted, int allowedChanges) {
+    SDL_AudioSpec asked = wanted;
+    asked.callback = FillBuffer;
+    asked.userdata = &playing_;
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &asked, &format_, allowedChanges);
+    if (device_ == 0) return false;
+    playing_ = Playing{};
+    playing_.silence = format_.silence;
+    SDL_PauseAudioDevice(device_, 0);  // silence until a cue
+    return true;
+}
+
+int Voice::MillisecondsLeft() {
+    if (device_ == 0) return 0;
+    SDL_LockAudioDevice(device_);
+    const Playing now = playing_;
+    SDL_UnlockAudioDevice(device_);
+    if (now.recording == nullptr) return 0;
+    if (now.loop) return -1;
+    const std::size_t bytesPerSecond = static_cast<std::size_t>(format_.freq) * format_.channels *
+                                       (SDL_AUDIO_BITSIZE(format_.format) / 8);
+    const std::size_t left = now.recording->size() - std::min(now.position, now.recording->size());
+    // What is still to be copied, and the buffer the device is sounding out.
+    return static_cast<int>(left * 1000 / std::max<std::size_t>(bytesPerSecond, 1)) +
+           static_cast<int>(format_.samples) * 1000 / std::max(format_.freq, 1);
+}
+
+void Voice::Rest() {
+    if (device_ == 0 || MillisecondsLeft() != 0) return;
+    SDL_CloseAudioDevice(device_);  // the audio thread has ended when this returns
+    device_ = 0;
+    resting_ = true;
+}
+
 void Voice::Play(int resource, bool loop) {
+    if (resting_) {
+        // Again in the very format the recordings were converted to.
+        resting_ = false;
+        const SDL_AudioSpec format = format_;
+        if (!OpenDevice(format, 0)) {
+            std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n", SDL_GetError());
+            for (auto& recording : recordings_) recording = {};
+        }
+    }
     if (device_ == 0) return;
     const int slot = CueSlot(resource);
     const std::vector<std::uint8_t>* recording = nullptr;
@@ -142,7 +181,7 @@ bool Voice::OnDeviceRemoved(SDL_AudioDeviceID device, bool isCapture) {
 }
 
 void Voice::ShutDownIfSilent() {
-    if (device_ != 0 || !audioStarted_) return;
+    if (device_ != 0 || resting_ || !audioStarted_) return;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     audioStarted_ = false;
 }

@@ -42,6 +42,14 @@ public:
     // second: called where the game waits for a key anyway.
     void ShutDownIfSilent();
 
+    // Milliseconds until the cue now playing has sounded out; 0 when nothing
+    // plays, -1 while a cue loops.
+    int MillisecondsLeft();
+    // While the game waits for a key with nothing playing, the device is
+    // closed so that its thread stops waking up to write silence; the next
+    // cue opens it again in the same format. Does nothing while a cue plays.
+    void Rest();
+
 private:
     // What the audio thread plays. Written by the game's thread only with
     // the device locked.
@@ -54,9 +62,12 @@ private:
     static void SDLCALL FillBuffer(void* playing, Uint8* stream, int length);
 
     void Close();
+    // Opens the device in format_ (the one the recordings were converted to).
+    bool OpenDevice(const SDL_AudioSpec& wanted, int allowedChanges);
 
     bool audioStarted_ = false;     // SDL's audio subsystem is initialised
     SDL_AudioDeviceID device_ = 0;  // 0: none
+    bool resting_ = false;          // closed while idle; the next cue reopens it
     SDL_AudioSpec format_{};        // what the device plays
     Playing playing_;
     std::array<std::vector<std::uint8_t>, 5> recordings_;  // in the order of kCues, device format
