@@ -7,16 +7,7 @@
 set -u
 BIN="$1"
 HERE=$(cd "$(dirname "$0")" && pwd)
-TMP=$(mktemp -d)
-XVFB_PID=""
-GAME_PID=""
-cleanup() {
-    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    rm -rf "$TMP"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$HERE/harness.inc"
 
 # Unwritable targets are refused before anything opens.
 "$BIN" --window --record /nonexistent/dir/s.txt 2>"$TMP/err"

@@ -6,16 +6,7 @@
 set -u
 BIN="$1"
 HERE=$(cd "$(dirname "$0")" && pwd)
-TMP=$(mktemp -d)
-XVFB_PID=""
-GAME_PID=""
-cleanup() {
-    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    rm -rf "$TMP"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$HERE/harness.inc"
 
 # No display at all: one clear line and status 1.
 env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy \
