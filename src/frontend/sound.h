@@ -2,6 +2,8 @@
 // into the program. One voice: starting a cue silences the one playing.
 #pragma once
 
+#include <array>
+
 namespace ft {
 
 enum SoundCue : int {
@@ -11,5 +13,9 @@ enum SoundCue : int {
     CueLanding = 116,    // every landing of a piece
     CueMenuTune = 117,   // looped while the menu is shown
 };
+
+// Every cue, for the sound services that load them all up front.
+inline constexpr std::array<int, 5> kAllCues = {CueIntro, CueGameStart, CueGameOver, CueLanding,
+                                                CueMenuTune};
 
 }  // namespace ft

@@ -21,9 +21,6 @@ namespace platform::sdl {
 
 namespace {
 
-constexpr std::array<int, 5> kCues = {ft::CueIntro, ft::CueGameStart, ft::CueGameOver,
-                                      ft::CueLanding, ft::CueMenuTune};
-
 // What the device is asked for; it may choose another rate, sample format or
 // number of channels, and the recordings are converted to what it chose.
 constexpr int kOutputRate = 44100;         // Hz
@@ -31,8 +28,8 @@ constexpr int kOutputChannels = 2;         // stereo: the intro's recording is
 constexpr int kOutputBufferFrames = 1024;  // about 23 ms: a cue starts within a frame or two
 
 int CueSlot(int resource) {
-    for (std::size_t i = 0; i < kCues.size(); ++i) {
-        if (kCues[i] == resource) return static_cast<int>(i);
+    for (std::size_t i = 0; i < ft::kAllCues.size(); ++i) {
+        if (ft::kAllCues[i] == resource) return static_cast<int>(i);
     }
     return -1;
 }
@@ -97,13 +94,13 @@ std::string Voice::Open() {
                                 SDL_AUDIO_ALLOW_CHANNELS_CHANGE)) {
         return SDL_GetError();
     }
-    for (std::size_t i = 0; i < kCues.size(); ++i) {
-        const auto wave = ft::WaveResource(kCues[i]);
+    for (std::size_t i = 0; i < ft::kAllCues.size(); ++i) {
+        const auto wave = ft::WaveResource(ft::kAllCues[i]);
         if (wave.empty()) continue;  // not built in: a silent cue
         std::string why;
         recordings_[i] = LoadRecording(wave, format_, why);
         if (!why.empty()) {
-            std::fprintf(stderr, "fompy-talden: sound %d cannot be played: %s\n", kCues[i],
+            std::fprintf(stderr, "fompy-talden: sound %d cannot be played: %s\n", ft::kAllCues[i],
                          why.c_str());
         }
     }

@@ -70,7 +70,7 @@ private:
     bool resting_ = false;          // closed while idle; the next cue reopens it
     SDL_AudioSpec format_{};        // what the device plays
     Playing playing_;
-    std::array<std::vector<std::uint8_t>, 5> recordings_;  // in the order of kCues, device format
+    std::array<std::vector<std::uint8_t>, 5> recordings_;  // in the order of ft::kAllCues, device format
 };
 
 }  // namespace platform::sdl

@@ -24,9 +24,6 @@ namespace platform {
 
 namespace {
 
-constexpr std::array<int, 5> kCues = {ft::CueIntro, ft::CueGameStart, ft::CueGameOver,
-                                      ft::CueLanding, ft::CueMenuTune};
-
 constexpr int kScriptStream = 0;
 constexpr int kLogStream = 1;
 
@@ -40,7 +37,7 @@ WebPlatform::WebPlatform(const WebOptions& options)
       framePeriod_(1000.0 / std::max(options.fps, 1)),
       record_(options.record) {
     WebPageOpen(ft::kScreenWidth, ft::kScreenHeight);
-    for (int cue : kCues) {
+    for (int cue : ft::kAllCues) {
         const auto wave = ft::WaveResource(cue);
         if (!wave.empty()) WebPageLoadSound(cue, wave.data(), static_cast<int>(wave.size()));
     }
