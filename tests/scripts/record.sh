@@ -38,12 +38,7 @@ import -window "$WINDOW" -depth 8 "ppm:$TMP/gameover.ppm" || fail "no screenshot
 press space                  # leave the game-over screen for the menu
 press Down Down Up Up Up     # the marker wraps to QUIT
 press Return
-for _ in $(seq 50); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$GAME_PID" 2>/dev/null; then fail "the game did not end after QUIT"; fi
-wait "$GAME_PID"
-status=$?
-GAME_PID=""
-[ "$status" -eq 0 ] || fail "exit status $status: $(cat "$TMP/game.err")"
+expect_quit
 
 grep -q " sound play 111$" "$TMP/window.log" || fail "the session did not reach the game-over screen"
 grep -q " end quit$" "$TMP/window.log" || fail "the window's log does not end with quit"

@@ -38,10 +38,5 @@ sleep 0.5
 xdotool key --window "$WINDOW" Up
 sleep 0.3
 xdotool key --window "$WINDOW" Return
-for _ in $(seq 50); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$GAME_PID" 2>/dev/null; then fail "the game did not end after QUIT"; fi
-wait "$GAME_PID"
-status=$?
-GAME_PID=""
-[ "$status" -eq 0 ] || fail "exit status $status after QUIT: $(cat "$TMP/game.err")"
+expect_quit
 exit 0
