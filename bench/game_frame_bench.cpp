@@ -6,14 +6,14 @@
 
 #include "game/game.h"
 #include "render/furniture.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace {
 
 // Keys in a steady rhythm (sideways taps and turns), nothing shown, nothing heard.
 class QuietPlatform : public platform::Platform {
 public:
-    void ShowPicture(const platform::Picture&, const ft::Palette&,
+    void ShowPicture(const platform::Picture&, const platform::Palette&,
                      platform::PictureKind kind) override {
         if (kind == platform::PictureKind::Present) ++frame_;
         due_ = true;
@@ -31,8 +31,8 @@ public:
         // Only the game-over screen waits here: leave it at once.
         keys.pressed[static_cast<std::size_t>(platform::Key::Enter)] = true;
     }
-    void PlayCue(int) override {}
-    void LoopCue(int) override {}
+    void PlayCue(platform::Cue) override {}
+    void LoopCue(platform::Cue) override {}
     void StopSound() override {}
     std::uint32_t CalendarSeconds() override { return 1; }
 
@@ -66,9 +66,10 @@ void BM_GameFrame(benchmark::State& state) {
     ft::DrawGameScreen(fb, program.display.palette);
     ft::UnlockBackBuffer(program.display);
     PrepareLateGame(program);
+    const ft::GameContext game = program.Game();
 
     for (auto _ : state) {
-        ft::RunGameFrame(program);
+        ft::RunGameFrame(game);
         if (program.game.gameOver != 0) {
             state.PauseTiming();
             PrepareLateGame(program);

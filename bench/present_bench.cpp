@@ -37,11 +37,11 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
-#include "platform/headless/script.h"
-#include "platform/screen_fit.h"
+#include "platform/script.h"
+#include "platform/window/screen_fit.h"
 #include "platform/sdl/sdl_platform.h"
 #include "render/framebuffer.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ public:
     RelayPlatform(platform::HeadlessPlatform& script, platform::WindowPlatform& window)
         : script_(script), window_(window) {}
 
-    void ShowPicture(const platform::Picture& picture, const ft::Palette& palette,
+    void ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
                      platform::PictureKind kind) override {
         Sample sample;
         sample.kind = kind;
@@ -138,15 +138,15 @@ public:
         script_.WaitForInput(keys);
     }
 
-    void PlayCue(int) override {}
-    void LoopCue(int) override {}
+    void PlayCue(platform::Cue) override {}
+    void LoopCue(platform::Cue) override {}
     void StopSound() override {}
     std::uint32_t CalendarSeconds() override { return script_.CalendarSeconds(); }
 
     const std::vector<Sample>& Samples() const { return samples_; }
     // The last picture shown (pitch 320) and its palette.
     const std::array<std::uint8_t, 320 * 200>& LastPicture() const { return last_; }
-    const ft::Palette& LastPalette() const { return lastPalette_; }
+    const platform::Palette& LastPalette() const { return lastPalette_; }
 
 private:
     platform::HeadlessPlatform& script_;

@@ -41,7 +41,7 @@ foreach(size IN LISTS FT_ICON_SIZES)
 endforeach()
 
 add_executable(make-icons tools/make_icons.cpp)
-target_link_libraries(make-icons PRIVATE fompy-core ft-warnings)
+target_link_libraries(make-icons PRIVATE ft-game PNG::PNG ft-warnings)
 add_custom_command(
     OUTPUT ${FT_ICONS}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${FT_ICON_DIR}
@@ -55,7 +55,7 @@ add_custom_command(
 
 set(FT_MANPAGE ${PROJECT_BINARY_DIR}/man/fompy-talden.6)
 add_executable(make-manpage tools/make_manpage.cpp)
-target_link_libraries(make-manpage PRIVATE fompy-core ft-warnings)
+target_link_libraries(make-manpage PRIVATE ft-options ft-warnings)
 find_program(FT_GZIP gzip)
 if(FT_GZIP)
     set(FT_MANPAGE_INSTALLED ${FT_MANPAGE}.gz)

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/headless/script.h"
+#include "platform/script.h"
 
 namespace {
 

@@ -23,7 +23,7 @@ void PrepareGame(HeadlessRun& run, GameVariant variant = GameA, std::int32_t lev
 }
 
 platform::EndReason PlayOneGame(HeadlessRun& run) {
-    return run.Guard([&] { PlayGame(run.program); });
+    return run.Guard([&] { PlayGame(run.program.Game()); });
 }
 
 // The time and event of a log line ("12 sound play 116" -> 12, "sound play 116").
@@ -233,7 +233,7 @@ TEST(GameRun, EscapeKeepsTheScoreAndTheNextGameStartsWithTheSamePiece) {
     EXPECT_GT(score, 0);
     EXPECT_EQ(run.program.game.gameOver, 0);
 
-    run.Guard([&] { PlayGame(run.program); });  // runs to the frame limit
+    run.Guard([&] { PlayGame(run.program.Game()); });  // runs to the frame limit
     EXPECT_EQ(run.program.piece.kind, piece.kind);
     EXPECT_EQ(run.program.piece.rotation, piece.rotation);
     EXPECT_EQ(run.program.score, score);

@@ -13,8 +13,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless/headless_platform.h"
-#include "platform/run_log.h"
-#include "shell/program.h"
+#include "platform/journal/run_log.h"
+#include "program/program.h"
 #include "test_platform.h"
 
 // The headless platform, also keeping a copy of every picture it is shown.
@@ -24,7 +24,7 @@ public:
     bool keepPictures = true;
     std::vector<ShownPicture> pictures;  // picture n of the log is pictures[n]
 
-    void ShowPicture(const platform::Picture& picture, const ft::Palette& palette,
+    void ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
                      platform::PictureKind kind) override {
         if (keepPictures) {
             ShownPicture shown{kind, std::vector<std::uint8_t>(320 * 200), palette};
@@ -68,7 +68,7 @@ public:
         } catch (const platform::RunEnded& ended) {
             reason = ended.reason;
         }
-        host_.Finish(reason);
+        host_.Journal().Finish(reason);
         return reason;
     }
 

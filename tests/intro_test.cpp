@@ -12,8 +12,8 @@
 #include "game/stamp.h"
 #include "headless_run.h"
 #include "render/font.h"
-#include "shell/program.h"
-#include "shell/random.h"
+#include "program/program.h"
+#include "state/random.h"
 #include "test_platform.h"
 
 using namespace ft;
@@ -63,7 +63,7 @@ bool CellShowsTile(const ShownPicture& picture, int x, int y, int tile) {
 // latched by the keyboard and shows up at the next poll after the mosaic.
 class PressDuringMosaic : public FakePlatform {
 public:
-    void ShowPicture(const platform::Picture& picture, const ft::Palette& palette,
+    void ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
                      platform::PictureKind kind) override {
         FakePlatform::ShowPicture(picture, palette, kind);
         if (kind == platform::PictureKind::Primary && pictures.size() == 1) pressLatched_ = true;
@@ -184,7 +184,7 @@ TEST(IntroScreen, EnterPressedDuringTheMosaicEndsTheIntroRightAfterTheWords) {
     PressDuringMosaic host;
     Program program(host);
     SetUpDisplay(program);
-    EXPECT_NO_THROW(IntroScreen(program));  // no wait for input: the latched press counts
+    EXPECT_NO_THROW(IntroScreen(program.keyboard, program.display, program.random, program.platform));  // no wait for input: the latched press counts
     EXPECT_EQ(host.waits, 0);
     EXPECT_EQ(host.pictures.size(), 2u);
     EXPECT_EQ(host.sounds, std::vector<std::string>{"play 106"});

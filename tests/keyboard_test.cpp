@@ -5,7 +5,7 @@
 
 #include "display/display.h"
 #include "platform/headless/headless_platform.h"
-#include "shell/keyboard.h"
+#include "state/keyboard.h"
 
 using namespace ft;
 using platform::HeadlessOptions;

@@ -1,7 +1,7 @@
 // Keys held by several sources at once: the keyboard, gamepad buttons, the
 // d-pad and the left stick. The game sees one down when the first source goes
 // down, one up when the last lets go, and the keyboard's auto-repeat.
-#include "platform/pad_keys.h"
+#include "platform/window/pad_keys.h"
 
 #include <gtest/gtest.h>
 

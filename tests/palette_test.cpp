@@ -4,7 +4,7 @@
 
 #include "game/piece.h"
 #include "render/palette.h"
-#include "shell/random.h"
+#include "state/random.h"
 
 using namespace ft;
 

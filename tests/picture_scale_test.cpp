@@ -1,7 +1,7 @@
 // The picture made into window pixels: colours packed for 32- and 16-bit
 // windows, nearest-neighbour scaling by whole and by uneven factors, partial
 // draws that touch only what changed, and finding what changed.
-#include "platform/picture_scale.h"
+#include "platform/window/picture_scale.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ TEST(PictureScale, ColoursPackIntoEachLayout) {
     EXPECT_EQ(PackColour({0, 0, 0}, kRgb565), 0u);
     // 128 of 255 is 15.06 of 31 and 32.1 of 63: rounded to 16 and 32.
     EXPECT_EQ(PackColour({128, 128, 0}, kRgb565), (16u << 11) | (32u << 5));
-    ft::Palette palette{};
+    platform::Palette palette{};
     palette[7] = {1, 2, 3};
     const PackedPalette packed = PackPalette(palette, kArgb);
     EXPECT_EQ(packed[7], 0xFF010203u);

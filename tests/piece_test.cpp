@@ -6,12 +6,11 @@
 
 #include <vector>
 
-#include "frontend/sound.h"
 #include "game/playfield.h"
 #include "game/shapes.h"
 #include "rules_test_support.h"
-#include "shell/random.h"
-#include "shell/settings.h"
+#include "state/random.h"
+#include "state/settings.h"
 
 using namespace ft;
 using rules_test::CueRecorder;
@@ -128,7 +127,7 @@ TEST_F(PieceTest, SquareFallsToTheBottomAndLands) {
     random.state = 12345;
     // From y 29 to 184 (its lower cells on row 29) in 31 free drops.
     EXPECT_EQ(DropUntilLanded(), 31);
-    EXPECT_EQ(platform.played, std::vector<int>{CueLanding});
+    EXPECT_EQ(platform.played, std::vector<platform::Cue>{platform::Cue::Landing});
     EXPECT_EQ(field.At(9, 28), 5);
     EXPECT_EQ(field.At(10, 28), 5);
     EXPECT_EQ(field.At(9, 29), 5);
@@ -166,7 +165,7 @@ TEST_F(PieceTest, GameOverIsDecidedOnThePosition) {
     random.state = 999;
     score = 50;
     EXPECT_EQ(Act(PieceAction::Drop), 1);
-    EXPECT_EQ(platform.played, std::vector<int>{CueLanding});
+    EXPECT_EQ(platform.played, std::vector<platform::Cue>{platform::Cue::Landing});
     EXPECT_EQ(piece.x, 90);
     EXPECT_EQ(piece.y, 44);
     EXPECT_EQ(piece.kind, 5);

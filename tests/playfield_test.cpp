@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "rules_test_support.h"
-#include "shell/random.h"
+#include "state/random.h"
 
 using namespace ft;
 using rules_test::CueRecorder;

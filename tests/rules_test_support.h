@@ -42,15 +42,15 @@ struct TestFrame {
 // Records the cues played; the clock stands still.
 class CueRecorder : public platform::Platform {
 public:
-    std::vector<int> played;
+    std::vector<platform::Cue> played;
     std::uint32_t seconds = 777;
 
-    void ShowPicture(const platform::Picture&, const ft::Palette&, platform::PictureKind) override {
+    void ShowPicture(const platform::Picture&, const platform::Palette&, platform::PictureKind) override {
     }
     void DeliverDueInput(platform::KeyState&) override {}
     void WaitForInput(platform::KeyState&) override {}
-    void PlayCue(int resource) override { played.push_back(resource); }
-    void LoopCue(int) override {}
+    void PlayCue(platform::Cue cue) override { played.push_back(cue); }
+    void LoopCue(platform::Cue) override {}
     void StopSound() override {}
     std::uint32_t CalendarSeconds() override { return seconds; }
 };

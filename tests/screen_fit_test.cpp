@@ -1,7 +1,7 @@
 // Where the 320x200 picture goes on windows and screens of many sizes: the
 // 4:3 shape or square pixels, any size or whole multiples, centred between
 // black bars.
-#include "platform/screen_fit.h"
+#include "platform/window/screen_fit.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/headless/script.h"
+#include "platform/script.h"
 
 using platform::InputEvent;
 using platform::Key;

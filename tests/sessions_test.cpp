@@ -16,10 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "frontend/sound.h"
 #include "platform/headless/headless_platform.h"
-#include "platform/headless/script.h"
-#include "shell/program.h"
+#include "platform/script.h"
+#include "program/program.h"
 
 namespace {
 
@@ -65,9 +64,9 @@ public:
     const ft::Program* program = nullptr;
     std::vector<GameStart> starts;
 
-    void PlayCue(int resource) override {
-        HeadlessPlatform::PlayCue(resource);
-        if (resource == ft::CueGameStart) starts.push_back({program->settings, program->playfield});
+    void PlayCue(platform::Cue cue) override {
+        HeadlessPlatform::PlayCue(cue);
+        if (cue == platform::Cue::GameStart) starts.push_back({program->settings, program->playfield});
     }
 };
 
@@ -99,7 +98,7 @@ Replay ReplaySession(const platform::Script& script) {
         } catch (const platform::RunEnded& ended) {
             replay.reason = ended.reason;
         }
-        host.Finish(replay.reason);
+        host.Journal().Finish(replay.reason);
         replay.starts = host.starts;
     }
     std::fclose(log);

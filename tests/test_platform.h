@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/input_events.h"
+#include "platform/journal/input_timeline.h"
 #include "platform/platform.h"
 #include "render/framebuffer.h"
 
@@ -31,7 +31,7 @@ public:
     int reseeds = 0;
     int waits = 0;
 
-    void ShowPicture(const platform::Picture& picture, const ft::Palette& palette,
+    void ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
                      platform::PictureKind kind) override {
         ShownPicture shown{kind, {}, palette};
         shown.pixels.resize(320 * 200);
@@ -53,8 +53,12 @@ public:
         for (const auto& e : waitBatches.front()) platform::ApplyInputEvent(keys, e);
         waitBatches.pop_front();
     }
-    void PlayCue(int resource) override { sounds.push_back("play " + std::to_string(resource)); }
-    void LoopCue(int resource) override { sounds.push_back("loop " + std::to_string(resource)); }
+    void PlayCue(platform::Cue cue) override {
+        sounds.push_back("play " + std::to_string(platform::CueNumber(cue)));
+    }
+    void LoopCue(platform::Cue cue) override {
+        sounds.push_back("loop " + std::to_string(platform::CueNumber(cue)));
+    }
     void StopSound() override { sounds.push_back("stop"); }
     std::uint32_t CalendarSeconds() override {
         ++reseeds;

@@ -1,6 +1,6 @@
 // wave_resources_test.cpp -- the recordings built into the program: their
 // RIFF structure, formats and sizes, and that each sounds without clipping.
-#include "frontend/wave_resources.h"
+#include "resources/wave_resources.h"
 
 #include <gtest/gtest.h>
 

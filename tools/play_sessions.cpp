@@ -25,18 +25,17 @@
 #include <string_view>
 #include <vector>
 
-#include "frontend/sound.h"
 #include "game/game.h"
 #include "game/piece.h"
 #include "game/playfield.h"
 #include "game/shapes.h"
 #include "game/stamp.h"
 #include "platform/headless/headless_platform.h"
-#include "platform/headless/script.h"
-#include "platform/input_events.h"
+#include "platform/script.h"
+#include "platform/journal/memory_file.h"
+#include "platform/journal/run_journal.h"
 #include "platform/platform.h"
-#include "platform/run_log.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace {
 
@@ -410,7 +409,7 @@ public:
     // screen waits for. Empty when the bot has nothing to offer.
     std::optional<Decision> AtWait(bool holdingAny) const;
 
-    void OnPlay(int cue, const ft::Program& program);
+    void OnPlay(platform::Cue cue, const ft::Program& program);
     void OnMenuTune() {
         phase_ = Phase::Menu;
         menuFrames_ = 0;
@@ -440,22 +439,22 @@ private:
     Summary summary_;
 };
 
-void Bot::OnPlay(int cue, const ft::Program& program) {
+void Bot::OnPlay(platform::Cue cue, const ft::Program& program) {
     switch (cue) {
-        case ft::CueIntro:
+        case platform::Cue::Intro:
             phase_ = Phase::Intro;
             break;
-        case ft::CueGameStart:
+        case platform::Cue::GameStart:
             phase_ = Phase::Game;
             ++gamesStarted_;
             plan_.reset();
             lastScore_ = program.score;
             lastLandings_ = landings_;
             break;
-        case ft::CueLanding:
+        case platform::Cue::Landing:
             ++landings_;
             break;
-        case ft::CueGameOver:
+        case platform::Cue::GameOver:
             phase_ = Phase::GameOver;
             Tally(program);
             summary_.gameOver = true;
@@ -597,30 +596,29 @@ Decision Bot::GameFrame(const ft::Program& program) {
 }
 
 // ---------------------------------------------------------------------------
-// The platform the bot plays on: the headless platform's timeline and log,
-// with the bot in place of the script.
+// The platform the bot plays on: a journal as the headless platform keeps
+// one, with the bot in place of the script.
 
 class BotPlatform final : public platform::Platform {
 public:
     BotPlatform(Bot& bot, std::uint32_t firstSeed, std::uint64_t maxTime, std::FILE* log)
-        : bot_(bot), firstSeed_(firstSeed), maxTime_(maxTime), log_(log) {}
+        : bot_(bot), firstSeed_(firstSeed), maxTime_(maxTime), journal_({log, nullptr, {}}) {}
 
     // The program is made on this platform, so it comes second.
     void Attach(const ft::Program& program) { program_ = &program; }
 
-    void ShowPicture(const platform::Picture& picture, const ft::Palette& palette,
+    void ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
                      platform::PictureKind kind) override {
+        journal_.Picture(picture, palette, kind);
         if (kind == platform::PictureKind::Present) {
-            timeline_.OnPresent();
             bot_.OnPresent();
-            if (timeline_.Now() > maxTime_) throw platform::RunEnded{platform::EndReason::Frames};
+            if (journal_.Now() > maxTime_) throw platform::RunEnded{platform::EndReason::Frames};
         }
-        log_.Picture(timeline_.Now(), kind, picture, palette);
     }
 
     void DeliverDueInput(platform::KeyState& keys) override {
-        if (timeline_.IsDeliveryDue()) Emit(timeline_.Now(), bot_.AtFrame(*program_));
-        timeline_.DeliverAtPoll(keys);
+        if (journal_.Input().IsDeliveryDue()) Emit(journal_.Now(), bot_.AtFrame(*program_));
+        journal_.Input().DeliverAtPoll(keys);
     }
 
     // Time moves on by one while a wait loop waits: the events of this
@@ -630,31 +628,28 @@ public:
         const bool holdingAny = std::find(held_.begin(), held_.end(), true) != held_.end();
         const std::optional<Decision> decision = bot_.AtWait(holdingAny);
         if (!decision) throw platform::RunEnded{platform::EndReason::Script};
-        Emit(timeline_.Now() + 1, *decision);
-        timeline_.DeliverAtWait(keys);
+        Emit(journal_.Now() + 1, *decision);
+        journal_.Input().DeliverAtWait(keys);
     }
 
-    void PlayCue(int resource) override {
-        log_.PlayCue(timeline_.Now(), resource);
-        bot_.OnPlay(resource, *program_);
+    void PlayCue(platform::Cue cue) override {
+        journal_.PlayCue(cue);
+        bot_.OnPlay(cue, *program_);
     }
-    void LoopCue(int resource) override {
-        log_.LoopCue(timeline_.Now(), resource);
-        if (resource == ft::CueMenuTune) bot_.OnMenuTune();
+    void LoopCue(platform::Cue cue) override {
+        journal_.LoopCue(cue);
+        if (cue == platform::Cue::MenuTune) bot_.OnMenuTune();
     }
     void StopSound() override {
-        log_.StopSound(timeline_.Now());
+        journal_.StopSound();
         bot_.OnStop();
     }
     std::uint32_t CalendarSeconds() override {
-        const std::uint32_t seconds = firstSeed_ + static_cast<std::uint32_t>(reseeds_++);
-        log_.Reseed(timeline_.Now(), seconds);
-        return seconds;
+        return journal_.Reseed(firstSeed_ + static_cast<std::uint32_t>(reseeds_++));
     }
 
-    void Finish(platform::EndReason reason) { log_.End(timeline_.Now(), reason); }
-
-    std::uint64_t Now() const { return timeline_.Now(); }
+    platform::RunJournal& Journal() { return journal_; }
+    std::uint64_t Now() const { return journal_.Now(); }
     std::size_t Reseeds() const { return reseeds_; }
     const std::vector<InputEvent>& Recorded() const { return recorded_; }
 
@@ -662,7 +657,7 @@ private:
     void Emit(std::uint64_t time, const Decision& decision) {
         auto send = [&](Key key, InputEvent::Kind kind) {
             const InputEvent event{time, kind, key};
-            timeline_.Enqueue(event);
+            journal_.Input().Enqueue(event);
             recorded_.push_back(event);
             held_[static_cast<std::size_t>(key)] = kind == InputEvent::Kind::KeyDown;
         };
@@ -680,8 +675,7 @@ private:
     const ft::Program* program_ = nullptr;
     std::uint32_t firstSeed_;
     std::uint64_t maxTime_;
-    platform::InputTimeline timeline_;
-    platform::RunLog log_;
+    platform::RunJournal journal_;
     std::size_t reseeds_ = 0;
     std::array<bool, platform::kKeyCount> held_{};
     std::vector<InputEvent> recorded_;
@@ -689,29 +683,6 @@ private:
 
 // ---------------------------------------------------------------------------
 // Runs, scripts and logs
-
-// A log written into memory.
-class MemoryLog {
-public:
-    MemoryLog() : file_(open_memstream(&buffer_, &size_)) {}
-    ~MemoryLog() {
-        std::fclose(file_);
-        std::free(buffer_);
-    }
-    MemoryLog(const MemoryLog&) = delete;
-    MemoryLog& operator=(const MemoryLog&) = delete;
-
-    std::FILE* file() const { return file_; }
-    std::string Text() {
-        std::fflush(file_);
-        return std::string(buffer_, size_);
-    }
-
-private:
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* file_;
-};
 
 // The whole program as main runs it, to its end.
 template <typename Host>
@@ -723,7 +694,7 @@ platform::EndReason RunToEnd(ft::Program& program, Host& host) {
     } catch (const platform::RunEnded& ended) {
         reason = ended.reason;
     }
-    host.Finish(reason);
+    host.Journal().Finish(reason);
     return reason;
 }
 
@@ -879,9 +850,9 @@ int main(int argc, char** argv) {
     const std::uint32_t seed = seedOption ? static_cast<std::uint32_t>(*seedOption) : kind.seed;
 
     // The bot's run.
-    MemoryLog botLog;
+    platform::MemoryFile botLog;
     Bot bot(kind);
-    BotPlatform host(bot, seed, kind.playFrames + 20000, botLog.file());
+    BotPlatform host(bot, seed, kind.playFrames + 20000, botLog.File());
     auto program = std::make_unique<ft::Program>(host);
     host.Attach(*program);
     const platform::EndReason reason = RunToEnd(*program, host);
@@ -919,15 +890,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "play-sessions: the script does not parse: %s\n", parse.error.c_str());
         return 1;
     }
-    MemoryLog replayLog;
+    platform::MemoryFile replayLog;
     platform::HeadlessOptions options;
     options.script = parse.script;
-    options.log = replayLog.file();
+    options.log = replayLog.File();
     platform::HeadlessPlatform replayHost(std::move(options));
     auto replayProgram = std::make_unique<ft::Program>(replayHost);
     RunToEnd(*replayProgram, replayHost);
-    const std::string botText = botLog.Text();
-    const std::string difference = FirstDifference(botText, replayLog.Text());
+    const std::string botText(botLog.Text());
+    const std::string difference = FirstDifference(botText, std::string(replayLog.Text()));
     if (!difference.empty()) {
         std::fprintf(stderr, "play-sessions: the replay differs from the bot's run at %s\n",
                      difference.c_str());

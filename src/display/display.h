@@ -17,16 +17,6 @@ namespace ft {
 // no drawing code can get away with assuming width == pitch.
 inline constexpr std::int32_t kSurfacePitch = 384;
 
-// A rectangle in the blit's convention: left and top inclusive, right and
-// bottom exclusive.
-struct BlitRect {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-    friend bool operator==(const BlitRect&, const BlitRect&) = default;
-};
-
 struct Surface {
     std::vector<std::uint8_t> pixels =
         std::vector<std::uint8_t>(static_cast<std::size_t>(kSurfacePitch) * kScreenHeight, 0);

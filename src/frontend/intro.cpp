@@ -1,10 +1,8 @@
 // intro.cpp -- the tile mosaic, the jingle and the title words.
 #include "frontend/intro.h"
 
-#include "frontend/sound.h"
 #include "game/stamp.h"
 #include "render/font.h"
-#include "shell/program.h"
 
 namespace ft {
 
@@ -14,29 +12,27 @@ constexpr std::int32_t kMosaicStamps = 50001;
 
 }  // namespace
 
-void IntroScreen(Program& program) {
-    Keyboard& keyboard = program.keyboard;
-    Display& display = program.display;
-
+void IntroScreen(Keyboard& keyboard, Display& display, Random& random,
+                 platform::Platform& platform) {
     WaitKeyReleased(keyboard, Key::Enter);
 
     // The screen is not cleared first: 50001 random stamps over the 64 by 40
     // cells happen to cover every one of them.
     FrameBuffer fb = LockPrimary(display);
     for (std::int32_t i = 0; i < kMosaicStamps; ++i) {
-        const std::int32_t r1 = program.random.Next();
-        const std::int32_t r2 = program.random.Next();
-        const std::int32_t r3 = program.random.Next();
+        const std::int32_t r1 = random.Next();
+        const std::int32_t r2 = random.Next();
+        const std::int32_t r3 = random.Next();
         StampTile(fb, StampMode::Draw, (r3 % 64) * 5, (r2 % 40) * 5, r1 % 7 + 1);
     }
-    UnlockPrimary(display, program.platform);
+    UnlockPrimary(display, platform);
 
-    program.platform.PlayCue(CueIntro);  // left playing; the menu tune cuts it off
+    platform.PlayCue(platform::Cue::Intro);  // left playing; the menu tune cuts it off
 
     fb = LockPrimary(display);
     DrawBigText(fb, "F O M P Y", 9, 40, 25, 0);
     DrawBigText(fb, "T A L D E N", 11, 20, 125, 0);
-    UnlockPrimary(display, program.platform);
+    UnlockPrimary(display, platform);
 
     WaitAnyKeyActive(keyboard, {Key::Enter});
 }

@@ -2,11 +2,16 @@
 // title cut into it in black; it waits for Enter.
 #pragma once
 
+
+#include "display/display.h"
+#include "platform/platform.h"
+#include "state/keyboard.h"
+#include "state/random.h"
+
 namespace ft {
 
-struct Program;
-
 // Shown once per run, straight into the visible picture.
-void IntroScreen(Program& program);
+void IntroScreen(Keyboard& keyboard, Display& display, Random& random,
+                 platform::Platform& platform);
 
 }  // namespace ft

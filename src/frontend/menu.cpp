@@ -7,10 +7,8 @@
 #include <string_view>
 
 #include "frontend/info_text.h"
-#include "frontend/sound.h"
 #include "game/stamp.h"
 #include "render/font.h"
-#include "shell/program.h"
 
 namespace ft {
 
@@ -112,11 +110,8 @@ void DrawInfoScreen(FrameBuffer& fb) {
     }
 }
 
-void RunMenuFrame(Program& program) {
-    MenuState& menu = program.menu;
-    Keyboard& keyboard = program.keyboard;
-    GameSettings& settings = program.settings;
-
+void RunMenuFrame(MenuState& menu, GameSettings& settings, Keyboard& keyboard, Display& display,
+                  platform::Platform& platform) {
     // Positions come from the angles before this frame's step.
     for (std::size_t i = 0; i < menu.angles.size(); ++i) {
         menu.slotX[i] = static_cast<float>(150.0 + 140.0 * std::cos(static_cast<double>(menu.angles[i])));
@@ -124,7 +119,7 @@ void RunMenuFrame(Program& program) {
     }
     for (std::size_t i = 0; i < menu.angles.size(); ++i) menu.angles[i] += kSlotSteps[i];
 
-    FrameBuffer fb = LockBackBuffer(program.display);
+    FrameBuffer fb = LockBackBuffer(display);
     if (menu.showInfo == 0) {
         FillBox(fb, 0, 0, 319, 199, 0);
         for (std::int32_t i = 0; i < 8; ++i) {
@@ -151,27 +146,27 @@ void RunMenuFrame(Program& program) {
         DrawInfoScreen(fb);
         if (IsKeyActive(keyboard, Key::Escape)) menu.showInfo = 0;
     }
-    UnlockBackBuffer(program.display);
-    PresentFrame(program.display, program.platform);
+    UnlockBackBuffer(display);
+    PresentFrame(display, platform);
 }
 
 }  // namespace
 
-void MenuScreen(Program& program) {
-    MenuState& menu = program.menu;
+void MenuScreen(MenuState& menu, GameSettings& settings, Keyboard& keyboard, Display& display,
+                platform::Platform& platform) {
     menu.page = MainPage;
     menu.cursor = 0;
     menu.leaving = 0;
 
-    WaitKeyReleased(program.keyboard, Key::Enter);
-    WaitKeyReleased(program.keyboard, Key::Up);
-    WaitKeyReleased(program.keyboard, Key::Down);
+    WaitKeyReleased(keyboard, Key::Enter);
+    WaitKeyReleased(keyboard, Key::Up);
+    WaitKeyReleased(keyboard, Key::Down);
 
-    program.platform.LoopCue(CueMenuTune);
+    platform.LoopCue(platform::Cue::MenuTune);
     menu.angles.fill(0.0f);
 
-    while (menu.leaving == 0) RunMenuFrame(program);
-    program.platform.StopSound();
+    while (menu.leaving == 0) RunMenuFrame(menu, settings, keyboard, display, platform);
+    platform.StopSound();
 }
 
 }  // namespace ft

@@ -5,9 +5,12 @@
 #include <array>
 #include <cstdint>
 
-namespace ft {
+#include "display/display.h"
+#include "platform/platform.h"
+#include "state/keyboard.h"
+#include "state/settings.h"
 
-struct Program;
+namespace ft {
 
 enum MenuPage : std::int32_t { MainPage = 0, OptionsPage = 1, LevelPage = 2 };
 
@@ -25,6 +28,7 @@ struct MenuState {
 
 // Runs until a game is started (its last frame shows "G E T  R E A D Y") or
 // "QUIT" is chosen (quit is then 1).
-void MenuScreen(Program& program);
+void MenuScreen(MenuState& menu, GameSettings& settings, Keyboard& keyboard, Display& display,
+                platform::Platform& platform);
 
 }  // namespace ft

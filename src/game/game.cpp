@@ -4,13 +4,9 @@
 
 #include <cstdio>
 
-#include "frontend/sound.h"
-#include "game/piece.h"
-#include "game/playfield.h"
 #include "game/stamp.h"
 #include "render/font.h"
 #include "render/furniture.h"
-#include "shell/program.h"
 
 namespace ft {
 
@@ -40,10 +36,10 @@ void DrawHudBox(FrameBuffer& fb, GameState& game, std::int32_t boxTop, const cha
     }
 }
 
-void StartGame(Program& program) {
-    Keyboard& keyboard = program.keyboard;
-    Display& display = program.display;
-    GameState& game = program.game;
+void StartGame(const GameContext& context) {
+    Keyboard& keyboard = context.keyboard;
+    Display& display = context.display;
+    GameState& game = context.game;
 
     // The menu's "G E T  R E A D Y" stays up until the key that started the game is let go.
     WaitKeyReleased(keyboard, Key::Enter);
@@ -54,45 +50,45 @@ void StartGame(Program& program) {
     DrawGameScreen(fb, display.palette);
     UnlockBackBuffer(display);
 
-    program.Reseed();
-    program.piece.nextKind = program.random.Next() % 7 + 1;
-    if (program.settings.showNext == 1) {
+    ReseedFromClock(context.random, context.platform);
+    context.piece.nextKind = context.random.Next() % 7 + 1;
+    if (context.settings.showNext == 1) {
         fb = LockBackBuffer(display);
-        DrawPreview(fb, program.piece.nextKind);  // the box is freshly drawn, no refill
+        DrawPreview(fb, context.piece.nextKind);  // the box is freshly drawn, no refill
         UnlockBackBuffer(display);
     }
 
-    ClearPlayfield(program.playfield);
-    if (program.settings.variant == GameB) {
-        FillRubbleRows(program.playfield, program.score, program.random, program.platform,
-                       program.settings.level);
+    ClearPlayfield(context.playfield);
+    if (context.settings.variant == GameB) {
+        FillRubbleRows(context.playfield, context.score, context.random, context.platform,
+                       context.settings.level);
     }
 
     game.scrollTop = 10.0f;
     game.dropCounter = 0;
     game.levelFrames = 0;
-    program.piece.y = kSpawnY;
-    program.piece.x = kSpawnX;
-    program.platform.PlayCue(CueGameStart);
+    context.piece.y = kSpawnY;
+    context.piece.x = kSpawnX;
+    context.platform.PlayCue(platform::Cue::GameStart);
 }
 
 // Drawn straight into the visible picture in the frame that ended the game;
 // waits for a fresh press of Enter, Escape or Space.
-void ShowGameOver(Program& program) {
-    Keyboard& keyboard = program.keyboard;
-    Display& display = program.display;
-    GameState& game = program.game;
+void ShowGameOver(const GameContext& context) {
+    Keyboard& keyboard = context.keyboard;
+    Display& display = context.display;
+    GameState& game = context.game;
 
-    program.platform.PlayCue(CueGameOver);
+    context.platform.PlayCue(platform::Cue::GameOver);
     WaitKeyReleased(keyboard, Key::Enter);
     WaitKeyReleased(keyboard, Key::Escape);
     WaitKeyReleased(keyboard, Key::Space);
 
-    ClearPlayfield(program.playfield);
-    program.piece.y = kSpawnY;
-    program.piece.x = kSpawnX;
-    program.Reseed();
-    program.score = 0;
+    ClearPlayfield(context.playfield);
+    context.piece.y = kSpawnY;
+    context.piece.x = kSpawnX;
+    ReseedFromClock(context.random, context.platform);
+    context.score = 0;
 
     FrameBuffer fb = LockPrimary(display);
     FillBox(fb, 0, 0, 319, 199, 0);
@@ -107,9 +103,9 @@ void ShowGameOver(Program& program) {
     // in the same frame does not show in it.
     DrawSmallText(fb, game.hudText.data(), game.hudLength, 160 - 3 * game.hudLength, 170,
                   kFinalScoreColour);
-    UnlockPrimary(display, program.platform);
+    UnlockPrimary(display, context.platform);
 
-    program.settings.level = 1;
+    context.settings.level = 1;
     WaitAnyKeyActive(keyboard, {Key::Enter, Key::Escape, Key::Space});
 }
 
@@ -132,14 +128,14 @@ void UpdateLevel(GameState& game, GameSettings& settings) {
 // One pass of the frame loop. The order of composing matters: collision tests
 // read the pixels of this frame, which must show the well, the settled cells
 // and any piece landed earlier in the frame, but never the falling piece.
-void RunGameFrame(Program& program) {
-    Keyboard& keyboard = program.keyboard;
-    Display& display = program.display;
-    GameState& game = program.game;
-    GameSettings& settings = program.settings;
-    const FallingPiece& piece = program.piece;
-    PieceContext pieceContext{program.piece,  program.playfield, program.score,
-                              program.random, program.settings,  program.platform};
+void RunGameFrame(const GameContext& context) {
+    Keyboard& keyboard = context.keyboard;
+    Display& display = context.display;
+    GameState& game = context.game;
+    GameSettings& settings = context.settings;
+    const FallingPiece& piece = context.piece;
+    PieceContext pieceContext{context.piece,  context.playfield, context.score,
+                              context.random, context.settings,  context.platform};
 
     UpdateLevel(game, settings);
     BlitBackground(display, WellSourceRect(game.scrollTop), kWellLeft, kWellTop);
@@ -147,8 +143,8 @@ void RunGameFrame(Program& program) {
 
     FrameBuffer fb = LockBackBuffer(display);
     DrawHudBox(fb, game, 132, "LEVEL: %i", settings.level);
-    DrawHudBox(fb, game, 102, "SCORE: %i", program.score);
-    DrawPlayfield(fb, program.playfield);
+    DrawHudBox(fb, game, 102, "SCORE: %i", context.score);
+    DrawPlayfield(fb, context.playfield);
 
     if (WasKeyPressed(keyboard, Key::Right)) MovePiece(fb, PieceAction::MoveRight, pieceContext);
     if (WasKeyPressed(keyboard, Key::Left)) MovePiece(fb, PieceAction::MoveLeft, pieceContext);
@@ -166,15 +162,15 @@ void RunGameFrame(Program& program) {
     StampPiece(fb, StampMode::DrawClipped, piece.x, piece.y, piece.kind, piece.rotation);
     UnlockBackBuffer(display);
 
-    if (game.gameOver == 1) ShowGameOver(program);
-    PresentFrame(display, program.platform);
+    if (game.gameOver == 1) ShowGameOver(context);
+    PresentFrame(display, context.platform);
 }
 
-void PlayGame(Program& program) {
-    StartGame(program);
-    while (!IsKeyActive(program.keyboard, Key::Escape) && program.settings.quit == 0 &&
-           program.game.gameOver == 0) {
-        RunGameFrame(program);
+void PlayGame(const GameContext& context) {
+    StartGame(context);
+    while (!IsKeyActive(context.keyboard, Key::Escape) && context.settings.quit == 0 &&
+           context.game.gameOver == 0) {
+        RunGameFrame(context);
     }
 }
 

@@ -5,10 +5,15 @@
 #include <array>
 #include <cstdint>
 
-namespace ft {
+#include "display/display.h"
+#include "game/piece.h"
+#include "game/playfield.h"
+#include "platform/platform.h"
+#include "state/keyboard.h"
+#include "state/random.h"
+#include "state/settings.h"
 
-struct Program;
-struct GameSettings;
+namespace ft {
 
 // Set up anew at the start of every game (gameOver by the outer loop).
 struct GameState {
@@ -25,10 +30,23 @@ struct GameState {
 // of the level every 1800 frames, and the cap at level 15 (interval 5).
 void UpdateLevel(GameState& game, GameSettings& settings);
 
+// Everything a game touches: nearly all the program's state, lent for the game.
+struct GameContext {
+    platform::Platform& platform;
+    Keyboard& keyboard;
+    Display& display;
+    Random& random;
+    GameSettings& settings;
+    FallingPiece& piece;
+    Playfield& playfield;
+    Score& score;
+    GameState& game;
+};
+
 // One pass of the frame loop, from the level step to the present.
-void RunGameFrame(Program& program);
+void RunGameFrame(const GameContext& context);
 
 // Plays one game; returns when Escape is active or after the game-over screen.
-void PlayGame(Program& program);
+void PlayGame(const GameContext& context);
 
 }  // namespace ft

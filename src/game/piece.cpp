@@ -4,12 +4,11 @@
 
 #include <cassert>
 
-#include "frontend/sound.h"
 #include "game/shapes.h"
 #include "game/stamp.h"
 #include "platform/platform.h"
-#include "shell/random.h"
-#include "shell/settings.h"
+#include "state/random.h"
+#include "state/settings.h"
 
 namespace ft {
 
@@ -31,7 +30,7 @@ bool Collides(FrameBuffer& fb, const FallingPiece& piece) {
 // A blocked drop: the piece settles where it stood. Returns 1 for game over.
 int Land(FrameBuffer& fb, PieceContext& context) {
     FallingPiece& piece = context.piece;
-    context.platform.PlayCue(CueLanding);
+    context.platform.PlayCue(platform::Cue::Landing);
     piece.y -= kTileSize;
     StampPiece(fb, StampMode::Settle, piece.x, piece.y, piece.kind, piece.rotation,
                &context.playfield);

@@ -7,7 +7,7 @@
 #include "game/shapes.h"
 #include "game/stamp.h"
 #include "platform/platform.h"
-#include "shell/random.h"
+#include "state/random.h"
 
 namespace ft {
 

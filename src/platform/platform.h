@@ -11,9 +11,37 @@
 #include <array>
 #include <cstdint>
 
-#include "render/palette.h"
-
 namespace platform {
+
+// The visible picture's size in pixels.
+inline constexpr int kScreenWidth = 320;
+inline constexpr int kScreenHeight = 200;
+
+// One entry of the 256-colour palette, 8 bits a channel.
+struct PaletteEntry {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
+};
+using Palette = std::array<PaletteEntry, 256>;
+
+// The five sound cues, each the number of a wave recording built into the
+// program. One voice: starting a cue silences the one playing.
+enum class Cue : std::int32_t {
+    Intro = 106,      // once per run, after the intro mosaic
+    GameStart = 107,  // at the start of every game
+    GameOver = 111,   // when a game ends
+    Landing = 116,    // every landing of a piece
+    MenuTune = 117,   // looped while the menu is shown
+};
+
+// Every cue, for the sound services that load them all up front.
+inline constexpr std::array<Cue, 5> kAllCues = {Cue::Intro, Cue::GameStart, Cue::GameOver,
+                                                Cue::Landing, Cue::MenuTune};
+
+// The wave recording's number of a cue, as the run log names it.
+constexpr int CueNumber(Cue cue) { return static_cast<int>(cue); }
 
 // The seven keys the game reads, in the order of their Windows key codes.
 enum class Key : std::uint8_t { Enter, Escape, Space, Left, Up, Right, Down };
@@ -57,7 +85,7 @@ public:
     // display after each PresentFrame (Present) and each UnlockPrimary (Primary).
     // A Present advances the run's virtual time by one and makes the next key
     // poll a delivery point; it may block to pace frames. Borrowed for the call.
-    virtual void ShowPicture(const Picture& picture, const ft::Palette& palette,
+    virtual void ShowPicture(const Picture& picture, const Palette& palette,
                              PictureKind kind) = 0;
 
     // Called at every key poll. At delivery point 1 it delivers every event that
@@ -68,10 +96,10 @@ public:
     // until input arrives, then delivers it into keys. May throw RunEnded.
     virtual void WaitForInput(KeyState& keys) = 0;
 
-    // The single voice: a cue is a wave resource number (106, 107, 111, 116,
-    // 117). Starting a cue silences the one playing. Never blocks, never fails.
-    virtual void PlayCue(int resource) = 0;
-    virtual void LoopCue(int resource) = 0;
+    // The single voice: starting a cue silences the one playing. Never
+    // blocks, never fails.
+    virtual void PlayCue(Cue cue) = 0;
+    virtual void LoopCue(Cue cue) = 0;
     virtual void StopSound() = 0;
 
     // The calendar time in whole seconds, read once by each reseed of the

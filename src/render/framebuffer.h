@@ -6,10 +6,22 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/platform.h"
+
 namespace ft {
 
-inline constexpr int kScreenWidth = 320;   // pixels
-inline constexpr int kScreenHeight = 200;  // pixels
+using platform::kScreenHeight;
+using platform::kScreenWidth;
+
+// A rectangle in the blit's convention: left and top inclusive, right and
+// bottom exclusive.
+struct BlitRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+    friend bool operator==(const BlitRect&, const BlitRect&) = default;
+};
 
 // The locked surface: pixel (x, y) is the byte at pixels + y * pitch + x.
 // Valid only between a lock and its unlock (see display.h). Nothing clips:

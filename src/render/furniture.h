@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdint>
 
-#include "display/display.h"
 #include "render/framebuffer.h"
 #include "render/palette.h"
 

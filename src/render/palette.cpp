@@ -3,7 +3,7 @@
 
 #include <cassert>
 
-#include "shell/random.h"
+#include "state/random.h"
 
 namespace ft {
 

@@ -2,21 +2,16 @@
 // colours of tiles, scenery and text, and the game screen's gradient.
 #pragma once
 
-#include <array>
 #include <cstdint>
+
+#include "platform/platform.h"
 
 namespace ft {
 
 struct Random;
 
-struct PaletteEntry {
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-    friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
-};
-
-using Palette = std::array<PaletteEntry, 256>;
+using platform::Palette;
+using platform::PaletteEntry;
 
 // Entries 1 to 254 from three draws each (blue, red, green, each modulo 255);
 // 0 and 255 black.

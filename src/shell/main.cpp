@@ -14,8 +14,9 @@
 
 #include "platform/headless/headless_platform.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/text.h"
 #include "shell/options.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace {
 
@@ -74,12 +75,7 @@ std::optional<platform::Script> ReadScript(const std::string& path) {
 
 // Runs the program on a headless host to its end; returns the number of presents.
 std::uint64_t RunToEnd(platform::HeadlessPlatform& host) {
-    try {
-        ft::RunProgram(host);
-        host.Finish(platform::EndReason::Quit);
-    } catch (const platform::RunEnded& ended) {
-        host.Finish(ended.reason);
-    }
+    host.Journal().Finish(ft::RunProgram(host));
     return host.Presents();
 }
 
@@ -166,12 +162,8 @@ int RunWindowed(const ft::Options& options) {
         Complain(error);
         return kExitFailure;
     }
-    try {
-        ft::RunProgram(*host);
-        host->Finish(platform::EndReason::Quit);
-    } catch (const platform::RunEnded& ended) {
-        host->Finish(ended.reason);  // a playback ended by Escape or by its script's end
-    }
+    // A playback ends by Escape or by its script's end as well as by "QUIT".
+    host->Journal().Finish(ft::RunProgram(*host));
     host.reset();  // the window goes before the files are closed
     const bool logOk = CloseOutput(log, options.logPath, "log");
     const bool recordOk = CloseOutput(record, options.recordPath, "recording");

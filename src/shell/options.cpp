@@ -5,7 +5,8 @@
 #include <functional>
 #include <limits>
 
-#include "platform/headless/script.h"
+#include "platform/script.h"
+#include "platform/text.h"
 
 namespace ft {
 

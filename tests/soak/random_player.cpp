@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "game/shapes.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace soak {
 

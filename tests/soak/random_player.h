@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "frontend/menu.h"
-#include "platform/input_events.h"
+#include "platform/journal/input_timeline.h"
 
 namespace ft {
 struct Program;

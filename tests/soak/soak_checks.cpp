@@ -5,7 +5,7 @@
 
 #include "game/piece.h"
 #include "game/shapes.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace soak {
 

@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "frontend/sound.h"
-#include "platform/headless/script.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 namespace soak {
 
@@ -23,7 +21,14 @@ SoakPlatform::SoakPlatform(const SoakOptions& options) : options_(options), play
 
 void SoakPlatform::BeginRun(ft::Program& program) {
     program_ = &program;
-    timeline_ = platform::InputTimeline{};
+    journal_.reset();
+    script_ = std::make_unique<platform::MemoryFile>();
+    if (script_->File() != nullptr) {
+        std::fprintf(script_->File(), "# fompy-soak --seed %llu, program run %llu\n",
+                     static_cast<unsigned long long>(options_.seed),
+                     static_cast<unsigned long long>(stats_.runs + 1));
+    }
+    journal_.emplace(platform::JournalOptions{nullptr, script_->File(), {}});
     runFrames_ = 0;
     waitsSincePicture_ = 0;
     armed_ = false;
@@ -35,8 +40,6 @@ void SoakPlatform::BeginRun(ft::Program& program) {
     scoreWatch_.last = 0;
     scoreWatch_.landingPending = false;
     scoreWatch_.gameOverPending = false;
-    script_ = "# fompy-soak --seed " + std::to_string(options_.seed) + ", program run " +
-              std::to_string(stats_.runs + 1) + "\n";
     ++stats_.runs;
 }
 
@@ -74,11 +77,15 @@ void SoakPlatform::Check(ScoreMoment moment) {
     if (!error.empty()) Fail(error);
 }
 
-void SoakPlatform::ShowPicture(const platform::Picture& picture, const ft::Palette&,
+std::string SoakPlatform::RunScript() const {
+    return script_ ? std::string(script_->Text()) : std::string();
+}
+
+void SoakPlatform::ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
                                platform::PictureKind kind) {
     Arm();
+    journal_->Picture(picture, palette, kind);
     if (kind == platform::PictureKind::Present) {
-        timeline_.OnPresent();
         ++stats_.frames;
         ++runFrames_;
     }
@@ -110,23 +117,20 @@ void SoakPlatform::ShowPicture(const platform::Picture& picture, const ft::Palet
     if (stats_.frames >= options_.frames) throw platform::RunEnded{platform::EndReason::Frames};
 }
 
-// Every event goes through the timeline, as a scripted one would, and into the script.
+// Every event goes through the journal, as a scripted one would, and is
+// recorded as it is delivered.
 void SoakPlatform::Deliver(platform::InputEvent event, std::uint64_t time) {
     event.time = time;
-    script_ += std::to_string(time);
-    script_ += ' ';
-    script_ += platform::KeyName(event.key);
-    script_ += event.kind == platform::InputEvent::Kind::KeyDown ? " down\n" : " up\n";
-    timeline_.Enqueue(event);
+    journal_->Input().Enqueue(event);
 }
 
 void SoakPlatform::DeliverDueInput(platform::KeyState& keys) {
     Arm();
-    if (!timeline_.IsDeliveryDue()) return;
+    if (!journal_->Input().IsDeliveryDue()) return;
     planned_.clear();
     player_.PlanFrame(*program_, inGame_, planned_);
-    for (const platform::InputEvent& event : planned_) Deliver(event, timeline_.Now());
-    timeline_.DeliverAtPoll(keys);
+    for (const platform::InputEvent& event : planned_) Deliver(event, journal_->Now());
+    journal_->Input().DeliverAtPoll(keys);
 }
 
 void SoakPlatform::WaitForInput(platform::KeyState& keys) {
@@ -138,19 +142,20 @@ void SoakPlatform::WaitForInput(platform::KeyState& keys) {
     // replay would hand an event of this frame's time over there.
     std::uint64_t delay = 0;
     const platform::InputEvent event = player_.PlanWait(*program_, delay);
-    Deliver(event, timeline_.Now() + 1 + delay);
-    timeline_.DeliverAtWait(keys);
+    Deliver(event, journal_->Now() + 1 + delay);
+    journal_->Input().DeliverAtWait(keys);
 }
 
-void SoakPlatform::PlayCue(int resource) {
+void SoakPlatform::PlayCue(platform::Cue cue) {
     Arm();
+    journal_->PlayCue(cue);
     const ft::Program& program = *program_;
-    switch (resource) {
-        case ft::CueLanding:
+    switch (cue) {
+        case platform::Cue::Landing:
             Check(ScoreMoment::Landing);
             player_.OnLanding();
             break;
-        case ft::CueGameStart:
+        case platform::Cue::GameStart:
             ++(program.settings.variant == ft::GameB ? stats_.gamesB : stats_.gamesA);
             if (program.settings.level >= 1 && program.settings.level < 32)
                 stats_.startLevels |= 1u << program.settings.level;
@@ -159,7 +164,7 @@ void SoakPlatform::PlayCue(int resource) {
             Check(ScoreMoment::GameStart);
             player_.OnGameStart();
             break;
-        case ft::CueGameOver:
+        case platform::Cue::GameOver:
             ++stats_.gameOvers;
             gameOverSeen_ = true;
             Check(ScoreMoment::GameOver);
@@ -169,9 +174,10 @@ void SoakPlatform::PlayCue(int resource) {
     }
 }
 
-void SoakPlatform::LoopCue(int resource) {
+void SoakPlatform::LoopCue(platform::Cue cue) {
     Arm();
-    if (resource != ft::CueMenuTune) return;
+    journal_->LoopCue(cue);
+    if (cue != platform::Cue::MenuTune) return;
     if (inGame_ && !gameOverSeen_) ++stats_.gamesLeft;
     inGame_ = false;
     scrolling_ = program_->settings.scrolling;
@@ -180,9 +186,7 @@ void SoakPlatform::LoopCue(int resource) {
 }
 
 std::uint32_t SoakPlatform::CalendarSeconds() {
-    const std::uint32_t seconds = player_.Seconds();
-    script_ += "reseed " + std::to_string(seconds) + "\n";
-    return seconds;
+    return journal_->Reseed(player_.Seconds());
 }
 
 std::string RunSoak(SoakPlatform& host) {

@@ -5,10 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/input_events.h"
+#include "platform/journal/memory_file.h"
+#include "platform/journal/run_journal.h"
 #include "platform/platform.h"
 #include "random_player.h"
 #include "soak_checks.h"
@@ -56,20 +59,20 @@ public:
     void BeginRun(ft::Program& program);
     void EndRun();
 
-    void ShowPicture(const platform::Picture& picture, const ft::Palette& palette,
+    void ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
                      platform::PictureKind kind) override;
     void DeliverDueInput(platform::KeyState& keys) override;
     void WaitForInput(platform::KeyState& keys) override;
-    void PlayCue(int resource) override;
-    void LoopCue(int resource) override;
-    void StopSound() override {}
+    void PlayCue(platform::Cue cue) override;
+    void LoopCue(platform::Cue cue) override;
+    void StopSound() override { journal_->StopSound(); }
     std::uint32_t CalendarSeconds() override;
 
     const SoakStats& Stats() const { return stats_; }
     // Presents of the current program run.
     std::uint64_t RunFrames() const { return runFrames_; }
     // The current program run's keys and reseeds as a key script.
-    const std::string& RunScript() const { return script_; }
+    std::string RunScript() const;
 
 private:
     void Arm();
@@ -82,9 +85,10 @@ private:
     SoakStats stats_;
     ScoreWatch scoreWatch_;
     std::vector<platform::InputEvent> planned_;
-    // Reset by BeginRun.
+    // Reset by BeginRun. The journal records the run's keys and reseeds.
     ft::Program* program_ = nullptr;
-    platform::InputTimeline timeline_;
+    std::unique_ptr<platform::MemoryFile> script_;
+    std::optional<platform::RunJournal> journal_;
     std::uint64_t runFrames_ = 0;
     std::uint64_t waitsSincePicture_ = 0;
     bool armed_ = false;  // the padding holds the canary
@@ -93,7 +97,6 @@ private:
     bool infoShown_ = false;
     std::int32_t scrolling_ = 0;
     std::int32_t showNext_ = 0;
-    std::string script_;
 };
 
 // Runs programs on host, one after another as each chooses "QUIT", until the

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "platform/headless/headless_platform.h"
-#include "platform/headless/script.h"
-#include "shell/program.h"
+#include "platform/script.h"
+#include "program/program.h"
 #include "soak_checks.h"
 #include "soak_platform.h"
 

@@ -9,51 +9,40 @@
 namespace platform {
 
 HeadlessPlatform::HeadlessPlatform(HeadlessOptions options)
-    : options_(std::move(options)), log_(options_.log) {
-    for (const InputEvent& event : options_.script.events) timeline_.Enqueue(event);
-}
+    : journal_(JournalOptions{options.log, nullptr, std::move(options.script)}),
+      clock_(options.clock),
+      frames_(options.frames),
+      dumpDir_(std::move(options.dumpDir)) {}
 
-void HeadlessPlatform::ShowPicture(const Picture& picture, const ft::Palette& palette,
+void HeadlessPlatform::ShowPicture(const Picture& picture, const Palette& palette,
                                    PictureKind kind) {
-    if (kind == PictureKind::Present) {
-        timeline_.OnPresent();
-        ++presents_;
-    }
-    log_.Picture(timeline_.Now(), kind, picture, palette);
-    if (!options_.dumpDir.empty() && dumpError_.empty()) {
+    journal_.Picture(picture, palette, kind);
+    if (!dumpDir_.empty() && dumpError_.empty()) {
         char name[32];
         std::snprintf(name, sizeof name, "/%06llu.png",
                       static_cast<unsigned long long>(pictures_));
-        dumpError_ = WriteIndexedPng(options_.dumpDir + name, picture, palette);
+        dumpError_ = WriteIndexedPng(dumpDir_ + name, picture, palette);
         if (!dumpError_.empty()) std::fprintf(stderr, "fompy-talden: %s\n", dumpError_.c_str());
     }
     ++pictures_;
-    if (kind == PictureKind::Present && options_.frames && presents_ >= *options_.frames) {
+    if (kind == PictureKind::Present && frames_ && journal_.Presents() >= *frames_) {
         throw RunEnded{EndReason::Frames};
     }
 }
 
-void HeadlessPlatform::DeliverDueInput(KeyState& keys) { timeline_.DeliverAtPoll(keys); }
+void HeadlessPlatform::DeliverDueInput(KeyState& keys) { journal_.Input().DeliverAtPoll(keys); }
 
 void HeadlessPlatform::WaitForInput(KeyState& keys) {
-    if (!timeline_.HasPending()) throw RunEnded{EndReason::Script};
-    timeline_.DeliverAtWait(keys);
+    if (!journal_.Input().HasPending()) throw RunEnded{EndReason::Script};
+    journal_.Input().DeliverAtWait(keys);
 }
 
-void HeadlessPlatform::PlayCue(int resource) { log_.PlayCue(timeline_.Now(), resource); }
+void HeadlessPlatform::PlayCue(Cue cue) { journal_.PlayCue(cue); }
 
-void HeadlessPlatform::LoopCue(int resource) { log_.LoopCue(timeline_.Now(), resource); }
+void HeadlessPlatform::LoopCue(Cue cue) { journal_.LoopCue(cue); }
 
-void HeadlessPlatform::StopSound() { log_.StopSound(timeline_.Now()); }
+void HeadlessPlatform::StopSound() { journal_.StopSound(); }
 
-std::uint32_t HeadlessPlatform::CalendarSeconds() {
-    const auto& reseeds = options_.script.reseeds;
-    const std::uint32_t seconds =
-        nextReseed_ < reseeds.size() ? reseeds[nextReseed_++] : options_.clock;
-    log_.Reseed(timeline_.Now(), seconds);
-    return seconds;
-}
-
-void HeadlessPlatform::Finish(EndReason reason) { log_.End(timeline_.Now(), reason); }
+std::uint32_t HeadlessPlatform::CalendarSeconds() { return journal_.Reseed(clock_); }
 
 }  // namespace platform

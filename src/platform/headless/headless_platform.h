@@ -8,10 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/headless/script.h"
-#include "platform/input_events.h"
+#include "platform/journal/run_journal.h"
 #include "platform/platform.h"
-#include "platform/run_log.h"
+#include "platform/script.h"
 
 namespace platform {
 
@@ -27,29 +26,25 @@ class HeadlessPlatform : public Platform {
 public:
     explicit HeadlessPlatform(HeadlessOptions options);
 
-    void ShowPicture(const Picture& picture, const ft::Palette& palette,
-                     PictureKind kind) override;
+    void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) override;
     void DeliverDueInput(KeyState& keys) override;
     void WaitForInput(KeyState& keys) override;
-    void PlayCue(int resource) override;
-    void LoopCue(int resource) override;
+    void PlayCue(Cue cue) override;
+    void LoopCue(Cue cue) override;
     void StopSound() override;
     std::uint32_t CalendarSeconds() override;
 
-    // Writes the log's last line.
-    void Finish(EndReason reason);
-
-    std::uint64_t Now() const { return timeline_.Now(); }
-    std::uint64_t Presents() const { return presents_; }
+    RunJournal& Journal() { return journal_; }
+    std::uint64_t Now() const { return journal_.Now(); }
+    std::uint64_t Presents() const { return journal_.Presents(); }
     // A failure to write a picture file, empty if none.
     const std::string& DumpError() const { return dumpError_; }
 
 private:
-    HeadlessOptions options_;
-    InputTimeline timeline_;
-    RunLog log_;
-    std::size_t nextReseed_ = 0;
-    std::uint64_t presents_ = 0;
+    RunJournal journal_;
+    std::uint32_t clock_;
+    std::optional<std::uint64_t> frames_;
+    std::string dumpDir_;
     std::uint64_t pictures_ = 0;
     std::string dumpError_;
 };

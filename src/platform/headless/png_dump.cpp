@@ -8,7 +8,6 @@
 #include <cstring>
 #include <memory>
 
-#include "render/framebuffer.h"
 
 namespace platform {
 
@@ -21,7 +20,7 @@ struct FileCloser {
 }  // namespace
 
 std::string WriteIndexedPng(const std::string& path, const Picture& picture,
-                            const ft::Palette& palette) {
+                            const Palette& palette) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file) return path + ": cannot write: " + std::strerror(errno);
 
@@ -36,7 +35,7 @@ std::string WriteIndexedPng(const std::string& path, const Picture& picture,
         return path + ": cannot write the PNG";
     }
     png_init_io(png, file.get());
-    png_set_IHDR(png, info, ft::kScreenWidth, ft::kScreenHeight, 8, PNG_COLOR_TYPE_PALETTE,
+    png_set_IHDR(png, info, kScreenWidth, kScreenHeight, 8, PNG_COLOR_TYPE_PALETTE,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color colours[256];
     for (int i = 0; i < 256; ++i) {
@@ -44,7 +43,7 @@ std::string WriteIndexedPng(const std::string& path, const Picture& picture,
     }
     png_set_PLTE(png, info, colours, 256);
     png_write_info(png, info);
-    for (int y = 0; y < ft::kScreenHeight; ++y) {
+    for (int y = 0; y < kScreenHeight; ++y) {
         png_write_row(png, picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch);
     }
     png_write_end(png, nullptr);

@@ -10,6 +10,6 @@ namespace platform {
 // Writes the 320x200 picture with the palette as its PNG palette. Returns an
 // empty string, or a one-line reason on failure.
 std::string WriteIndexedPng(const std::string& path, const Picture& picture,
-                            const ft::Palette& palette);
+                            const Palette& palette);
 
 }  // namespace platform

@@ -20,9 +20,7 @@
 #include <unistd.h>
 #endif
 
-#include "platform/input_events.h"
-#include "platform/pad_keys.h"
-#include "platform/run_log.h"
+#include "platform/window/pad_keys.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_video.h"
 
@@ -214,16 +212,10 @@ private:
 class SdlPlatform final : public WindowPlatform {
 public:
     explicit SdlPlatform(const SdlOptions& options)
-        : pacer_(options.fps), log_(options.log), recorder_(options.record) {
-        if (options.playback) {
-            playback_ = true;
-            playbackReseeds_ = options.playback->reseeds;
-            for (const InputEvent& event : options.playback->events) timeline_.Enqueue(event);
-        }
-        if (recorder_.IsOpen()) {
-            timeline_.OnDelivery([this](const InputEvent& event) { recorder_.Event(event); });
-        }
-    }
+        : journal_(JournalOptions{options.log, options.record,
+                                  options.playback.value_or(Script{})}),
+          pacer_(options.fps),
+          playback_(options.playback.has_value()) {}
 
     // Video first: without a display there is no game. Gamepads may fail;
     // the sound device opens at the first cue.
@@ -251,30 +243,28 @@ public:
         return true;
     }
 
-    void ShowPicture(const Picture& picture, const ft::Palette& palette,
+    RunJournal& Journal() override { return journal_; }
+
+    void ShowPicture(const Picture& picture, const Palette& palette,
                      PictureKind kind) override {
         video_.Show(picture, palette);
-        if (kind == PictureKind::Present) timeline_.OnPresent();
-        log_.Picture(timeline_.Now(), kind, picture, palette);
+        journal_.Picture(picture, palette, kind);
         if (kind == PictureKind::Present) pacer_.WaitForNextSlot();
     }
 
     void DeliverDueInput(KeyState& keys) override {
-        if (!timeline_.IsDeliveryDue()) return;
+        if (!journal_.Input().IsDeliveryDue()) return;
         SDL_Event event;
-        while (SDL_PollEvent(&event) != 0) Absorb(event, timeline_.Now());
+        while (SDL_PollEvent(&event) != 0) Absorb(event, journal_.Input().Now());
         if (playbackStopped_) throw RunEnded{EndReason::Quit};
-        timeline_.DeliverAtPoll(keys);
+        journal_.Input().DeliverAtPoll(keys);
     }
 
     void WaitForInput(KeyState& keys) override {
         if (playback_) {
             WaitInPlayback();
-        } else if (!timeline_.HasPending()) {
-            // What arrives while a wait loop waits belongs after every poll
-            // made so far, so that a replay delivers it at this same wait.
-            timeline_.AdvanceTo(timeline_.Now() + 1);
-            const std::uint64_t time = timeline_.Now();
+        } else if (!journal_.Input().HasPending()) {
+            const std::uint64_t time = journal_.BeginLiveWait();
             voice_.ShutDownIfSilent();
             bool arrived = false;
             SDL_Event event;
@@ -302,35 +292,27 @@ public:
             }
             while (SDL_PollEvent(&event) != 0) Absorb(event, time);
         }
-        timeline_.DeliverAtWait(keys);
+        journal_.Input().DeliverAtWait(keys);
     }
 
-    void PlayCue(int resource) override {
-        log_.PlayCue(timeline_.Now(), resource);
+    void PlayCue(Cue cue) override {
+        journal_.PlayCue(cue);
         OpenSoundOnce();
-        voice_.Play(resource, false);
+        voice_.Play(cue, false);
     }
-    void LoopCue(int resource) override {
-        log_.LoopCue(timeline_.Now(), resource);
+    void LoopCue(Cue cue) override {
+        journal_.LoopCue(cue);
         OpenSoundOnce();
-        voice_.Play(resource, true);
+        voice_.Play(cue, true);
     }
     void StopSound() override {
-        log_.StopSound(timeline_.Now());
+        journal_.StopSound();
         voice_.Stop();
     }
 
     std::uint32_t CalendarSeconds() override {
-        std::uint32_t seconds = static_cast<std::uint32_t>(std::time(nullptr));
-        if (nextPlaybackReseed_ < playbackReseeds_.size()) {
-            seconds = playbackReseeds_[nextPlaybackReseed_++];
-        }
-        log_.Reseed(timeline_.Now(), seconds);
-        recorder_.Reseed(seconds);
-        return seconds;
+        return journal_.Reseed(static_cast<std::uint32_t>(std::time(nullptr)));
     }
-
-    void Finish(EndReason reason) override { log_.End(timeline_.Now(), reason); }
 
 private:
     // A wait during a playback: the recorded player took (next event's time -
@@ -338,11 +320,11 @@ private:
     // window stays live and Escape ends the show. With nothing left to play,
     // the show is over.
     void WaitInPlayback() {
-        if (!timeline_.HasPending()) throw RunEnded{EndReason::Script};
-        const std::uint64_t due = timeline_.Pending().front().time;
-        for (std::uint64_t t = timeline_.Now(); t < due; ++t) {
+        if (!journal_.Input().HasPending()) throw RunEnded{EndReason::Script};
+        const std::uint64_t due = journal_.Input().Pending().front().time;
+        for (std::uint64_t t = journal_.Input().Now(); t < due; ++t) {
             SDL_Event event;
-            while (SDL_PollEvent(&event) != 0) Absorb(event, timeline_.Now());
+            while (SDL_PollEvent(&event) != 0) Absorb(event, journal_.Input().Now());
             if (playbackStopped_) throw RunEnded{EndReason::Quit};
             pacer_.WaitForNextSlot();
         }
@@ -367,7 +349,7 @@ private:
     void Enqueue(const std::optional<KeyChange>& change, std::uint64_t time, bool& queued) {
         if (!change) return;
         const auto kind = change->down ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
-        timeline_.Enqueue(InputEvent{time, kind, change->key});
+        journal_.Input().Enqueue(InputEvent{time, kind, change->key});
         queued = true;
     }
 
@@ -389,7 +371,7 @@ private:
         bool queued = false;
         switch (event.type) {
             case SDL_QUIT:
-                timeline_.Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
+                journal_.Input().Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
                 queued = true;
                 break;
             case SDL_KEYDOWN:
@@ -460,15 +442,11 @@ private:
     Gamepads pads_;
     bool soundTried_ = false;  // the sound device was opened, or tried
     HeldKeys held_;
-    InputTimeline timeline_;
+    RunJournal journal_;
     FramePacer pacer_;
-    RunLog log_;
-    ScriptRecorder recorder_;
     // Playing a recorded script back instead of reading the keyboard.
     bool playback_ = false;
     bool playbackStopped_ = false;  // Escape or a close request during the show
-    std::vector<std::uint32_t> playbackReseeds_;
-    std::size_t nextPlaybackReseed_ = 0;
 };
 
 }  // namespace

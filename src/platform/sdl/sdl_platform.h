@@ -8,9 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/headless/script.h"
+#include "platform/journal/run_journal.h"
 #include "platform/platform.h"
-#include "platform/screen_fit.h"
+#include "platform/script.h"
+#include "platform/window/screen_fit.h"
 
 namespace platform {
 
@@ -35,10 +36,10 @@ struct SdlOptions {
     std::optional<Script> playback;
 };
 
-// The players' platform, with the last line of its run log.
+// The players' platform, with the journal of its run.
 class WindowPlatform : public Platform {
 public:
-    virtual void Finish(EndReason reason) = 0;
+    virtual RunJournal& Journal() = 0;
 };
 
 // Opens the window (or fullscreen) and the gamepads. When the display cannot

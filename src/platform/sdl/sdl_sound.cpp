@@ -14,8 +14,7 @@
 #include <cstring>
 #include <span>
 
-#include "frontend/sound.h"
-#include "frontend/wave_resources.h"
+#include "resources/wave_resources.h"
 
 namespace platform::sdl {
 
@@ -27,9 +26,9 @@ constexpr int kOutputRate = 44100;         // Hz
 constexpr int kOutputChannels = 2;         // stereo: the intro's recording is
 constexpr int kOutputBufferFrames = 1024;  // about 23 ms: a cue starts within a frame or two
 
-int CueSlot(int resource) {
-    for (std::size_t i = 0; i < ft::kAllCues.size(); ++i) {
-        if (ft::kAllCues[i] == resource) return static_cast<int>(i);
+int CueSlot(Cue cue) {
+    for (std::size_t i = 0; i < kAllCues.size(); ++i) {
+        if (kAllCues[i] == cue) return static_cast<int>(i);
     }
     return -1;
 }
@@ -94,13 +93,14 @@ std::string Voice::Open() {
                                 SDL_AUDIO_ALLOW_CHANNELS_CHANGE)) {
         return SDL_GetError();
     }
-    for (std::size_t i = 0; i < ft::kAllCues.size(); ++i) {
-        const auto wave = ft::WaveResource(ft::kAllCues[i]);
+    for (std::size_t i = 0; i < kAllCues.size(); ++i) {
+        const auto wave = ft::WaveResource(CueNumber(kAllCues[i]));
         if (wave.empty()) continue;  // not built in: a silent cue
         std::string why;
         recordings_[i] = LoadRecording(wave, format_, why);
         if (!why.empty()) {
-            std::fprintf(stderr, "fompy-talden: sound %d cannot be played: %s\n", ft::kAllCues[i],
+            std::fprintf(stderr, "fompy-talden: sound %d cannot be played: %s\n",
+                         CueNumber(kAllCues[i]),
                          why.c_str());
         }
     }
@@ -141,7 +141,7 @@ void Voice::Rest() {
     resting_ = true;
 }
 
-void Voice::Play(int resource, bool loop) {
+void Voice::Play(Cue cue, bool loop) {
     if (resting_) {
         // Again in the very format the recordings were converted to.
         resting_ = false;
@@ -152,7 +152,7 @@ void Voice::Play(int resource, bool loop) {
         }
     }
     if (device_ == 0) return;
-    const int slot = CueSlot(resource);
+    const int slot = CueSlot(cue);
     const std::vector<std::uint8_t>* recording = nullptr;
     if (slot >= 0 && !recordings_[static_cast<std::size_t>(slot)].empty()) {
         recording = &recordings_[static_cast<std::size_t>(slot)];

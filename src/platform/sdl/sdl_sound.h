@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace platform::sdl {
 
 // The sound device and the five recordings, converted to the device's format
@@ -30,7 +32,7 @@ public:
 
     // Starts the recording of a cue from its first sample, silencing whatever
     // plays; loops it until stopped when loop is true. Never blocks.
-    void Play(int resource, bool loop);
+    void Play(Cue cue, bool loop);
     void Stop();
 
     // A sound device went away (SDL_AUDIODEVICEREMOVED). When it is ours the
@@ -70,7 +72,7 @@ private:
     bool resting_ = false;          // closed while idle; the next cue reopens it
     SDL_AudioSpec format_{};        // what the device plays
     Playing playing_;
-    std::array<std::vector<std::uint8_t>, 5> recordings_;  // in the order of ft::kAllCues, device format
+    std::array<std::vector<std::uint8_t>, 5> recordings_;  // in the order of kAllCues, device format
 };
 
 }  // namespace platform::sdl

@@ -21,14 +21,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "render/framebuffer.h"
 
 namespace platform::sdl {
 
 namespace {
 
 constexpr const char* kWindowTitle = "FOMPY TALDEN";
-constexpr ScreenRect kWholePicture{0, 0, ft::kScreenWidth, ft::kScreenHeight};
+constexpr ScreenRect kWholePicture{0, 0, kScreenWidth, kScreenHeight};
 // The texture's pixels: SDL_PIXELFORMAT_ARGB8888, always opaque.
 constexpr PixelLayout kTextureLayout{0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 
@@ -115,8 +114,8 @@ std::string Video::UseRenderer(Uint32 flags) {
     renderer_.reset(SDL_CreateRenderer(window_.get(), -1, flags));
     if (!renderer_) return SDL_GetError();
     texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
-                                     SDL_TEXTUREACCESS_STREAMING, ft::kScreenWidth,
-                                     ft::kScreenHeight));
+                                     SDL_TEXTUREACCESS_STREAMING, kScreenWidth,
+                                     kScreenHeight));
     if (!texture_) {
         std::string why = SDL_GetError();
         renderer_.reset();
@@ -128,14 +127,14 @@ std::string Video::UseRenderer(Uint32 flags) {
     return std::string();
 }
 
-void Video::Show(const Picture& picture, const ft::Palette& palette) {
-    assert(picture.pixels != nullptr && picture.pitch >= ft::kScreenWidth);
-    const Picture kept{pixels_.data(), ft::kScreenWidth};
+void Video::Show(const Picture& picture, const Palette& palette) {
+    assert(picture.pixels != nullptr && picture.pitch >= kScreenWidth);
+    const Picture kept{pixels_.data(), kScreenWidth};
     ScreenRect area = ChangedArea(kept, picture);
     for (int y = area.y; y < area.y + area.height; ++y) {
-        std::memcpy(pixels_.data() + static_cast<std::ptrdiff_t>(y) * ft::kScreenWidth,
+        std::memcpy(pixels_.data() + static_cast<std::ptrdiff_t>(y) * kScreenWidth,
                     picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch,
-                    ft::kScreenWidth);
+                    kScreenWidth);
     }
     if (palette != palette_) {
         palette_ = palette;
@@ -169,8 +168,8 @@ int SDLCALL Video::WatchWindow(void* video, SDL_Event* event) {
     if (event->type == SDL_RENDER_DEVICE_RESET && self.renderer_) {
         // Every texture is gone with the device.
         self.texture_.reset(SDL_CreateTexture(self.renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
-                                              SDL_TEXTUREACCESS_STREAMING, ft::kScreenWidth,
-                                              ft::kScreenHeight));
+                                              SDL_TEXTUREACCESS_STREAMING, kScreenWidth,
+                                              kScreenHeight));
         if (self.texture_) SDL_SetTextureScaleMode(self.texture_.get(), SDL_ScaleModeNearest);
         self.Redraw();
         return 0;
@@ -207,7 +206,7 @@ void Video::Draw(const ScreenRect& area, bool everything) {
 }
 
 void Video::DrawIntoSurface(ScreenRect area, bool everything) {
-    const Picture kept{pixels_.data(), ft::kScreenWidth};
+    const Picture kept{pixels_.data(), kScreenWidth};
     // Once more after a failed update: SDL drops the window surface on a
     // resize whose event may not have reached us yet.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -226,7 +225,7 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
         }
         if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
         if (everything) {
-            SDL_FillRect(surface, nullptr, PackColour(ft::PaletteEntry{}, layout_));  // the bars
+            SDL_FillRect(surface, nullptr, PackColour(PaletteEntry{}, layout_));  // the bars
             area = kWholePicture;
         }
         if (surface->format->BytesPerPixel == 4) {
@@ -260,7 +259,7 @@ void Video::DrawWithRenderer() {
         if (SDL_LockTexture(texture_.get(), nullptr, &pixels, &pitch) == 0) {
             // The locked pixels are the texture's whole, with no old content
             // to rely on: all of them are written.
-            textureScaler_.Draw(Picture{pixels_.data(), ft::kScreenWidth}, packed_, kWholePicture,
+            textureScaler_.Draw(Picture{pixels_.data(), kScreenWidth}, packed_, kWholePicture,
                                 static_cast<std::uint32_t*>(pixels), pitch);
             SDL_UnlockTexture(texture_.get());
         }

@@ -11,11 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/picture_scale.h"
+#include "platform/window/picture_scale.h"
 #include "platform/platform.h"
-#include "platform/screen_fit.h"
+#include "platform/window/screen_fit.h"
 #include "platform/sdl/sdl_platform.h"
-#include "render/palette.h"
 
 namespace platform::sdl {
 
@@ -53,7 +52,7 @@ public:
 
     // Keeps a copy of the picture and its palette and shows what changed at
     // once. The picture is borrowed for the call.
-    void Show(const Picture& picture, const ft::Palette& palette);
+    void Show(const Picture& picture, const Palette& palette);
 
     // Draws the kept picture again, bars included, into a window of whatever
     // size it has now. Called by itself on every resize, expose and move of
@@ -79,7 +78,7 @@ private:
     ScreenFit fit_;
     // The last picture (pitch 320) and the palette it was shown with.
     std::array<std::uint8_t, 320 * 200> pixels_{};
-    ft::Palette palette_{};
+    Palette palette_{};
     PackedPalette packed_{};  // palette_ in layout_
     PixelLayout layout_;      // of the window surface or of the texture
     bool drawing_ = false;    // a draw is under way: a window event must not start another

@@ -2,13 +2,12 @@
 // platform and runs the program on it, from the intro to "QUIT".
 #include "platform/web/web_page.h"
 #include "platform/web/web_platform.h"
-#include "shell/program.h"
+#include "program/program.h"
 
 int main() {
     platform::WebOptions options;
     options.record = WebPageWantsRecord() != 0;
     platform::WebPlatform host(options);
-    const int status = ft::RunProgram(host);
-    host.Finish(platform::EndReason::Quit);
-    return status;
+    host.Finish(ft::RunProgram(host));
+    return 0;
 }

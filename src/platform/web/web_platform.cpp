@@ -8,17 +8,13 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cinttypes>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
-#include "frontend/sound.h"
-#include "frontend/wave_resources.h"
-#include "platform/headless/script.h"
 #include "platform/web/web_page.h"
-#include "render/framebuffer.h"
+#include "resources/wave_resources.h"
 
 namespace platform {
 
@@ -32,29 +28,35 @@ constexpr int kKeyEventBatch = 64;           // key events taken from the page a
 
 }  // namespace
 
+void WebPlatform::PageStream::Send() {
+    const std::string_view text = memory_.Text();
+    if (text.size() > sent_) {
+        WebPageAppendText(stream_, text.data() + sent_, static_cast<int>(text.size() - sent_));
+        sent_ = text.size();
+    }
+}
+
 WebPlatform::WebPlatform(const WebOptions& options)
-    : rgba_(static_cast<std::size_t>(ft::kScreenWidth) * ft::kScreenHeight * 4, 0),
+    : rgba_(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 4, 0),
       framePeriod_(1000.0 / std::max(options.fps, 1)),
-      record_(options.record) {
-    WebPageOpen(ft::kScreenWidth, ft::kScreenHeight);
-    for (int cue : ft::kAllCues) {
-        const auto wave = ft::WaveResource(cue);
-        if (!wave.empty()) WebPageLoadSound(cue, wave.data(), static_cast<int>(wave.size()));
-    }
-    if (record_) {
-        logStream_ = open_memstream(&logBuffer_, &logSize_);
-        log_ = RunLog(logStream_);
+      script_(options.record ? std::make_unique<PageStream>(kScriptStream) : nullptr),
+      log_(options.record ? std::make_unique<PageStream>(kLogStream) : nullptr),
+      journal_(JournalOptions{log_ ? log_->File() : nullptr, script_ ? script_->File() : nullptr,
+                              Script{}}) {
+    WebPageOpen(kScreenWidth, kScreenHeight);
+    for (Cue cue : kAllCues) {
+        const auto wave = ft::WaveResource(CueNumber(cue));
+        if (!wave.empty()) {
+            WebPageLoadSound(CueNumber(cue), wave.data(), static_cast<int>(wave.size()));
+        }
     }
 }
 
-WebPlatform::~WebPlatform() {
-    if (logStream_ != nullptr) std::fclose(logStream_);
-    std::free(logBuffer_);  // open_memstream's buffer, released after the stream
-}
+WebPlatform::~WebPlatform() = default;
 
-void WebPlatform::ShowPicture(const Picture& picture, const ft::Palette& palette,
+void WebPlatform::ShowPicture(const Picture& picture, const Palette& palette,
                               PictureKind kind) {
-    assert(picture.pixels != nullptr && picture.pitch >= ft::kScreenWidth);
+    assert(picture.pixels != nullptr && picture.pitch >= kScreenWidth);
     if (!coloursMade_ || palette != palette_) {
         palette_ = palette;
         for (std::size_t i = 0; i < colours_.size(); ++i) {
@@ -65,71 +67,63 @@ void WebPlatform::ShowPicture(const Picture& picture, const ft::Palette& palette
         coloursMade_ = true;
     }
     std::uint8_t* out = rgba_.data();
-    for (int y = 0; y < ft::kScreenHeight; ++y) {
+    for (int y = 0; y < kScreenHeight; ++y) {
         const std::uint8_t* row = picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch;
-        for (int x = 0; x < ft::kScreenWidth; ++x, out += 4) {
+        for (int x = 0; x < kScreenWidth; ++x, out += 4) {
             const std::uint32_t colour = colours_[row[x]];
             std::memcpy(out, &colour, 4);
         }
     }
     WebPageShowPicture(rgba_.data(), kind == PictureKind::Present ? 1 : 0);
 
-    if (kind == PictureKind::Present) timeline_.OnPresent();
-    log_.Picture(timeline_.Now(), kind, picture, palette);
-    SendLog();
+    journal_.Picture(picture, palette, kind);
+    SendText();
     if (kind == PictureKind::Present) WaitForNextSlot();
 }
 
 void WebPlatform::DeliverDueInput(KeyState& keys) {
-    if (!timeline_.IsDeliveryDue()) return;
-    AbsorbPageKeys(timeline_.Now());
-    timeline_.DeliverAtPoll(keys);
+    if (!journal_.Input().IsDeliveryDue()) return;
+    AbsorbPageKeys(journal_.Now());
+    journal_.Input().DeliverAtPoll(keys);
+    SendText();
 }
 
 void WebPlatform::WaitForInput(KeyState& keys) {
-    if (!timeline_.HasPending()) {
-        // What arrives while a wait loop waits belongs after every poll made
-        // so far, so that a replay delivers it at this same wait.
-        timeline_.AdvanceTo(timeline_.Now() + 1);
-        const std::uint64_t time = timeline_.Now();
+    if (!journal_.Input().HasPending()) {
+        const std::uint64_t time = journal_.BeginLiveWait();
         while (!AbsorbPageKeys(time)) WebPageWaitForKeyEvent();
     }
-    timeline_.DeliverAtWait(keys);
+    journal_.Input().DeliverAtWait(keys);
+    SendText();
 }
 
-void WebPlatform::PlayCue(int resource) {
-    WebPagePlaySound(resource, 0);
-    log_.PlayCue(timeline_.Now(), resource);
-    SendLog();
+void WebPlatform::PlayCue(Cue cue) {
+    WebPagePlaySound(CueNumber(cue), 0);
+    journal_.PlayCue(cue);
+    SendText();
 }
 
-void WebPlatform::LoopCue(int resource) {
-    WebPagePlaySound(resource, 1);
-    log_.LoopCue(timeline_.Now(), resource);
-    SendLog();
+void WebPlatform::LoopCue(Cue cue) {
+    WebPagePlaySound(CueNumber(cue), 1);
+    journal_.LoopCue(cue);
+    SendText();
 }
 
 void WebPlatform::StopSound() {
     WebPageStopSound();
-    log_.StopSound(timeline_.Now());
-    SendLog();
+    journal_.StopSound();
+    SendText();
 }
 
 std::uint32_t WebPlatform::CalendarSeconds() {
-    const auto seconds = static_cast<std::uint32_t>(std::time(nullptr));
-    if (record_) {
-        char line[32];
-        const int length = std::snprintf(line, sizeof line, "reseed %" PRIu32 "\n", seconds);
-        Record(line, length);
-    }
-    log_.Reseed(timeline_.Now(), seconds);
-    SendLog();
+    const std::uint32_t seconds = journal_.Reseed(static_cast<std::uint32_t>(std::time(nullptr)));
+    SendText();
     return seconds;
 }
 
 void WebPlatform::Finish(EndReason reason) {
-    log_.End(timeline_.Now(), reason);
-    SendLog();
+    journal_.Finish(reason);
+    SendText();
     WebPageEnded();
 }
 
@@ -146,14 +140,8 @@ bool WebPlatform::AbsorbPageKeys(std::uint64_t time) {
             const auto key = static_cast<Key>(keyNumber);
             // A held key's auto-repeat arrives as another down and sets its
             // pressed flag again.
-            timeline_.Enqueue(
+            journal_.Input().Enqueue(
                 InputEvent{time, down ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp, key});
-            if (record_) {
-                char line[48];
-                const int length = std::snprintf(line, sizeof line, "%" PRIu64 " %s %s\n", time,
-                                                 KeyName(key), down ? "down" : "up");
-                Record(line, length);
-            }
             any = true;
         }
         if (count < static_cast<int>(codes.size())) return any;
@@ -172,17 +160,9 @@ void WebPlatform::WaitForNextSlot() {
     nextSlot_ += framePeriod_;
 }
 
-void WebPlatform::SendLog() {
-    if (logStream_ == nullptr) return;
-    std::fflush(logStream_);  // brings logBuffer_ and logSize_ up to date
-    if (logSize_ > logSent_) {
-        WebPageAppendText(kLogStream, logBuffer_ + logSent_, static_cast<int>(logSize_ - logSent_));
-        logSent_ = logSize_;
-    }
-}
-
-void WebPlatform::Record(const char* line, int length) {
-    if (length > 0) WebPageAppendText(kScriptStream, line, length);
+void WebPlatform::SendText() {
+    if (script_) script_->Send();
+    if (log_) log_->Send();
 }
 
 }  // namespace platform

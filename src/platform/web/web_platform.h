@@ -8,11 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
-#include "platform/input_events.h"
+#include "platform/journal/memory_file.h"
+#include "platform/journal/run_journal.h"
 #include "platform/platform.h"
-#include "platform/run_log.h"
 
 namespace platform {
 
@@ -29,11 +30,11 @@ public:
     WebPlatform(const WebPlatform&) = delete;
     WebPlatform& operator=(const WebPlatform&) = delete;
 
-    void ShowPicture(const Picture& picture, const ft::Palette& palette, PictureKind kind) override;
+    void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) override;
     void DeliverDueInput(KeyState& keys) override;
     void WaitForInput(KeyState& keys) override;
-    void PlayCue(int resource) override;
-    void LoopCue(int resource) override;
+    void PlayCue(Cue cue) override;
+    void LoopCue(Cue cue) override;
     void StopSound() override;
     std::uint32_t CalendarSeconds() override;
 
@@ -41,22 +42,33 @@ public:
     void Finish(EndReason reason);
 
 private:
-    // Queues the key events the page has gathered as input due at time, and
-    // records them. True when there was any.
+    // Text written into memory and passed on to the page as it grows.
+    class PageStream {
+    public:
+        explicit PageStream(int stream) : stream_(stream) {}
+        std::FILE* File() const { return memory_.File(); }
+        // Hands what the stream gained since the last call to the page.
+        void Send();
+
+    private:
+        int stream_;
+        MemoryFile memory_;
+        std::size_t sent_ = 0;
+    };
+
+    // Queues the key events the page has gathered as input due at time. True
+    // when there was any.
     bool AbsorbPageKeys(std::uint64_t time);
     // After a present: sleeps until the next slot of the frame schedule.
     void WaitForNextSlot();
-    // Hands what the log stream gained since the last call to the page.
-    void SendLog();
-    // Appends one line to the recorded script.
-    void Record(const char* line, int length);
+    // Hands what the log and the recording gained to the page.
+    void SendText();
 
-    InputTimeline timeline_;
     // The last picture through its palette: 4 bytes a pixel, red, green, blue, alpha.
     std::vector<std::uint8_t> rgba_;
     // The palette the colour table was made from, and that table (each entry
     // 4 bytes in canvas order).
-    ft::Palette palette_{};
+    Palette palette_{};
     std::array<std::uint32_t, 256> colours_{};
     bool coloursMade_ = false;
 
@@ -65,14 +77,10 @@ private:
     double nextSlot_ = 0.0;
     bool scheduleStarted_ = false;
 
-    // Only with WebOptions::record: the run log, written into memory and
-    // passed on to the page line by line.
-    bool record_;
-    char* logBuffer_ = nullptr;
-    std::size_t logSize_ = 0;
-    std::size_t logSent_ = 0;
-    std::FILE* logStream_ = nullptr;
-    RunLog log_{nullptr};
+    // Only with WebOptions::record: the recorded script and the run log.
+    std::unique_ptr<PageStream> script_;
+    std::unique_ptr<PageStream> log_;
+    RunJournal journal_;
 };
 
 }  // namespace platform

@@ -8,8 +8,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
-#include "platform/screen_fit.h"
-#include "render/palette.h"
+#include "platform/window/screen_fit.h"
 
 namespace platform {
 
@@ -28,8 +27,8 @@ using PackedPalette = std::array<std::uint32_t, 256>;
 
 // A colour as a packed pixel: each 8-bit channel scaled to the width of its
 // mask, rounded (0 stays 0, 255 becomes all ones).
-std::uint32_t PackColour(const ft::PaletteEntry& colour, const PixelLayout& layout);
-PackedPalette PackPalette(const ft::Palette& palette, const PixelLayout& layout);
+std::uint32_t PackColour(const PaletteEntry& colour, const PixelLayout& layout);
+PackedPalette PackPalette(const Palette& palette, const PixelLayout& layout);
 
 // The smallest rectangle of the 320x200 picture (picture pixels) that holds
 // every pixel in which the two pictures differ; empty when they are the same.

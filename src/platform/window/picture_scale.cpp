@@ -4,7 +4,7 @@
 // Each picture row is converted once, into the first window row that shows
 // it; the other window rows that show it (2 or 3 of them at 2.4 times) are
 // copies of that one. A frame that changes only the well converts only the well.
-#include "platform/picture_scale.h"
+#include "platform/window/picture_scale.h"
 
 #include <algorithm>
 #include <bit>
@@ -42,12 +42,12 @@ void FillStarts(std::array<int, N>& starts, int targetSize) {
 
 }  // namespace
 
-std::uint32_t PackColour(const ft::PaletteEntry& colour, const PixelLayout& layout) {
+std::uint32_t PackColour(const PaletteEntry& colour, const PixelLayout& layout) {
     return ScaleChannel(colour.red, layout.redMask) | ScaleChannel(colour.green, layout.greenMask) |
            ScaleChannel(colour.blue, layout.blueMask) | layout.opaqueMask;
 }
 
-PackedPalette PackPalette(const ft::Palette& palette, const PixelLayout& layout) {
+PackedPalette PackPalette(const Palette& palette, const PixelLayout& layout) {
     PackedPalette packed{};
     for (std::size_t i = 0; i < palette.size(); ++i) packed[i] = PackColour(palette[i], layout);
     return packed;

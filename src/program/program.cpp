@@ -1,5 +1,5 @@
 // program.cpp -- start-up, the outer loop and shutdown.
-#include "shell/program.h"
+#include "program/program.h"
 
 #include "frontend/intro.h"
 #include "render/furniture.h"
@@ -23,7 +23,7 @@ void SetUpDisplay(Program& program) {
 
 void StartUp(Program& program) {
     SetUpDisplay(program);
-    IntroScreen(program);
+    IntroScreen(program.keyboard, program.display, program.random, program.platform);
 
     program.settings.showNext = 1;
     program.settings.scrolling = 1;
@@ -34,9 +34,10 @@ void RunOuterLoop(Program& program) {
     while (program.settings.quit == 0) {
         program.game.gameOver = 0;
         program.settings.level = 1;
-        MenuScreen(program);
+        MenuScreen(program.menu, program.settings, program.keyboard, program.display,
+                   program.platform);
         if (program.settings.quit != 0) break;
-        PlayGame(program);
+        PlayGame(program.Game());
     }
     CloseDisplay(program.display);
 
@@ -47,11 +48,15 @@ void RunOuterLoop(Program& program) {
     while (!keys.anyDownDelivered && !keys.closePending) program.platform.WaitForInput(keys);
 }
 
-int RunProgram(platform::Platform& platform) {
-    Program program(platform);
-    StartUp(program);
-    RunOuterLoop(program);
-    return 0;
+platform::EndReason RunProgram(platform::Platform& platform) {
+    try {
+        Program program(platform);
+        StartUp(program);
+        RunOuterLoop(program);
+    } catch (const platform::RunEnded& ended) {
+        return ended.reason;
+    }
+    return platform::EndReason::Quit;
 }
 
 }  // namespace ft

@@ -1,5 +1,5 @@
 // screen_fit.cpp -- the picture's rectangle on a window or screen.
-#include "platform/screen_fit.h"
+#include "platform/window/screen_fit.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/platform.h"
+
 namespace ft {
 
 // Lives for the whole run; 1 at program load.
@@ -18,5 +20,10 @@ struct Random {
     }
     void Reseed(std::uint32_t seconds) { state = seconds; }
 };
+
+// Reseeds the generator from the platform's calendar clock.
+inline void ReseedFromClock(Random& random, platform::Platform& platform) {
+    random.Reseed(platform.CalendarSeconds());
+}
 
 }  // namespace ft

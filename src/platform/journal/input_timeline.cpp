@@ -1,5 +1,5 @@
-// input_events.cpp -- delivery of timed input events at the delivery points.
-#include "platform/input_events.h"
+// input_timeline.cpp -- delivery of timed input events at the delivery points.
+#include "platform/journal/input_timeline.h"
 
 namespace platform {
 

@@ -8,9 +8,9 @@
 #include "game/piece.h"
 #include "game/playfield.h"
 #include "platform/platform.h"
-#include "shell/keyboard.h"
-#include "shell/random.h"
-#include "shell/settings.h"
+#include "state/keyboard.h"
+#include "state/random.h"
+#include "state/settings.h"
 
 namespace ft {
 
@@ -30,8 +30,11 @@ struct Program {
     GameState game;
     MenuState menu;
 
-    // Reseeds the generator from the platform's calendar clock.
-    void Reseed() { random.Reseed(platform.CalendarSeconds()); }
+    // What a game touches, lent to it.
+    GameContext Game() {
+        return GameContext{platform, keyboard, display,   random, settings,
+                           piece,    playfield, score, game};
+    }
 };
 
 // The display opened, its palette built and the well background rendered.
@@ -41,7 +44,8 @@ void StartUp(Program& program);
 // The outer loop until "QUIT", then shutdown and the wait for the closing key
 // press or window close.
 void RunOuterLoop(Program& program);
-// The whole run. Returns the exit status, 0.
-int RunProgram(platform::Platform& platform);
+// The whole run on a fresh program, to its end: "QUIT" (and the closing
+// key), or a platform's RunEnded. Returns why it ended.
+platform::EndReason RunProgram(platform::Platform& platform);
 
 }  // namespace ft

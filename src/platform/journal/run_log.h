@@ -13,7 +13,7 @@ namespace platform {
 // CRC-32 (zlib's) of the 64000 visible bytes, 320 per row, without padding.
 std::uint32_t PictureCrc(const Picture& picture);
 // CRC-32 of the 768 bytes red, green, blue of entries 0 to 255.
-std::uint32_t PaletteCrc(const ft::Palette& palette);
+std::uint32_t PaletteCrc(const Palette& palette);
 
 const char* EndReasonName(EndReason reason);
 
@@ -24,9 +24,9 @@ public:
     bool IsOpen() const { return out_ != nullptr; }
 
     void Picture(std::uint64_t time, PictureKind kind, const platform::Picture& picture,
-                 const ft::Palette& palette);
-    void PlayCue(std::uint64_t time, int resource);
-    void LoopCue(std::uint64_t time, int resource);
+                 const Palette& palette);
+    void PlayCue(std::uint64_t time, Cue cue);
+    void LoopCue(std::uint64_t time, Cue cue);
     void StopSound(std::uint64_t time);
     void Reseed(std::uint64_t time, std::uint32_t seconds);
     void End(std::uint64_t time, EndReason reason);

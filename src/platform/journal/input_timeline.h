@@ -1,4 +1,4 @@
-// input_events.h -- the run's virtual time and the delivery of timed input
+// input_timeline.h -- the run's virtual time and the delivery of timed input
 // events, shared by every platform: a live run, its recording and its replay
 // deliver the same events at the same key polls.
 #pragma once
@@ -8,16 +8,9 @@
 #include <functional>
 
 #include "platform/platform.h"
+#include "platform/script.h"
 
 namespace platform {
-
-struct InputEvent {
-    enum class Kind : std::uint8_t { KeyDown, KeyUp, Close };
-    std::uint64_t time = 0;  // virtual time T at which the event is due
-    Kind kind = Kind::KeyDown;
-    Key key = Key::Enter;  // unused for Close
-    friend bool operator==(const InputEvent&, const InputEvent&) = default;
-};
 
 // Applies one event to the keyboard: a down sets held and pressed (a down of a
 // key already held is an auto-repeat and sets pressed again), an up clears held.

@@ -1,5 +1,6 @@
-// script.h -- the headless run's key script: timed key and close events and
-// the values of the run's reseeds.
+// script.h -- the recording format: timed key and close events and the values
+// of the run's reseeds, as a headless run replays them and every platform
+// records them.
 //
 //   # a comment          blank lines and comments are ignored
 //   T KEY down|up        KEY: enter escape space left up right down
@@ -15,9 +16,17 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/input_events.h"
+#include "platform/platform.h"
 
 namespace platform {
+
+struct InputEvent {
+    enum class Kind : std::uint8_t { KeyDown, KeyUp, Close };
+    std::uint64_t time = 0;  // virtual time T at which the event is due
+    Kind kind = Kind::KeyDown;
+    Key key = Key::Enter;  // unused for Close
+    friend bool operator==(const InputEvent&, const InputEvent&) = default;
+};
 
 struct Script {
     std::vector<InputEvent> events;      // in file order
@@ -37,10 +46,6 @@ ScriptParse ParseScript(std::string_view text, std::string_view fileName);
 // Reads and parses a script file; a file that cannot be read fails with a
 // message naming it and the cause.
 ScriptParse LoadScript(const std::string& path);
-
-// Text as it may stand inside a one-line message: control bytes and bytes
-// outside ASCII shown as \xNN.
-std::string PrintableText(std::string_view text);
 
 // The script word of a key ("enter", "left", ...).
 const char* KeyName(Key key);

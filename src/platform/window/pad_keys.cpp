@@ -1,5 +1,5 @@
 // pad_keys.cpp -- keys held by several sources at once.
-#include "platform/pad_keys.h"
+#include "platform/window/pad_keys.h"
 
 #include <algorithm>
 

@@ -1,24 +1,22 @@
 // run_log.cpp -- formatting of the run log's lines.
-#include "platform/run_log.h"
+#include "platform/journal/run_log.h"
 
 #include <zlib.h>
 
 #include <cinttypes>
 
-#include "render/framebuffer.h"
-
 namespace platform {
 
 std::uint32_t PictureCrc(const Picture& picture) {
     uLong crc = crc32(0L, Z_NULL, 0);
-    for (int y = 0; y < ft::kScreenHeight; ++y) {
+    for (int y = 0; y < kScreenHeight; ++y) {
         crc = crc32(crc, picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch,
-                    ft::kScreenWidth);
+                    kScreenWidth);
     }
     return static_cast<std::uint32_t>(crc);
 }
 
-std::uint32_t PaletteCrc(const ft::Palette& palette) {
+std::uint32_t PaletteCrc(const Palette& palette) {
     std::uint8_t bytes[256 * 3];
     for (std::size_t i = 0; i < palette.size(); ++i) {
         bytes[i * 3] = palette[i].red;
@@ -38,19 +36,19 @@ const char* EndReasonName(EndReason reason) {
 }
 
 void RunLog::Picture(std::uint64_t time, PictureKind kind, const platform::Picture& picture,
-                     const ft::Palette& palette) {
+                     const Palette& palette) {
     if (out_ == nullptr) return;
     std::fprintf(out_, "%" PRIu64 " %s %08" PRIx32 " %08" PRIx32 "\n", time,
                  kind == PictureKind::Present ? "present" : "primary", PictureCrc(picture),
                  PaletteCrc(palette));
 }
 
-void RunLog::PlayCue(std::uint64_t time, int resource) {
-    if (out_ != nullptr) std::fprintf(out_, "%" PRIu64 " sound play %d\n", time, resource);
+void RunLog::PlayCue(std::uint64_t time, Cue cue) {
+    if (out_ != nullptr) std::fprintf(out_, "%" PRIu64 " sound play %d\n", time, CueNumber(cue));
 }
 
-void RunLog::LoopCue(std::uint64_t time, int resource) {
-    if (out_ != nullptr) std::fprintf(out_, "%" PRIu64 " sound loop %d\n", time, resource);
+void RunLog::LoopCue(std::uint64_t time, Cue cue) {
+    if (out_ != nullptr) std::fprintf(out_, "%" PRIu64 " sound loop %d\n", time, CueNumber(cue));
 }
 
 void RunLog::StopSound(std::uint64_t time) {

@@ -1,5 +1,5 @@
 // script.cpp -- parsing of key scripts, strict about every field.
-#include "platform/headless/script.h"
+#include "platform/script.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,6 +8,8 @@
 #include <limits>
 #include <optional>
 #include <sstream>
+
+#include "platform/text.h"
 
 namespace platform {
 
@@ -154,21 +156,6 @@ bool ParseLine(const std::vector<std::string_view>& f, Script& script, std::uint
 }
 
 }  // namespace
-
-std::string PrintableText(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            out += c;
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
-            out += hex;
-        }
-    }
-    return out;
-}
 
 const char* KeyName(Key key) { return kKeyNames[static_cast<int>(key)]; }
 

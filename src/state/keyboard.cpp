@@ -1,5 +1,5 @@
 // keyboard.cpp -- key polling and the two wait loops.
-#include "shell/keyboard.h"
+#include "state/keyboard.h"
 
 #include <cassert>
 
