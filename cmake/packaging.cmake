@@ -182,7 +182,9 @@ if(FT_BUILD_TESTS)
     endif()
     find_program(FT_APPSTREAMCLI appstreamcli)
     if(FT_APPSTREAMCLI)
-        add_test(NAME metainfo-lint COMMAND ${FT_APPSTREAMCLI} validate --no-net ${FT_METAINFO})
+        # --strict: infos fail it too, not only errors and warnings.
+        add_test(NAME metainfo-lint
+                 COMMAND ${FT_APPSTREAMCLI} validate --pedantic --strict --no-net ${FT_METAINFO})
     endif()
 endif()
 
