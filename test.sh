@@ -7,5 +7,6 @@ cd "$(dirname "$0")"
 cmake --preset debug >/dev/null
 cmake --build --preset debug
 ctest --preset debug
+./tools/package-test.sh
 ./tools/fuzz-short.sh
 ./tools/web-test.sh build/debug/fompy-talden

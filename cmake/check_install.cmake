@@ -1,11 +1,12 @@
 # check_install.cmake -- installs the build into a scratch prefix and checks
 # that the pieces find one another there: the desktop entry's Exec and Icon,
-# the AppStream launchable and binary, every icon size, the manual page, and
-# that the installed program runs.
+# the AppStream launchable and binary, every icon size, the manual page, the
+# README it names and the licence, and that the installed program runs.
 #
-#   cmake -DBUILD_DIR=... -DSTAGE=... -DICON_SIZES="16;32;..." -P check_install.cmake
+#   cmake -DBUILD_DIR=... -DSTAGE=... -DICON_SIZES="16;32;..." -DPROGRAM_DIR=bin
+#         -DDOC_DIR=share/doc/fompy-talden -P check_install.cmake
 
-foreach(var BUILD_DIR STAGE ICON_SIZES)
+foreach(var BUILD_DIR STAGE ICON_SIZES PROGRAM_DIR DOC_DIR)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "check_install.cmake: ${var} is not set")
     endif()
@@ -35,7 +36,8 @@ if(EXISTS ${desktop})
     file(STRINGS ${desktop} iconLines REGEX "^Icon=")
     foreach(line IN LISTS execLines)
         string(REGEX REPLACE "^Exec=([^ ]+).*" "\\1" program "${line}")
-        Expect("EXISTS ${STAGE}/bin/${program}" "desktop entry runs '${program}', not in bin")
+        Expect("EXISTS ${STAGE}/${PROGRAM_DIR}/${program}"
+               "desktop entry runs '${program}', not in ${PROGRAM_DIR}")
     endforeach()
     Expect("iconLines STREQUAL \"Icon=fompy-talden\"" "desktop entry's icon is not fompy-talden")
 endif()
@@ -72,15 +74,21 @@ if(metainfo)
         list(APPEND failures "AppStream metadata has no desktop-id launchable")
     endif()
     if(text MATCHES "<binary>([^<]+)</binary>")
-        Expect("EXISTS ${STAGE}/bin/${CMAKE_MATCH_1}"
-               "AppStream provides binary ${CMAKE_MATCH_1}, not in bin")
+        Expect("EXISTS ${STAGE}/${PROGRAM_DIR}/${CMAKE_MATCH_1}"
+               "AppStream provides binary ${CMAKE_MATCH_1}, not in ${PROGRAM_DIR}")
     endif()
 endif()
 
 file(GLOB manpage ${STAGE}/share/man/man6/fompy-talden.6*)
 Expect("manpage" "no manual page at share/man/man6")
 
-execute_process(COMMAND ${STAGE}/bin/fompy-talden --version
+# The manual page sends readers to the README; the MIT licence wants its text
+# to go with every copy.
+file(GLOB readme ${STAGE}/${DOC_DIR}/README.md*)
+Expect("readme" "no README at ${DOC_DIR}")
+Expect("EXISTS ${STAGE}/${DOC_DIR}/copyright" "no licence at ${DOC_DIR}/copyright")
+
+execute_process(COMMAND ${STAGE}/${PROGRAM_DIR}/fompy-talden --version
                 OUTPUT_VARIABLE version RESULT_VARIABLE status)
 Expect("status EQUAL 0 AND version MATCHES \"^fompy-talden [0-9]\""
        "the installed program does not run: ${status} ${version}")

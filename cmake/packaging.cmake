@@ -1,25 +1,60 @@
-# packaging.cmake -- everything `cmake --install` puts in place besides the
-# program (desktop entry, icons, manual page, AppStream metadata), the Debian
-# package CPack makes of it, and the `screenshots` target that remakes the
-# README's pictures from headless runs.
+# packaging.cmake -- everything `cmake --install` puts in place (the program,
+# desktop entry, icons, manual page, AppStream metadata, licence and notes),
+# the Debian package CPack makes of it, and the `screenshots` target that
+# remakes the README's pictures from headless runs.
 #
 #   cmake --preset release && cmake --build --preset release --target package
 #
 # The icons and the manual page are drawn and written by two host tools at
 # build time, from the game's tile art and its option table.
 
-# Host tools cannot run where the build makes programs for another machine.
-if(NOT TARGET fompy-talden OR CMAKE_CROSSCOMPILING)
+if(NOT TARGET fompy-talden)
     return()
 endif()
 
 include(GNUInstallDirs)
 
+# ---------------------------------------------------------------------------
+# The program. `cmake --install` puts it in CMAKE_INSTALL_BINDIR, bin unless
+# asked otherwise (-DCMAKE_INSTALL_BINDIR=games for the games folder); the
+# Debian package always has it in /usr/games, where Debian keeps games, from a
+# component of its own that a plain install leaves out. Either way the desktop
+# entry's Exec finds it on PATH by name.
+#
+# A stripped install (`cmake --install --strip`, and the package) also drops
+# the compilers' .comment and .note sections, as Debian's dh_strip does.
+function(ft_install_program component directory)
+    install(TARGETS fompy-talden RUNTIME DESTINATION ${directory} COMPONENT ${component} ${ARGN})
+    if(NOT CMAKE_STRIP)
+        return()
+    endif()
+    if(IS_ABSOLUTE ${directory})
+        set(installed "\$ENV{DESTDIR}${directory}/$<TARGET_FILE_NAME:fompy-talden>")
+    else()
+        set(installed "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${directory}/$<TARGET_FILE_NAME:fompy-talden>")
+    endif()
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                                    --remove-section=.note \"${installed}\"
+                            COMMAND_ERROR_IS_FATAL ANY)
+        endif()"
+        COMPONENT ${component} ${ARGN})
+endfunction()
+ft_install_program(program ${CMAKE_INSTALL_BINDIR})
+ft_install_program(debian-program games EXCLUDE_FROM_ALL)
+
+# Host tools cannot run where the build makes programs for another machine.
+if(CMAKE_CROSSCOMPILING)
+    return()
+endif()
+
 set(FT_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(FT_METAINFO ${FT_PACKAGING_DIR}/io.github.fompytalden.FompyTalden.metainfo.xml)
 
 # The release history lives in the AppStream metadata; the manual page takes
-# its date from the entry of this version there.
+# its date from the entry of this version there, and the Debian changelog is
+# made of all of them.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${FT_METAINFO})
 file(READ ${FT_METAINFO} FT_METAINFO_TEXT)
 if(FT_METAINFO_TEXT MATCHES "<release version=\"${PROJECT_VERSION}\" date=\"([0-9-]+)\"")
@@ -73,11 +108,42 @@ add_custom_command(
     COMMENT "Writing the manual page from the option table"
     VERBATIM)
 
-add_custom_target(fompy-desktop-data ALL DEPENDS ${FT_ICONS} ${FT_MANPAGE_INSTALLED})
+# ---------------------------------------------------------------------------
+# The licence and the notes, in share/doc/fompy-talden as Debian wants them:
+# `copyright` in the machine-readable form, the changelog in Debian's form
+# made from the releases of the AppStream metadata, and the README. Compressed
+# when gzip is there, like the manual page.
+
+include(${PROJECT_SOURCE_DIR}/cmake/debian_docs.cmake)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+set(FT_DOC_BUILD_DIR ${PROJECT_BINARY_DIR}/doc)
+ft_debian_copyright(FT_COPYRIGHT_TEXT ${PROJECT_SOURCE_DIR}/LICENSE)
+ft_write_if_changed(${FT_DOC_BUILD_DIR}/copyright "${FT_COPYRIGHT_TEXT}")
+
+set(FT_PACKAGE_MAINTAINER "FOMPY TALDEN maintainers <maintainers@fompy-talden.invalid>"
+    CACHE STRING "Maintainer field of the Debian package, and signer of its changelog: Name <address>")
+ft_debian_changelog(FT_CHANGELOG_TEXT "${FT_METAINFO_TEXT}" ${PROJECT_NAME} "${FT_PACKAGE_MAINTAINER}")
+ft_write_if_changed(${FT_DOC_BUILD_DIR}/changelog "${FT_CHANGELOG_TEXT}")
+
+set(FT_DOCS ${FT_DOC_BUILD_DIR}/copyright)
+if(FT_GZIP)
+    list(APPEND FT_DOCS ${FT_DOC_BUILD_DIR}/changelog.gz ${FT_DOC_BUILD_DIR}/README.md.gz)
+    add_custom_command(
+        OUTPUT ${FT_DOC_BUILD_DIR}/changelog.gz ${FT_DOC_BUILD_DIR}/README.md.gz
+        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${FT_DOC_BUILD_DIR}
+        COMMAND ${FT_GZIP} -9 -n -f ${FT_DOC_BUILD_DIR}/README.md
+        COMMAND ${FT_GZIP} -9 -n -f -k ${FT_DOC_BUILD_DIR}/changelog
+        DEPENDS ${PROJECT_SOURCE_DIR}/README.md ${FT_DOC_BUILD_DIR}/changelog
+        COMMENT "Compressing the changelog and the README"
+        VERBATIM)
+else()
+    list(APPEND FT_DOCS ${FT_DOC_BUILD_DIR}/changelog ${PROJECT_SOURCE_DIR}/README.md)
+endif()
+
+add_custom_target(fompy-desktop-data ALL DEPENDS ${FT_ICONS} ${FT_MANPAGE_INSTALLED} ${FT_DOCS})
 
 # ---------------------------------------------------------------------------
-# Installing. The program itself is installed by the top-level CMakeLists.txt
-# (into bin, which the desktop entry's Exec finds on PATH).
+# Installing what goes with the program.
 
 foreach(size IN LISTS FT_ICON_SIZES)
     install(FILES ${FT_ICON_DIR}/fompy-talden-${size}.png
@@ -88,6 +154,7 @@ install(FILES ${FT_PACKAGING_DIR}/fompy-talden.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${FT_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${FT_MANPAGE_INSTALLED} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${FT_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # ---------------------------------------------------------------------------
 # Checks with the tests: the installed pieces fit together, and the manual
@@ -98,6 +165,7 @@ if(FT_BUILD_TESTS)
     add_test(NAME install-tree
              COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR}
                      -DSTAGE=${PROJECT_BINARY_DIR}/install-check
+                     -DPROGRAM_DIR=${CMAKE_INSTALL_BINDIR} -DDOC_DIR=${CMAKE_INSTALL_DOCDIR}
                      "-DICON_SIZES=${FT_ICON_SIZES}"
                      -P ${PROJECT_SOURCE_DIR}/cmake/check_install.cmake)
     find_program(FT_GROFF groff)
@@ -114,15 +182,16 @@ if(FT_BUILD_TESTS)
     endif()
     find_program(FT_APPSTREAMCLI appstreamcli)
     if(FT_APPSTREAMCLI)
-        add_test(NAME metainfo-lint COMMAND ${FT_APPSTREAMCLI} validate --no-net ${FT_METAINFO})
+        # --strict: infos fail it too, not only errors and warnings.
+        add_test(NAME metainfo-lint
+                 COMMAND ${FT_APPSTREAMCLI} validate --pedantic --strict --no-net ${FT_METAINFO})
     endif()
 endif()
 
 # ---------------------------------------------------------------------------
 # The Debian package: `cmake --build <dir> --target package`, or cpack in <dir>.
-
-set(FT_PACKAGE_MAINTAINER "FOMPY TALDEN maintainers <maintainers@fompy-talden.invalid>"
-    CACHE STRING "Maintainer field of the Debian package: Name <address>")
+# It holds what a plain install does (the component of install rules that name
+# none), but the program in /usr/games.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fompy-talden)
@@ -146,6 +215,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends from the libraries the program links, found by dpkg-shlibdeps (dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL Unspecified debian-program)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 include(CPack)
 
 # ---------------------------------------------------------------------------

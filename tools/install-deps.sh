@@ -3,11 +3,14 @@
 # this machine lacks. Uses sudo when not run as root. Safe to run again.
 set -e
 
+# The last line: the Debian package's tools and the validators the tests run
+# on it (groff-base has the groff that checks the manual page).
 PACKAGES="cmake ninja-build g++ pkg-config make \
 libsdl2-dev libpng-dev zlib1g-dev \
 libgtest-dev libgmock-dev libbenchmark-dev \
 xvfb xauth xdotool imagemagick python3 \
-clang libclang-rt-14-dev"
+clang libclang-rt-14-dev \
+dpkg-dev lintian desktop-file-utils appstream groff-base"
 
 # --- The web build (./web.sh: --web) and its browser test
 # (tools/web-test.sh: --web-test) need more, installed only when asked for.

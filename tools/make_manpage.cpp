@@ -78,8 +78,12 @@ constexpr std::string_view kFiles =
     "the program. Only a headless run reads the script and writes the log and pictures it is "
     "told to.";
 
+// The installed README, where the Debian package puts it; an install from
+// source has it under its own prefix.
+constexpr std::string_view kReadme = "/usr/share/doc/fompy-talden/README.md.gz";
 constexpr std::string_view kSeeAlso =
-    "The README.md of the source tree: building, headless runs and the layout of the code.";
+    "(share/doc/fompy-talden under the prefix of an install from source): building, "
+    "installing, headless runs, recording and replaying sessions, and the layout of the code.";
 
 // Plain text as troff input: backslashes and hyphen-minus escaped, and no line
 // may start with a control character.
@@ -147,6 +151,7 @@ std::string ManualPage(std::string_view date) {
     page += ".SH FILES\n";
     page += Escape(kFiles) + "\n";
     page += ".SH SEE ALSO\n";
+    page += ".I " + Escape(kReadme) + "\n";
     page += Escape(kSeeAlso) + "\n";
     return page;
 }
