@@ -60,8 +60,8 @@ void BM_GameFrame(benchmark::State& state) {
     QuietPlatform platform;
     ft::Program program(platform);
     ft::SetUpDisplay(program);
-    program.settings.showNext = 1;
-    program.settings.scrolling = 1;
+    program.settings.showNext = true;
+    program.settings.scrolling = true;
     ft::FrameBuffer fb = ft::LockBackBuffer(program.display);
     ft::DrawGameScreen(fb, program.display.palette);
     ft::UnlockBackBuffer(program.display);
@@ -70,7 +70,7 @@ void BM_GameFrame(benchmark::State& state) {
 
     for (auto _ : state) {
         ft::RunGameFrame(game);
-        if (program.game.gameOver != 0) {
+        if (program.game.gameOver) {
             state.PauseTiming();
             PrepareLateGame(program);
             state.ResumeTiming();

@@ -14,10 +14,10 @@ using namespace ft;
 namespace {
 
 // A game as the menu leaves it: options at their start values.
-void PrepareGame(HeadlessRun& run, GameVariant variant = GameA, std::int32_t level = 1) {
+void PrepareGame(HeadlessRun& run, GameVariant variant = GameVariant::A, std::int32_t level = 1) {
     SetUpDisplay(run.program);
-    run.program.settings.showNext = 1;
-    run.program.settings.scrolling = 1;
+    run.program.settings.showNext = true;
+    run.program.settings.scrolling = true;
     run.program.settings.variant = variant;
     run.program.settings.level = level;
 }
@@ -198,7 +198,7 @@ TEST(GameRun, GameOverPlaysLandingThenGameOverCueAndWaitsForAFreshPress) {
 
     EXPECT_EQ(run.program.score, 0);
     EXPECT_EQ(run.program.settings.level, 1);
-    EXPECT_EQ(run.program.game.gameOver, 1);
+    EXPECT_TRUE(run.program.game.gameOver);
     EXPECT_TRUE(std::all_of(run.program.playfield.cells.begin(), run.program.playfield.cells.end(),
                             [](std::uint8_t c) { return c == 0; }));
 }
@@ -231,7 +231,7 @@ TEST(GameRun, EscapeKeepsTheScoreAndTheNextGameStartsWithTheSamePiece) {
     const Score score = run.program.score;
     const FallingPiece piece = run.program.piece;
     EXPECT_GT(score, 0);
-    EXPECT_EQ(run.program.game.gameOver, 0);
+    EXPECT_FALSE(run.program.game.gameOver);
 
     run.Guard([&] { PlayGame(run.program.Game()); });  // runs to the frame limit
     EXPECT_EQ(run.program.piece.kind, piece.kind);
@@ -245,7 +245,7 @@ TEST(GameRun, EscapeKeepsTheScoreAndTheNextGameStartsWithTheSamePiece) {
 
 TEST(GameRun, GameBStartsOnRubbleForTheChosenLevel) {
     HeadlessRun run("reseed 1\nreseed 99\n", 0, 1);
-    PrepareGame(run, GameB, 3);
+    PrepareGame(run, GameVariant::B, 3);
     PlayOneGame(run);
     const auto events = run.Events();
     ASSERT_GE(events.size(), 3u);

@@ -115,7 +115,7 @@ struct PageLook {
 
 PageLook LookOf(MenuPage page, const GameSettings& settings) {
     switch (page) {
-        case MainPage:
+        case MenuPage::Main:
             return {70,
                     5,
                     {{"GAME A", 70, 30},
@@ -123,14 +123,14 @@ PageLook LookOf(MenuPage page, const GameSettings& settings) {
                      {"OPTIONS", 90, 30},
                      {"INFORMATION", 100, 30},
                      {"QUIT", 110, 31}}};
-        case OptionsPage:
+        case MenuPage::Options:
             return {80,
                     4,
-                    {{settings.scrolling == 1 ? "SCROLLING ON" : "SCROLLING OFF", 80, 32},
-                     {settings.showNext == 1 ? "SHOW NEXT YES" : "SHOW NEXT NO", 90, 32},
+                    {{settings.scrolling ? "SCROLLING ON" : "SCROLLING OFF", 80, 32},
+                     {settings.showNext ? "SHOW NEXT YES" : "SHOW NEXT NO", 90, 32},
                      {"LEVEL", 100, 32},
                      {"BACK", 110, 33}}};
-        case LevelPage: {
+        case MenuPage::Level: {
             PageLook look{70, 3, {}};
             for (int k = 0; k < 7; ++k)
                 look.items.push_back({"LEVEL " + std::to_string(k + 1), 70 + 10 * k, 34});
@@ -143,12 +143,12 @@ PageLook LookOf(MenuPage page, const GameSettings& settings) {
 // The options as start-up leaves them.
 GameSettings StartOptions() {
     GameSettings settings;
-    settings.scrolling = 1;
-    settings.showNext = 1;
+    settings.scrolling = true;
+    settings.showNext = true;
     return settings;
 }
 
-GameSettings Options(std::int32_t scrolling, std::int32_t showNext) {
+GameSettings Options(bool scrolling, bool showNext) {
     GameSettings settings;
     settings.scrolling = scrolling;
     settings.showNext = showNext;
@@ -246,8 +246,8 @@ TEST(MenuScreen, QuitEndsTheRunWithoutAGame) {
         "0 primary", "0 sound play 106", "0 primary",    "2 sound loop 117", "3 present",
         "4 present", "5 present",        "5 sound stop", "5 end quit"};
     EXPECT_EQ(run.LogShape(), expected);
-    EXPECT_TRUE(SamePicture(run.pictures().back(), MenuFrame(3, MainPage, 4, StartOptions())));
-    EXPECT_EQ(run.program.settings.quit, 1);
+    EXPECT_TRUE(SamePicture(run.pictures().back(), MenuFrame(3, MenuPage::Main, 4, StartOptions())));
+    EXPECT_TRUE(run.program.settings.quit);
     EXPECT_FALSE(run.program.display.open);
 }
 
@@ -255,7 +255,7 @@ TEST(MenuScreen, DownAndEnterInOneFrameActOnTheItemMovedTo) {
     // On "GAME A": "GAME B" starts.
     HeadlessRun gameB(kPastIntro + Taps(kFirstTap, {"down+enter"}), 0, FramesUpTo(5));
     EXPECT_EQ(gameB.RunProgram(), platform::EndReason::Frames);
-    EXPECT_EQ(gameB.program.settings.variant, GameB);
+    EXPECT_EQ(gameB.program.settings.variant, GameVariant::B);
     EXPECT_TRUE(SamePicture(PresentedAt(gameB, 4), GetReadyFrame()));
     const auto shape = gameB.LogShape();
     // A game B reseeds twice: once for the game, once for its rubble.
@@ -264,12 +264,12 @@ TEST(MenuScreen, DownAndEnterInOneFrameActOnTheItemMovedTo) {
     // On "QUIT": the marker moves to "GAME A" and nothing else happens.
     HeadlessRun quit(kPastIntro + Taps(kFirstTap, {"up", "down+enter"}), 0, FramesUpTo(6));
     EXPECT_EQ(quit.RunProgram(), platform::EndReason::Frames);
-    EXPECT_TRUE(SamePicture(PresentedAt(quit, 4), MenuFrame(2, MainPage, 4, StartOptions())));
-    EXPECT_TRUE(SamePicture(PresentedAt(quit, 5), MenuFrame(3, MainPage, 0, StartOptions())));
-    EXPECT_TRUE(SamePicture(PresentedAt(quit, 6), MenuFrame(4, MainPage, 0, StartOptions())));
-    EXPECT_EQ(quit.program.settings.quit, 0);
-    EXPECT_EQ(quit.program.settings.variant, GameA);
-    EXPECT_EQ(quit.program.menu.leaving, 0);
+    EXPECT_TRUE(SamePicture(PresentedAt(quit, 4), MenuFrame(2, MenuPage::Main, 4, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(quit, 5), MenuFrame(3, MenuPage::Main, 0, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(quit, 6), MenuFrame(4, MenuPage::Main, 0, StartOptions())));
+    EXPECT_FALSE(quit.program.settings.quit);
+    EXPECT_EQ(quit.program.settings.variant, GameVariant::A);
+    EXPECT_FALSE(quit.program.menu.leaving);
     const auto events = quit.Events();
     EXPECT_EQ(std::count(events.begin(), events.end(), "5 sound stop"), 0);
 }
@@ -281,11 +281,11 @@ TEST(MenuScreen, UpAndDownWrapOnEveryPage) {
         std::int32_t cursor;
     };
     const std::vector<Step> steps = {
-        {"up", MainPage, 4},       {"down", MainPage, 0},     {"down", MainPage, 1},
-        {"down", MainPage, 2},     {"enter", OptionsPage, 0}, {"up", OptionsPage, 3},
-        {"down", OptionsPage, 0},  {"down", OptionsPage, 1},  {"down", OptionsPage, 2},
-        {"enter", LevelPage, 0},   {"up", LevelPage, 6},      {"down", LevelPage, 0},
-        {"up+down", LevelPage, 0},
+        {"up", MenuPage::Main, 4},       {"down", MenuPage::Main, 0},     {"down", MenuPage::Main, 1},
+        {"down", MenuPage::Main, 2},     {"enter", MenuPage::Options, 0}, {"up", MenuPage::Options, 3},
+        {"down", MenuPage::Options, 0},  {"down", MenuPage::Options, 1},  {"down", MenuPage::Options, 2},
+        {"enter", MenuPage::Level, 0},   {"up", MenuPage::Level, 6},      {"down", MenuPage::Level, 0},
+        {"up+down", MenuPage::Level, 0},
     };
     std::vector<std::string_view> keys;
     for (const Step& step : steps) keys.push_back(step.keys);
@@ -300,7 +300,7 @@ TEST(MenuScreen, UpAndDownWrapOnEveryPage) {
             MenuFrame(static_cast<int>(time - 2), steps[i].page, steps[i].cursor, StartOptions())))
             << "step " << i << " (" << steps[i].keys << ")";
     }
-    EXPECT_EQ(run.program.menu.page, LevelPage);
+    EXPECT_EQ(run.program.menu.page, MenuPage::Level);
     EXPECT_EQ(run.program.menu.cursor, 0);
 }
 
@@ -317,14 +317,14 @@ TEST(MenuScreen, ChosenLevelHoldsForOneGameOnly) {
     HeadlessRun run(script, 0, FramesUpTo(19));
     EXPECT_EQ(run.RunProgram(), platform::EndReason::Frames);
 
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 9), MenuFrame(7, LevelPage, 0, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 9), MenuFrame(7, MenuPage::Level, 0, StartOptions())));
     // The level is not shown anywhere; the marker rests on "BACK".
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 13), MenuFrame(11, OptionsPage, 3, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 13), MenuFrame(11, MenuPage::Options, 3, StartOptions())));
     EXPECT_TRUE(SamePicture(PresentedAt(run, 15), GetReadyFrame()));
     EXPECT_TRUE(SameRegion(PresentedAt(run, 16).pixels, LevelBox(4), 167, 132, 258, 148))
         << "the first game starts at level 4";
 
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 17), MenuFrame(1, MainPage, 0, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 17), MenuFrame(1, MenuPage::Main, 0, StartOptions())));
     EXPECT_TRUE(SamePicture(PresentedAt(run, 18), GetReadyFrame()));
     EXPECT_TRUE(SameRegion(PresentedAt(run, 19).pixels, LevelBox(1), 167, 132, 258, 148))
         << "the next game starts at level 1 again";
@@ -344,23 +344,23 @@ TEST(MenuScreen, ToggledOptionShowsAtOnceAndHoldsForLaterGames) {
     EXPECT_EQ(run.RunProgram(), platform::EndReason::Frames);
 
     // The first visit of the options page shows the start values.
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 6), MenuFrame(4, OptionsPage, 0, Options(1, 1))));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 6), MenuFrame(4, MenuPage::Options, 0, Options(true, true))));
     // The frame of the toggle already reads "SCROLLING OFF".
     const ShownPicture& toggled = PresentedAt(run, 7);
     Pixels row(320 * 200, 0);
     FrameBuffer fb = View(row);
     DrawText(fb, "SCROLLING OFF", 120, 80, 32);
     EXPECT_TRUE(SameRegion(toggled.pixels, row, 120, 80, 120 + 6 * 13 - 1, 84));
-    EXPECT_TRUE(SamePicture(toggled, MenuFrame(5, OptionsPage, 0, Options(0, 1))));
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 9), MenuFrame(7, OptionsPage, 1, Options(0, 0))));
+    EXPECT_TRUE(SamePicture(toggled, MenuFrame(5, MenuPage::Options, 0, Options(false, true))));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 9), MenuFrame(7, MenuPage::Options, 1, Options(false, false))));
 
     // After a game the next visit still shows both changes.
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 18), MenuFrame(4, OptionsPage, 0, Options(0, 0))));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 18), MenuFrame(4, MenuPage::Options, 0, Options(false, false))));
     EXPECT_TRUE(SamePicture(PresentedAt(run, 21), GetReadyFrame()));
 
     // The second game neither scrolls the well nor previews the next piece.
-    EXPECT_EQ(run.program.settings.scrolling, 0);
-    EXPECT_EQ(run.program.settings.showNext, 0);
+    EXPECT_FALSE(run.program.settings.scrolling);
+    EXPECT_FALSE(run.program.settings.showNext);
     EXPECT_EQ(run.program.game.scrollTop, 10.0f);
     const ShownPicture& game = PresentedAt(run, 24);
     for (int y = 48; y <= 70; ++y)
@@ -383,9 +383,9 @@ TEST(MenuScreen, PressesDuringTheInformationScreenActAfterItCloses) {
     for (std::uint64_t time : {7, 8, 9, 12, 13, 14, 15, 16})
         EXPECT_TRUE(SamePicture(PresentedAt(run, time), info)) << "T " << time;
     // The pieces kept circling behind the information screen.
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 10), MenuFrame(8, MainPage, 2, StartOptions())));
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 11), MenuFrame(9, MainPage, 3, StartOptions())));
-    EXPECT_EQ(run.program.menu.showInfo, 1);
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 10), MenuFrame(8, MenuPage::Main, 2, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 11), MenuFrame(9, MenuPage::Main, 3, StartOptions())));
+    EXPECT_TRUE(run.program.menu.showInfo);
 }
 
 TEST(MenuScreen, EscapePressedOnAPageClosesTheInformationScreenAtOnce) {
@@ -394,10 +394,10 @@ TEST(MenuScreen, EscapePressedOnAPageClosesTheInformationScreenAtOnce) {
     HeadlessRun run(kPastIntro + Taps(kFirstTap, {"down", "down", "down+escape", "enter"}), 0,
                     FramesUpTo(8));
     run.RunProgram();
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 6), MenuFrame(4, MainPage, 3, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 6), MenuFrame(4, MenuPage::Main, 3, StartOptions())));
     EXPECT_TRUE(SamePicture(PresentedAt(run, 7), InfoFrame()));
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 8), MenuFrame(6, MainPage, 3, StartOptions())));
-    EXPECT_EQ(run.program.menu.showInfo, 0);
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 8), MenuFrame(6, MenuPage::Main, 3, StartOptions())));
+    EXPECT_FALSE(run.program.menu.showInfo);
 }
 
 TEST(MenuScreen, PiecesStartStackedAndCircleTheEllipse) {
@@ -407,7 +407,7 @@ TEST(MenuScreen, PiecesStartStackedAndCircleTheEllipse) {
     Pixels stacked(320 * 200, 0);
     FrameBuffer fb = View(stacked);
     for (int kind = 1; kind <= 7; ++kind) StampPiece(fb, StampMode::Draw, 290, 85, kind, 1);
-    DrawMarkerAndItems(fb, MainPage, 0, StartOptions());
+    DrawMarkerAndItems(fb, MenuPage::Main, 0, StartOptions());
     EXPECT_TRUE(SamePicture(PresentedAt(first, 3), stacked));
 
     // The 101st frame: after 100 steps kind 1 stands at (225, 148), kind 7 at (58, 28).
@@ -426,7 +426,7 @@ TEST(MenuScreen, PiecesStartStackedAndCircleTheEllipse) {
     EXPECT_EQ(static_cast<std::int32_t>(menu.slotX[7]), 58);
     EXPECT_EQ(static_cast<std::int32_t>(menu.slotY[7]), 28);
     EXPECT_TRUE(SameRegion(Visible(later.program.display),
-                           MenuFrame(101, MainPage, 0, StartOptions()), 0, 0, 319, 199));
+                           MenuFrame(101, MenuPage::Main, 0, StartOptions()), 0, 0, 319, 199));
 }
 
 TEST(MenuScreen, GamesPresentOneGetReadyFrameAndTheTuneRestartsEveryVisit) {
@@ -454,7 +454,7 @@ TEST(MenuScreen, GamesPresentOneGetReadyFrameAndTheTuneRestartsEveryVisit) {
     EXPECT_EQ(readyFrames, 2);
     EXPECT_TRUE(SamePicture(PresentedAt(run, 4), ready));
     EXPECT_TRUE(SamePicture(PresentedAt(run, 8), ready));
-    EXPECT_TRUE(SamePicture(PresentedAt(run, 6), MenuFrame(1, MainPage, 0, StartOptions())));
+    EXPECT_TRUE(SamePicture(PresentedAt(run, 6), MenuFrame(1, MenuPage::Main, 0, StartOptions())));
 }
 
 TEST(MenuInfoScreen, LinesStayInsideTheFrameAndUseOnlyTheFont) {

@@ -49,13 +49,13 @@ protected:
         FillBox(frame.fb, 50, 49, 149, 198, 22);
         DrawPlayfield(frame.fb, field);
     }
-    int Act(PieceAction action) { return MovePiece(frame.fb, action, context); }
+    bool Act(PieceAction action) { return MovePiece(frame.fb, action, context); }
     // Drops until the piece lands; returns how many drops moved it freely.
     int DropUntilLanded() {
         const std::size_t cues = platform.played.size();
         int free = 0;
         while (platform.played.size() == cues && free < 60) {
-            EXPECT_EQ(Act(PieceAction::Drop), 0);
+            EXPECT_FALSE(Act(PieceAction::Drop));
             if (platform.played.size() == cues) ++free;
         }
         return free;
@@ -89,7 +89,7 @@ TEST_F(PieceTest, SideMovesStopAtWallsAndSettledCells) {
     field.At(12, 11) = 2;
     Compose();
     Place(5, 0, 110, 99);  // columns 13 and 14, rows 11 and 12
-    EXPECT_EQ(Act(PieceAction::MoveLeft), 0);
+    EXPECT_FALSE(Act(PieceAction::MoveLeft));
     EXPECT_EQ(piece.x, 110);
     Act(PieceAction::MoveRight);
     EXPECT_EQ(piece.x, 115);
@@ -164,7 +164,7 @@ TEST_F(PieceTest, GameOverIsDecidedOnThePosition) {
     piece.nextKind = 4;
     random.state = 999;
     score = 50;
-    EXPECT_EQ(Act(PieceAction::Drop), 1);
+    EXPECT_TRUE(Act(PieceAction::Drop));
     EXPECT_EQ(platform.played, std::vector<platform::Cue>{platform::Cue::Landing});
     EXPECT_EQ(piece.x, 90);
     EXPECT_EQ(piece.y, 44);
@@ -182,7 +182,7 @@ TEST_F(PieceTest, GameOverIsDecidedOnThePosition) {
     field.At(9, 3) = 1;
     Compose();
     Place(2, 1, 90, 49);
-    EXPECT_EQ(Act(PieceAction::Drop), 0);
+    EXPECT_FALSE(Act(PieceAction::Drop));
     EXPECT_EQ(field.At(9, 0), 2);
     EXPECT_EQ(field.At(10, 1), 2);
     EXPECT_EQ(piece.y, 29);
@@ -190,7 +190,7 @@ TEST_F(PieceTest, GameOverIsDecidedOnThePosition) {
 }
 
 TEST_F(PieceTest, PreviewIsRedrawnAtLandingWhenShown) {
-    settings.showNext = 1;
+    settings.showNext = true;
     FillBox(frame.fb, 165, 44, 200, 74, 99);
     Compose();
     Place(5, 0, 90, 179);
@@ -215,7 +215,7 @@ TEST_F(PieceTest, PreviewIsRedrawnAtLandingWhenShown) {
 }
 
 TEST_F(PieceTest, NoPreviewMeansNothingDrawnOutsideTheWell) {
-    settings.showNext = 0;
+    settings.showNext = false;
     Compose();
     const std::vector<std::uint8_t> before = frame.bytes;
     Place(7, 0, 90, 174);
@@ -236,17 +236,17 @@ TEST_F(PieceTest, LaterActionsOfTheFrameSeeThePictureBeforeTheClear) {
     Compose();
     Place(5, 0, 90, 179);
     piece.nextKind = 5;
-    EXPECT_EQ(Act(PieceAction::Drop), 0);
-    EXPECT_EQ(Act(PieceAction::Drop), 0);  // lands: rows 28 and 29 go
+    EXPECT_FALSE(Act(PieceAction::Drop));
+    EXPECT_FALSE(Act(PieceAction::Drop));  // lands: rows 28 and 29 go
     EXPECT_EQ(score, 205);
     EXPECT_EQ(platform.played.size(), 1u);
     // A second drop in the same frame moves the new piece down a cell.
-    EXPECT_EQ(Act(PieceAction::Drop), 0);
+    EXPECT_FALSE(Act(PieceAction::Drop));
     EXPECT_EQ(piece.y, 34);
 
     // The playfield's row 28 is empty now, but the frame still shows it.
     Place(5, 0, 60, 174);
-    EXPECT_EQ(Act(PieceAction::Drop), 0);
+    EXPECT_FALSE(Act(PieceAction::Drop));
     EXPECT_EQ(platform.played.size(), 2u);
     EXPECT_EQ(field.At(3, 27), 5);
     EXPECT_EQ(field.At(3, 28), 0);

@@ -208,7 +208,7 @@ TEST(Sessions, ShortSessionPlaysAGameAAndQuits) {
     ExpectFaithfulReplay(text, parse.script, replay);
     EXPECT_EQ(CountEnding(replay.events, " sound play 111"), 0u);  // left with Escape
     ASSERT_EQ(replay.starts.size(), 1u);
-    EXPECT_EQ(replay.starts[0].settings.variant, ft::GameA);
+    EXPECT_EQ(replay.starts[0].settings.variant, ft::GameVariant::A);
     EXPECT_EQ(replay.starts[0].settings.level, 1);
 
     // Down is held for most of each fall: a piece takes well under 100
@@ -235,7 +235,7 @@ TEST(Sessions, GameB7SessionStartsOnTheRubbleOfLevelSeven) {
     ExpectFaithfulReplay(text, parse.script, replay);
     ASSERT_EQ(replay.starts.size(), 1u);
     const GameStart& start = replay.starts[0];
-    EXPECT_EQ(start.settings.variant, ft::GameB);
+    EXPECT_EQ(start.settings.variant, ft::GameVariant::B);
     EXPECT_EQ(start.settings.level, 7);
     // Level 7 fills rows 8 to 29 with rubble; clearing a full one only moves
     // rows down, so rows 0 to 7 stay empty and the bottom row holds rubble.

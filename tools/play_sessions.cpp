@@ -61,12 +61,12 @@ struct SessionKind {
 };
 
 constexpr SessionKind kKinds[] = {
-    {"short", ft::GameA, 1, 1500, 20261207,
+    {"short", ft::GameVariant::A, 1, 1500, 20261207,
      "a short game: the intro, GAME A for 1500 frames, Escape, QUIT", false},
-    {"long", ft::GameA, 1, 27000, 20261208,
+    {"long", ft::GameVariant::A, 1, 27000, 20261208,
      "a long game: the intro, GAME A for 27000 frames (level 15 from frame 25200), Escape, QUIT",
      true},
-    {"gameb7", ft::GameB, 7, 5000, 20261209,
+    {"gameb7", ft::GameVariant::B, 7, 5000, 20261209,
      "GAME B from level 7: the intro, OPTIONS > LEVEL > LEVEL 7 > BACK, GAME B for 5000 frames "
      "or to game over, QUIT",
      false},
@@ -499,7 +499,7 @@ Decision Bot::MenuFrame(const ft::Program& program) {
 
     const ft::MenuState& menu = program.menu;
     const ft::GameSettings& settings = program.settings;
-    if (menu.showInfo == 1) {
+    if (menu.showInfo) {
         d.taps.push_back(Key::Escape);
         return d;
     }
@@ -507,20 +507,20 @@ Decision Bot::MenuFrame(const ft::Program& program) {
     int target = 0;
     int last = 0;
     switch (menu.page) {
-        case ft::MainPage:
+        case ft::MenuPage::Main:
             last = 4;
             if (gamesStarted_ > 0)
                 target = 4;  // "QUIT"
             else if (!levelChosen)
                 target = 2;  // "OPTIONS"
             else
-                target = kind_.variant == ft::GameB ? 1 : 0;  // "GAME B", "GAME A"
+                target = kind_.variant == ft::GameVariant::B ? 1 : 0;  // "GAME B", "GAME A"
             break;
-        case ft::OptionsPage:
+        case ft::MenuPage::Options:
             last = 3;
             target = levelChosen ? 3 : 2;  // "BACK", "LEVEL"
             break;
-        case ft::LevelPage:
+        case ft::MenuPage::Level:
             last = 6;
             target = kind_.startLevel - 1;
             break;

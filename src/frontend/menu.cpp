@@ -27,12 +27,12 @@ struct Item {
     std::uint8_t colour;
 };
 
-std::int32_t PageTop(MenuPage page) { return page == OptionsPage ? 80 : 70; }
+std::int32_t PageTop(MenuPage page) { return page == MenuPage::Options ? 80 : 70; }
 std::int32_t LastIndex(MenuPage page) {
-    return page == MainPage ? 4 : page == OptionsPage ? 3 : 6;
+    return page == MenuPage::Main ? 4 : page == MenuPage::Options ? 3 : 6;
 }
 std::int32_t MarkerTile(MenuPage page) {
-    return page == MainPage ? 5 : page == OptionsPage ? 4 : 3;
+    return page == MenuPage::Main ? 5 : page == MenuPage::Options ? 4 : 3;
 }
 
 void DrawText(FrameBuffer& fb, std::string_view text, std::int32_t x, std::int32_t y,
@@ -42,7 +42,7 @@ void DrawText(FrameBuffer& fb, std::string_view text, std::int32_t x, std::int32
 
 void DrawPage(FrameBuffer& fb, MenuPage page, const GameSettings& settings) {
     switch (page) {
-        case MainPage: {
+        case MenuPage::Main: {
             static constexpr Item kItems[] = {{"GAME A", 70, 30},
                                               {"GAME B", 80, 30},
                                               {"OPTIONS", 90, 30},
@@ -51,15 +51,15 @@ void DrawPage(FrameBuffer& fb, MenuPage page, const GameSettings& settings) {
             for (const Item& item : kItems) DrawText(fb, item.text, kItemX, item.y, item.colour);
             break;
         }
-        case OptionsPage:
-            DrawText(fb, settings.scrolling == 1 ? "SCROLLING ON" : "SCROLLING OFF", kItemX, 80,
+        case MenuPage::Options:
+            DrawText(fb, settings.scrolling ? "SCROLLING ON" : "SCROLLING OFF", kItemX, 80,
                      32);
-            DrawText(fb, settings.showNext == 1 ? "SHOW NEXT YES" : "SHOW NEXT NO", kItemX, 90,
+            DrawText(fb, settings.showNext ? "SHOW NEXT YES" : "SHOW NEXT NO", kItemX, 90,
                      32);
             DrawText(fb, "LEVEL", kItemX, 100, 32);
             DrawText(fb, "BACK", kItemX, 110, 33);
             break;
-        case LevelPage:
+        case MenuPage::Level:
             for (std::int32_t k = 0; k <= 6; ++k) {
                 const char text[] = {'L', 'E', 'V', 'E', 'L', ' ', static_cast<char>('1' + k)};
                 DrawText(fb, std::string_view(text, sizeof text), kItemX, 70 + 10 * k, 34);
@@ -72,29 +72,29 @@ void DrawPage(FrameBuffer& fb, MenuPage page, const GameSettings& settings) {
 // does nothing.
 void ActOnEnter(MenuState& menu, GameSettings& settings) {
     switch (menu.page) {
-        case MainPage:
+        case MenuPage::Main:
             switch (menu.cursor) {
-                case 0: settings.variant = GameA; menu.leaving = 1; break;
-                case 1: settings.variant = GameB; menu.leaving = 1; break;
-                case 2: menu.page = OptionsPage; menu.cursor = 0; break;
-                case 3: menu.showInfo = 1; break;
-                case 4: settings.quit = 1; menu.leaving = 1; break;
+                case 0: settings.variant = GameVariant::A; menu.leaving = true; break;
+                case 1: settings.variant = GameVariant::B; menu.leaving = true; break;
+                case 2: menu.page = MenuPage::Options; menu.cursor = 0; break;
+                case 3: menu.showInfo = true; break;
+                case 4: settings.quit = true; menu.leaving = true; break;
                 default: break;
             }
             break;
-        case OptionsPage:
+        case MenuPage::Options:
             switch (menu.cursor) {
-                case 0: settings.scrolling = settings.scrolling == 1 ? 0 : 1; break;
-                case 1: settings.showNext = settings.showNext == 1 ? 0 : 1; break;
-                case 2: menu.page = LevelPage; menu.cursor = 0; break;
-                case 3: menu.page = MainPage; menu.cursor = 0; break;
+                case 0: settings.scrolling = settings.scrolling ? 0 : 1; break;
+                case 1: settings.showNext = settings.showNext ? 0 : 1; break;
+                case 2: menu.page = MenuPage::Level; menu.cursor = 0; break;
+                case 3: menu.page = MenuPage::Main; menu.cursor = 0; break;
                 default: break;
             }
             break;
-        case LevelPage:
+        case MenuPage::Level:
             if (menu.cursor >= 0 && menu.cursor <= 6) {
                 settings.level = menu.cursor + 1;
-                menu.page = OptionsPage;
+                menu.page = MenuPage::Options;
                 menu.cursor = 3;  // the marker rests on "BACK"
             }
             break;
@@ -120,7 +120,7 @@ void RunMenuFrame(MenuState& menu, GameSettings& settings, Keyboard& keyboard, D
     for (std::size_t i = 0; i < menu.angles.size(); ++i) menu.angles[i] += kSlotSteps[i];
 
     FrameBuffer fb = LockBackBuffer(display);
-    if (menu.showInfo == 0) {
+    if (!menu.showInfo) {
         FillBox(fb, 0, 0, 319, 199, 0);
         for (std::int32_t i = 0; i < 8; ++i) {
             StampPiece(fb, StampMode::Draw, static_cast<std::int32_t>(menu.slotX[i]),
@@ -137,14 +137,14 @@ void RunMenuFrame(MenuState& menu, GameSettings& settings, Keyboard& keyboard, D
                   MarkerTile(menu.page));
         DrawPage(fb, menu.page, settings);
 
-        if (menu.leaving == 1 && settings.quit == 0) {
+        if (menu.leaving && !settings.quit) {
             FillBox(fb, 0, 0, 319, 199, 0);
             DrawText(fb, "G E T  R E A D Y", 110, 97, 35);
         }
     }
-    if (menu.showInfo == 1) {
+    if (menu.showInfo) {
         DrawInfoScreen(fb);
-        if (IsKeyActive(keyboard, Key::Escape)) menu.showInfo = 0;
+        if (IsKeyActive(keyboard, Key::Escape)) menu.showInfo = false;
     }
     UnlockBackBuffer(display);
     PresentFrame(display, platform);
@@ -154,9 +154,9 @@ void RunMenuFrame(MenuState& menu, GameSettings& settings, Keyboard& keyboard, D
 
 void MenuScreen(MenuState& menu, GameSettings& settings, Keyboard& keyboard, Display& display,
                 platform::Platform& platform) {
-    menu.page = MainPage;
+    menu.page = MenuPage::Main;
     menu.cursor = 0;
-    menu.leaving = 0;
+    menu.leaving = false;
 
     WaitKeyReleased(keyboard, Key::Enter);
     WaitKeyReleased(keyboard, Key::Up);
@@ -165,7 +165,7 @@ void MenuScreen(MenuState& menu, GameSettings& settings, Keyboard& keyboard, Dis
     platform.LoopCue(platform::Cue::MenuTune);
     menu.angles.fill(0.0f);
 
-    while (menu.leaving == 0) RunMenuFrame(menu, settings, keyboard, display, platform);
+    while (!menu.leaving) RunMenuFrame(menu, settings, keyboard, display, platform);
     platform.StopSound();
 }
 

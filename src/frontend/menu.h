@@ -12,15 +12,15 @@
 
 namespace ft {
 
-enum MenuPage : std::int32_t { MainPage = 0, OptionsPage = 1, LevelPage = 2 };
+enum class MenuPage : std::uint8_t { Main, Options, Level };
 
 // The menu's own state. page, cursor, leaving and angles are reset on every
 // visit; showInfo lives for the run.
 struct MenuState {
-    MenuPage page = MainPage;
+    MenuPage page = MenuPage::Main;
     std::int32_t cursor = 0;   // marked item; may stand one outside the page until drawn
-    std::int32_t leaving = 0;  // 1: the menu ends after this frame
-    std::int32_t showInfo = 0;  // 1: the information screen replaces the pages
+    bool leaving = false;   // the menu ends after this frame
+    bool showInfo = false;  // the information screen replaces the pages
     std::array<float, 8> angles{};  // radians, one per animation slot, never reduced
     std::array<float, 8> slotX{};
     std::array<float, 8> slotY{};

@@ -52,14 +52,14 @@ void StartGame(const GameContext& context) {
 
     ReseedFromClock(context.random, context.platform);
     context.piece.nextKind = context.random.Next() % 7 + 1;
-    if (context.settings.showNext == 1) {
+    if (context.settings.showNext) {
         fb = LockBackBuffer(display);
         DrawPreview(fb, context.piece.nextKind);  // the box is freshly drawn, no refill
         UnlockBackBuffer(display);
     }
 
     ClearPlayfield(context.playfield);
-    if (context.settings.variant == GameB) {
+    if (context.settings.variant == GameVariant::B) {
         FillRubbleRows(context.playfield, context.score, context.random, context.platform,
                        context.settings.level);
     }
@@ -149,12 +149,12 @@ void RunGameFrame(const GameContext& context) {
     if (WasKeyPressed(keyboard, Key::Right)) MovePiece(fb, PieceAction::MoveRight, pieceContext);
     if (WasKeyPressed(keyboard, Key::Left)) MovePiece(fb, PieceAction::MoveLeft, pieceContext);
     if (IsKeyActive(keyboard, Key::Down)) {
-        if (MovePiece(fb, PieceAction::Drop, pieceContext) == 1) game.gameOver = 1;
+        if (MovePiece(fb, PieceAction::Drop, pieceContext)) game.gameOver = true;
     }
     if (WasKeyPressed(keyboard, Key::Up)) MovePiece(fb, PieceAction::Rotate, pieceContext);
 
     if (game.dropCounter >= game.dropInterval) {
-        if (MovePiece(fb, PieceAction::Drop, pieceContext) == 1) game.gameOver = 1;
+        if (MovePiece(fb, PieceAction::Drop, pieceContext)) game.gameOver = true;
         game.dropCounter = 0;
     }
     ++game.dropCounter;
@@ -162,14 +162,14 @@ void RunGameFrame(const GameContext& context) {
     StampPiece(fb, StampMode::DrawClipped, piece.x, piece.y, piece.kind, piece.rotation);
     UnlockBackBuffer(display);
 
-    if (game.gameOver == 1) ShowGameOver(context);
+    if (game.gameOver) ShowGameOver(context);
     PresentFrame(display, context.platform);
 }
 
 void PlayGame(const GameContext& context) {
     StartGame(context);
-    while (!IsKeyActive(context.keyboard, Key::Escape) && context.settings.quit == 0 &&
-           context.game.gameOver == 0) {
+    while (!IsKeyActive(context.keyboard, Key::Escape) && !context.settings.quit &&
+           !context.game.gameOver) {
         RunGameFrame(context);
     }
 }

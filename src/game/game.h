@@ -17,7 +17,7 @@ namespace ft {
 
 // Set up anew at the start of every game (gameOver by the outer loop).
 struct GameState {
-    std::int32_t gameOver = 0;      // 1 once a drop has ended the game
+    bool gameOver = false;          // a drop has ended the game
     std::int32_t dropInterval = 0;  // frames between gravity steps, from the level
     std::int32_t dropCounter = 0;   // frames towards the next gravity step
     std::int32_t levelFrames = 0;   // frames towards the next rise of the level

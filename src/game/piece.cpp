@@ -27,8 +27,8 @@ bool Collides(FrameBuffer& fb, const FallingPiece& piece) {
            CollisionCode::None;
 }
 
-// A blocked drop: the piece settles where it stood. Returns 1 for game over.
-int Land(FrameBuffer& fb, PieceContext& context) {
+// A blocked drop: the piece settles where it stood. True when it ends the game.
+bool Land(FrameBuffer& fb, PieceContext& context) {
     FallingPiece& piece = context.piece;
     context.platform.PlayCue(platform::Cue::Landing);
     piece.y -= kTileSize;
@@ -40,7 +40,7 @@ int Land(FrameBuffer& fb, PieceContext& context) {
 
     // Decided on the piece's position, not on its cells: a piece still placed
     // above the well top ends the game even if all its cells are inside.
-    if (piece.y < kWellTop) return 1;
+    if (piece.y < kWellTop) return true;
 
     piece.rotation = 0;
     piece.kind = piece.nextKind;
@@ -51,12 +51,12 @@ int Land(FrameBuffer& fb, PieceContext& context) {
     ClearFullRows(context.playfield, context.score);
     context.score += kLandingScore;
 
-    if (context.settings.showNext == 1) {
+    if (context.settings.showNext) {
         FillBox(fb, kPreviewAreaLeft, kPreviewAreaTop, kPreviewAreaRight, kPreviewAreaBottom,
                 kBoxInterior);
         DrawPreview(fb, piece.nextKind);
     }
-    return 0;
+    return false;
 }
 
 }  // namespace
@@ -67,33 +67,33 @@ FallingPiece StartingPiece(Random& random) {
     return piece;
 }
 
-int MovePiece(FrameBuffer& fb, PieceAction action, PieceContext& context) {
+bool MovePiece(FrameBuffer& fb, PieceAction action, PieceContext& context) {
     FallingPiece& piece = context.piece;
     switch (action) {
         case PieceAction::MoveLeft:
             piece.x -= kTileSize;
             if (Collides(fb, piece)) piece.x += kTileSize;
-            return 0;
+            return false;
         case PieceAction::MoveRight:
             piece.x += kTileSize;
             if (Collides(fb, piece)) piece.x -= kTileSize;
-            return 0;
+            return false;
         case PieceAction::Rotate: {
             const std::int32_t old = piece.rotation;
             piece.rotation = piece.rotation == 3 ? 0 : piece.rotation + 1;
             // Refused where it does not fit; there is no sideways nudge.
             if (Collides(fb, piece)) piece.rotation = old;
-            return 0;
+            return false;
         }
         case PieceAction::Drop:
             piece.y += kTileSize;
             // Only a block below lands the piece; the walls cannot change on a drop.
             if (StampPiece(fb, StampMode::Collide, piece.x, piece.y, piece.kind, piece.rotation) !=
                 CollisionCode::Blocked)
-                return 0;
+                return false;
             return Land(fb, context);
     }
-    return 0;
+    return false;
 }
 
 void DrawPreview(FrameBuffer& fb, std::int32_t kind) {

@@ -47,9 +47,9 @@ struct PieceContext {
 };
 
 // One action on the falling piece, tested against the pixels of fb (the locked
-// back buffer). Returns 1 when a Drop lands the piece with its position still
-// above the well top (game over), else 0.
-int MovePiece(FrameBuffer& fb, PieceAction action, PieceContext& context);
+// back buffer). Returns whether the action ended the game: a Drop that lands
+// the piece with its position still above the well top.
+bool MovePiece(FrameBuffer& fb, PieceAction action, PieceContext& context);
 
 // Draws kind in rotation 0 at the preview place, unclipped.
 void DrawPreview(FrameBuffer& fb, std::int32_t kind);

@@ -25,18 +25,18 @@ void StartUp(Program& program) {
     SetUpDisplay(program);
     IntroScreen(program.keyboard, program.display, program.random, program.platform);
 
-    program.settings.showNext = 1;
-    program.settings.scrolling = 1;
-    program.settings.variant = GameA;
+    program.settings.showNext = true;
+    program.settings.scrolling = true;
+    program.settings.variant = GameVariant::A;
 }
 
 void RunOuterLoop(Program& program) {
-    while (program.settings.quit == 0) {
-        program.game.gameOver = 0;
+    while (!program.settings.quit) {
+        program.game.gameOver = false;
         program.settings.level = 1;
         MenuScreen(program.menu, program.settings, program.keyboard, program.display,
                    program.platform);
-        if (program.settings.quit != 0) break;
+        if (program.settings.quit) break;
         PlayGame(program.Game());
     }
     CloseDisplay(program.display);

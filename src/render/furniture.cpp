@@ -95,8 +95,8 @@ BlitRect WellSourceRect(float scrollTop) {
     return BlitRect{0, top, kBackgroundWidth, top + kWellHeight};
 }
 
-float AdvanceScroll(float scrollTop, std::int32_t scrolling) {
-    if (scrolling == 1)
+float AdvanceScroll(float scrollTop, bool scrolling) {
+    if (scrolling)
         scrollTop = static_cast<float>(static_cast<double>(scrollTop) - kScrollStep);
     // Reset even when not scrolling; a value of 0 shows the same rows as 10.
     if (scrollTop <= 0) scrollTop = kScrollStart;

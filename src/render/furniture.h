@@ -20,6 +20,6 @@ void DrawGameScreen(FrameBuffer& fb, Palette& palette);
 // The background rows shown this frame: left 0, top trunc(scrollTop), 100 x 150.
 BlitRect WellSourceRect(float scrollTop);
 // The next scrollTop: 0.5 less when scrolling, back to 10.0 at 0 or below.
-float AdvanceScroll(float scrollTop, std::int32_t scrolling);
+float AdvanceScroll(float scrollTop, bool scrolling);
 
 }  // namespace ft

@@ -5,15 +5,15 @@
 
 namespace ft {
 
-enum GameVariant : std::int32_t { GameA = 0, GameB = 1 };
+enum class GameVariant : std::uint8_t { A, B };
 
-// Lives for the whole run. Flags hold 0 or 1.
+// Lives for the whole run.
 struct GameSettings {
-    std::int32_t scrolling = 0;  // 1: the well background scrolls
-    std::int32_t showNext = 0;   // 1: the next piece is previewed
-    GameVariant variant = GameA;
-    std::int32_t level = 1;      // starting level 1 to 7, running level up to 15
-    std::int32_t quit = 0;       // 1: leave the program
+    bool scrolling = false;  // the well background scrolls
+    bool showNext = false;   // the next piece is previewed
+    GameVariant variant = GameVariant::A;
+    std::int32_t level = 1;  // starting level 1 to 7, running level up to 15
+    bool quit = false;       // leave the program
 };
 
 }  // namespace ft

@@ -30,7 +30,7 @@ bool IsHeld(const ft::Program& program, Key key) {
 }
 
 int LastItem(ft::MenuPage page) {
-    return page == ft::MainPage ? 4 : page == ft::OptionsPage ? 3 : 6;
+    return page == ft::MenuPage::Main ? 4 : page == ft::MenuPage::Options ? 3 : 6;
 }
 
 // Index of a weight drawn in proportion to the weights.
@@ -196,16 +196,16 @@ void RandomPlayer::PlanFrame(const ft::Program& program, bool inGame,
 void RandomPlayer::ChooseGoal(ft::MenuPage page) {
     goalPage_ = page;
     switch (page) {
-        case ft::MainPage:
+        case ft::MenuPage::Main:
             // "GAME A", "GAME B", "OPTIONS", "INFORMATION", "QUIT": now and then
             // a run ends and the next one starts with the intro.
             goal_ = Weighted(dice_, std::array<int, 5>{26, 26, 28, 16, 4});
             break;
-        case ft::OptionsPage:
+        case ft::MenuPage::Options:
             // "SCROLLING", "SHOW NEXT", "LEVEL", "BACK".
             goal_ = Weighted(dice_, std::array<int, 4>{25, 25, 35, 15});
             break;
-        case ft::LevelPage:
+        case ft::MenuPage::Level:
             goal_ = dice_.Below(7);
             break;
     }
@@ -216,8 +216,8 @@ void RandomPlayer::PlanMenuFrame(const ft::Program& program, std::vector<InputEv
         if (IsHeld(program, key) && dice_.Chance(0.4)) Release(events, key);
 
     const ft::MenuState& menu = program.menu;
-    if (menu.leaving == 1) return;  // "G E T  R E A D Y": the game comes next
-    if (menu.showInfo == 1) {
+    if (menu.leaving) return;  // "G E T  R E A D Y": the game comes next
+    if (menu.showInfo) {
         if (dice_.Chance(1.0 / 150.0)) Press(events, Key::Escape);
         return;
     }

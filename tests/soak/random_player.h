@@ -68,7 +68,7 @@ private:
 
     Dice dice_;
     // The menu: the item of goalPage_ the player heads for; -1 for none yet.
-    ft::MenuPage goalPage_ = ft::MainPage;
+    ft::MenuPage goalPage_ = ft::MenuPage::Main;
     int goal_ = -1;
     // The running game, set at its start.
     Style style_ = Style::Steered;

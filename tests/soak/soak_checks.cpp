@@ -38,10 +38,6 @@ std::string CheckSurfacePadding(const ft::Surface& surface, const char* name, st
     return {};
 }
 
-bool IsFlag(std::int32_t value) {
-    return value == 0 || value == 1;
-}
-
 std::string CheckPiece(const ft::FallingPiece& piece) {
     const std::string where = "the falling piece (kind " + std::to_string(piece.kind) +
                               ", rotation " + std::to_string(piece.rotation) + ", at " +
@@ -116,8 +112,7 @@ std::string CheckProgram(const ft::Program& program, bool inGame) {
                        ") holds " + std::to_string(tile);
         }
     }
-    if (!IsFlag(settings.scrolling) || !IsFlag(settings.showNext) || !IsFlag(settings.quit) ||
-        (settings.variant != ft::GameA && settings.variant != ft::GameB))
+    if (settings.variant != ft::GameVariant::A && settings.variant != ft::GameVariant::B)
         return "a setting holds a value it cannot take";
     if (program.display.locked != ft::LockedSurface::None)
         return "a surface is still locked while a picture is shown";

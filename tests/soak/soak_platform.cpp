@@ -35,8 +35,8 @@ void SoakPlatform::BeginRun(ft::Program& program) {
     inGame_ = false;
     gameOverSeen_ = false;
     infoShown_ = false;
-    scrolling_ = -1;
-    showNext_ = -1;
+    scrolling_.reset();
+    showNext_.reset();
     scoreWatch_.last = 0;
     scoreWatch_.landingPending = false;
     scoreWatch_.gameOverPending = false;
@@ -69,7 +69,7 @@ void SoakPlatform::Fail(const std::string& what) const {
 
 void SoakPlatform::Check(ScoreMoment moment) {
     const ft::Program& program = *program_;
-    std::string error = scoreWatch_.Look(program.score, moment, program.game.gameOver == 1);
+    std::string error = scoreWatch_.Look(program.score, moment, program.game.gameOver);
     if (error.empty() && moment == ScoreMoment::Picture) {
         error = CheckProgram(program, inGame_);
         if (error.empty()) error = CheckPadding(program.display, kPaddingCanary);
@@ -97,11 +97,11 @@ void SoakPlatform::ShowPicture(const platform::Picture& picture, const platform:
 
     const ft::Program& program = *program_;
     if (inGame_) stats_.maxLevel = std::max(stats_.maxLevel, program.settings.level);
-    if (program.menu.showInfo == 1 && !infoShown_) ++stats_.infoScreens;
-    infoShown_ = program.menu.showInfo == 1;
-    if (scrolling_ >= 0 && program.settings.scrolling != scrolling_) ++stats_.scrollingSwitches;
-    if (showNext_ >= 0 && program.settings.showNext != showNext_) ++stats_.showNextSwitches;
-    if (scrolling_ >= 0) {
+    if (program.menu.showInfo && !infoShown_) ++stats_.infoScreens;
+    infoShown_ = program.menu.showInfo;
+    if (scrolling_ && program.settings.scrolling != *scrolling_) ++stats_.scrollingSwitches;
+    if (showNext_ && program.settings.showNext != *showNext_) ++stats_.showNextSwitches;
+    if (scrolling_) {
         scrolling_ = program.settings.scrolling;
         showNext_ = program.settings.showNext;
     }
@@ -156,7 +156,7 @@ void SoakPlatform::PlayCue(platform::Cue cue) {
             player_.OnLanding();
             break;
         case platform::Cue::GameStart:
-            ++(program.settings.variant == ft::GameB ? stats_.gamesB : stats_.gamesA);
+            ++(program.settings.variant == ft::GameVariant::B ? stats_.gamesB : stats_.gamesA);
             if (program.settings.level >= 1 && program.settings.level < 32)
                 stats_.startLevels |= 1u << program.settings.level;
             inGame_ = true;

@@ -95,8 +95,9 @@ private:
     bool inGame_ = false;
     bool gameOverSeen_ = false;  // in the running game
     bool infoShown_ = false;
-    std::int32_t scrolling_ = 0;
-    std::int32_t showNext_ = 0;
+    // The options as the menu last showed them; none before the first menu.
+    std::optional<bool> scrolling_;
+    std::optional<bool> showNext_;
 };
 
 // Runs programs on host, one after another as each chooses "QUIT", until the
