@@ -325,9 +325,9 @@ BenchOptions ParseArguments(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     const BenchOptions options = ParseArguments(argc, argv);
-    platform::ScriptParse parse = platform::LoadScript(options.session);
-    if (!parse.ok) {
-        std::fprintf(stderr, "bench-present: %s\n", parse.error.c_str());
+    platform::Result<platform::Script> parse = platform::LoadScript(options.session);
+    if (!parse.ok()) {
+        std::fprintf(stderr, "bench-present: %s\n", parse.reason().c_str());
         return 2;
     }
 
@@ -338,15 +338,15 @@ int main(int argc, char** argv) {
     // Beyond the performance counter's ticks per second the frame period is
     // zero ticks: the platform shows each picture and returns at once.
     sdl.fps = options.mode == Mode::Cost ? std::numeric_limits<int>::max() : options.fps;
-    std::string error;
-    std::unique_ptr<platform::WindowPlatform> window = platform::OpenSdlPlatform(sdl, error);
-    if (!window) {
-        std::fprintf(stderr, "bench-present: %s\n", error.c_str());
+    auto opened = platform::OpenSdlPlatform(sdl);
+    if (!opened) {
+        std::fprintf(stderr, "bench-present: %s\n", opened.reason().c_str());
         return 1;
     }
+    std::unique_ptr<platform::WindowPlatform> window = std::move(*opened);
 
     platform::HeadlessOptions headless;
-    headless.script = std::move(parse.script);
+    headless.script = std::move(*parse);
     headless.frames = options.frames;
     platform::HeadlessPlatform script(std::move(headless));
     RelayPlatform relay(script, *window);

@@ -48,14 +48,14 @@ std::vector<std::string> SplitArguments(const std::uint8_t* data, std::size_t si
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ft::OptionsParse parse = ft::ParseOptions(SplitArguments(data, size));
-    if (!parse.ok) {
-        Require(!parse.error.empty(), "a failed parse without a message", "");
-        Require(parse.error.find_first_of("\n\r") == std::string::npos,
-                "the message is not one line", parse.error);
+    if (!parse.ok()) {
+        Require(!parse.reason().empty(), "a failed parse without a message", "");
+        Require(parse.reason().find_first_of("\n\r") == std::string::npos,
+                "the message is not one line", parse.reason());
         return 0;
     }
-    Require(parse.error.empty(), "a good parse carries a message", parse.error);
-    const ft::Options& o = parse.options;
+    Require(parse.reason().empty(), "a good parse carries a message", parse.reason());
+    const ft::Options& o = (*parse);
     Require(o.scale >= 1 && o.scale <= 16, "scale out of range", std::to_string(o.scale));
     Require(o.fps >= 1 && o.fps <= 1000, "fps out of range", std::to_string(o.fps));
     Require(!o.frames || *o.frames >= 1, "a frame limit of 0", "");

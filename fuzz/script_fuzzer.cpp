@@ -79,22 +79,22 @@ void CheckScript(const platform::Script& script) {
                 std::to_string(static_cast<int>(e.key)));
 
     const std::string written = WriteScript(script);
-    const platform::ScriptParse again = platform::ParseScript(written, kFileName);
-    Require(again.ok, "the written-out script does not parse", again.error);
-    Require(again.script.events == script.events, "events differ after writing out", written);
-    Require(again.script.reseeds == script.reseeds, "reseeds differ after writing out", written);
+    const platform::Result<platform::Script> again = platform::ParseScript(written, kFileName);
+    Require(again.ok(), "the written-out script does not parse", again.reason());
+    Require((*again).events == script.events, "events differ after writing out", written);
+    Require((*again).reseeds == script.reseeds, "reseeds differ after writing out", written);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const platform::ScriptParse parse = platform::ParseScript(text, kFileName);
-    if (parse.ok) {
-        Require(parse.error.empty(), "a good parse carries an error", parse.error);
-        CheckScript(parse.script);
+    const platform::Result<platform::Script> parse = platform::ParseScript(text, kFileName);
+    if (parse.ok()) {
+        Require(parse.reason().empty(), "a good parse carries an error", parse.reason());
+        CheckScript((*parse));
     } else {
-        CheckError(parse.error, text);
+        CheckError(parse.reason(), text);
     }
     return 0;
 }

@@ -110,8 +110,8 @@ private:
                                                  std::FILE* log) {
         platform::HeadlessOptions options;
         const auto parse = platform::ParseScript(script, "script");
-        EXPECT_TRUE(parse.ok) << parse.error;
-        options.script = parse.script;
+        EXPECT_TRUE(parse.ok()) << parse.reason();
+        options.script = (*parse);
         options.clock = clock;
         options.frames = frames;
         options.log = log;

@@ -17,8 +17,8 @@ namespace {
 HeadlessPlatform MakeHost(const char* script) {
     HeadlessOptions options;
     auto parse = ParseScript(script, "test");
-    EXPECT_TRUE(parse.ok) << parse.error;
-    options.script = parse.script;
+    EXPECT_TRUE(parse.ok()) << parse.reason();
+    options.script = (*parse);
     return HeadlessPlatform(std::move(options));
 }
 

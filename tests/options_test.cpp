@@ -19,43 +19,43 @@ namespace {
 // The error of a command line that must be refused.
 std::string Refusal(const std::vector<std::string>& args) {
     const OptionsParse parse = ParseOptions(args);
-    EXPECT_FALSE(parse.ok);
-    EXPECT_EQ(parse.error.find('\n'), std::string::npos) << "one line: " << parse.error;
-    return parse.error;
+    EXPECT_FALSE(parse.ok());
+    EXPECT_EQ(parse.reason().find('\n'), std::string::npos) << "one line: " << parse.reason();
+    return parse.reason();
 }
 
 }  // namespace
 
 TEST(Options, NothingGivenMeansFullscreenFourByThreeAnySizeRendererPickedAtStart) {
     const OptionsParse parse = ParseOptions({});
-    ASSERT_TRUE(parse.ok) << parse.error;
-    EXPECT_FALSE(parse.options.window);
-    EXPECT_FALSE(parse.options.noAspect);
-    EXPECT_FALSE(parse.options.integerScale);
-    EXPECT_EQ(parse.options.renderer, Renderer::Auto);
-    EXPECT_EQ(parse.options.scale, 2);
-    EXPECT_EQ(parse.options.fps, 70);
-    EXPECT_FALSE(parse.options.headless);
+    ASSERT_TRUE(parse.ok()) << parse.reason();
+    EXPECT_FALSE(parse->window);
+    EXPECT_FALSE(parse->noAspect);
+    EXPECT_FALSE(parse->integerScale);
+    EXPECT_EQ(parse->renderer, Renderer::Auto);
+    EXPECT_EQ(parse->scale, 2);
+    EXPECT_EQ(parse->fps, 70);
+    EXPECT_FALSE(parse->headless);
 }
 
 TEST(Options, WindowOptionsAreTakenInBothForms) {
     OptionsParse parse = ParseOptions(
         {"--window", "--no-aspect", "--integer-scale", "--renderer", "software", "--scale=3"});
-    ASSERT_TRUE(parse.ok) << parse.error;
-    EXPECT_TRUE(parse.options.window);
-    EXPECT_TRUE(parse.options.noAspect);
-    EXPECT_TRUE(parse.options.integerScale);
-    EXPECT_EQ(parse.options.renderer, Renderer::Software);
-    EXPECT_EQ(parse.options.scale, 3);
+    ASSERT_TRUE(parse.ok()) << parse.reason();
+    EXPECT_TRUE(parse->window);
+    EXPECT_TRUE(parse->noAspect);
+    EXPECT_TRUE(parse->integerScale);
+    EXPECT_EQ(parse->renderer, Renderer::Software);
+    EXPECT_EQ(parse->scale, 3);
 
     parse = ParseOptions({"--renderer=gpu", "--fps", "35"});
-    ASSERT_TRUE(parse.ok) << parse.error;
-    EXPECT_EQ(parse.options.renderer, Renderer::Gpu);
-    EXPECT_EQ(parse.options.fps, 35);
+    ASSERT_TRUE(parse.ok()) << parse.reason();
+    EXPECT_EQ(parse->renderer, Renderer::Gpu);
+    EXPECT_EQ(parse->fps, 35);
     // The last word counts, auto included.
     parse = ParseOptions({"--renderer=gpu", "--renderer=auto"});
-    ASSERT_TRUE(parse.ok) << parse.error;
-    EXPECT_EQ(parse.options.renderer, Renderer::Auto);
+    ASSERT_TRUE(parse.ok()) << parse.reason();
+    EXPECT_EQ(parse->renderer, Renderer::Auto);
 }
 
 TEST(Options, BadRendererIsRefusedNamingTheValue) {
@@ -84,8 +84,8 @@ TEST(Options, ScaleAndFpsOutsideTheirRangesAreRefused) {
         const std::string error = Refusal({"--scale", bad});
         EXPECT_NE(error.find("1 to 16"), std::string::npos) << error;
     }
-    ASSERT_TRUE(ParseOptions({"--scale", "16"}).ok);
-    ASSERT_TRUE(ParseOptions({"--scale", "1"}).ok);
+    ASSERT_TRUE(ParseOptions({"--scale", "16"}).ok());
+    ASSERT_TRUE(ParseOptions({"--scale", "1"}).ok());
     Refusal({"--fps", "0"});
     Refusal({"--fps", "1001"});
     Refusal({"--fps", "99999999999999999999999"});
@@ -95,19 +95,19 @@ TEST(Options, HeadlessOnlyOptionsNeedHeadless) {
     Refusal({"--frames", "10"});
     Refusal({"--script", "s.txt"});
     Refusal({"--dump", "pictures"});
-    ASSERT_TRUE(ParseOptions({"--headless", "--frames", "10", "--log", "-"}).ok);
+    ASSERT_TRUE(ParseOptions({"--headless", "--frames", "10", "--log", "-"}).ok());
     // The window's options do no harm to a headless run.
-    ASSERT_TRUE(ParseOptions({"--headless", "--no-aspect", "--renderer", "gpu"}).ok);
+    ASSERT_TRUE(ParseOptions({"--headless", "--no-aspect", "--renderer", "gpu"}).ok());
     Refusal({"--sideways"});
 }
 
 TEST(Options, RecordingPlaybackAndTimedemoGoWhereTheyMakeSense) {
     // A window run may log, record or play back, not record and play back at once.
     const OptionsParse window = ParseOptions({"--log", "run.log", "--record", "s.txt"});
-    ASSERT_TRUE(window.ok) << window.error;
-    EXPECT_EQ(window.options.logPath, "run.log");
-    EXPECT_EQ(window.options.recordPath, "s.txt");
-    EXPECT_TRUE(ParseOptions({"--playback", "s.txt", "--window"}).ok);
+    ASSERT_TRUE(window.ok()) << window.reason();
+    EXPECT_EQ(window->logPath, "run.log");
+    EXPECT_EQ(window->recordPath, "s.txt");
+    EXPECT_TRUE(ParseOptions({"--playback", "s.txt", "--window"}).ok());
     Refusal({"--record", "a.txt", "--playback", "b.txt"});
     Refusal({"--headless", "--record", "a.txt"});
     Refusal({"--headless", "--playback", "a.txt"});
@@ -115,9 +115,9 @@ TEST(Options, RecordingPlaybackAndTimedemoGoWhereTheyMakeSense) {
     Refusal({"--record="});
     // The timedemo is a headless run of its own, with a clock and a frame limit.
     const OptionsParse demo = ParseOptions({"--timedemo", "s.txt", "--clock", "5", "--frames", "9"});
-    ASSERT_TRUE(demo.ok) << demo.error;
-    EXPECT_EQ(demo.options.timedemoPath, "s.txt");
-    EXPECT_EQ(demo.options.clock, 5u);
+    ASSERT_TRUE(demo.ok()) << demo.reason();
+    EXPECT_EQ(demo->timedemoPath, "s.txt");
+    EXPECT_EQ(demo->clock, 5u);
     Refusal({"--timedemo", "s.txt", "--headless"});
     Refusal({"--timedemo", "s.txt", "--log", "-"});
     Refusal({"--timedemo", "s.txt", "--dump", "d"});

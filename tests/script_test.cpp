@@ -21,22 +21,22 @@ TEST(Script, ParsesEventsReseedsCommentsAndBlankLines) {
         "   # indented comment\n"
         "10 left down",
         "s.txt");
-    ASSERT_TRUE(parse.ok) << parse.error;
-    const auto& e = parse.script.events;
+    ASSERT_TRUE(parse.ok()) << parse.reason();
+    const auto& e = (*parse).events;
     ASSERT_EQ(e.size(), 4u);
     EXPECT_EQ(e[0], (InputEvent{0, InputEvent::Kind::KeyDown, Key::Enter}));
     EXPECT_EQ(e[1], (InputEvent{3, InputEvent::Kind::KeyUp, Key::Enter}));
     EXPECT_EQ(e[2].kind, InputEvent::Kind::Close);
     EXPECT_EQ(e[2].time, 3u);
     EXPECT_EQ(e[3], (InputEvent{10, InputEvent::Kind::KeyDown, Key::Left}));
-    ASSERT_EQ(parse.script.reseeds.size(), 1u);
-    EXPECT_EQ(parse.script.reseeds[0], 4294967295u);
+    ASSERT_EQ((*parse).reseeds.size(), 1u);
+    EXPECT_EQ((*parse).reseeds[0], 4294967295u);
 }
 
 TEST(Script, EmptyScriptIsValid) {
     const auto parse = ParseScript("", "empty");
-    ASSERT_TRUE(parse.ok);
-    EXPECT_TRUE(parse.script.events.empty());
+    ASSERT_TRUE(parse.ok());
+    EXPECT_TRUE((*parse).events.empty());
 }
 
 TEST(Script, EveryKeyNameRoundTrips) {
@@ -44,8 +44,8 @@ TEST(Script, EveryKeyNameRoundTrips) {
         const auto key = static_cast<Key>(k);
         const auto parse =
             ParseScript("5 " + std::string(platform::KeyName(key)) + " down\n", "s");
-        ASSERT_TRUE(parse.ok) << parse.error;
-        EXPECT_EQ(parse.script.events.at(0).key, key);
+        ASSERT_TRUE(parse.ok()) << parse.reason();
+        EXPECT_EQ((*parse).events.at(0).key, key);
     }
 }
 
@@ -76,24 +76,24 @@ TEST(Script, BadLinesNameFileAndLine) {
     };
     for (const Case& c : cases) {
         const auto parse = ParseScript(c.text, "f");
-        EXPECT_FALSE(parse.ok) << c.text;
-        EXPECT_EQ(parse.error.rfind(c.errorStart, 0), 0u)
-            << "script: " << c.text << "\nerror: " << parse.error;
+        EXPECT_FALSE(parse.ok()) << c.text;
+        EXPECT_EQ(parse.reason().rfind(c.errorStart, 0), 0u)
+            << "script: " << c.text << "\nerror: " << parse.reason();
     }
 }
 
 TEST(Script, OverlongLineIsRefused) {
     const std::string text = "# " + std::string(10000, 'x') + "\n";
     const auto parse = ParseScript(text, "long");
-    EXPECT_FALSE(parse.ok);
-    EXPECT_EQ(parse.error.rfind("long:1: line too long", 0), 0u) << parse.error;
+    EXPECT_FALSE(parse.ok());
+    EXPECT_EQ(parse.reason().rfind("long:1: line too long", 0), 0u) << parse.reason();
 }
 
 TEST(Script, UnreadableFilesAreReported) {
     const auto missing = platform::LoadScript("/nonexistent/dir/script.txt");
-    EXPECT_FALSE(missing.ok);
-    EXPECT_NE(missing.error.find("/nonexistent/dir/script.txt"), std::string::npos);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_NE(missing.reason().find("/nonexistent/dir/script.txt"), std::string::npos);
     const auto directory = platform::LoadScript("/tmp");
-    EXPECT_FALSE(directory.ok);
-    EXPECT_NE(directory.error.find("directory"), std::string::npos);
+    EXPECT_FALSE(directory.ok());
+    EXPECT_NE(directory.reason().find("directory"), std::string::npos);
 }

@@ -161,9 +161,9 @@ TEST(Sessions, EveryKeptSessionParsesAndEndsOnQuit) {
         EXPECT_NE(text.find(std::string("# made by play-sessions --kind ") + kept.kind),
                   std::string::npos);
 
-        const platform::ScriptParse parse = platform::ParseScript(text, kept.name);
-        ASSERT_TRUE(parse.ok) << parse.error;
-        const platform::Script& script = parse.script;
+        const platform::Result<platform::Script> parse = platform::ParseScript(text, kept.name);
+        ASSERT_TRUE(parse.ok()) << parse.reason();
+        const platform::Script& script = (*parse);
         EXPECT_GE(script.reseeds.size(), kept.minReseeds);
         EXPECT_LE(script.reseeds.size(), kept.maxReseeds);
 
@@ -188,12 +188,12 @@ TEST(Sessions, EveryKeptSessionParsesAndEndsOnQuit) {
 
 TEST(Sessions, LongSessionLastsPastTheRiseToLevelFifteen) {
     const std::string text = ReadSession("long.txt");
-    const platform::ScriptParse parse = platform::ParseScript(text, "long.txt");
-    ASSERT_TRUE(parse.ok) << parse.error;
-    ASSERT_FALSE(parse.script.events.empty());
+    const platform::Result<platform::Script> parse = platform::ParseScript(text, "long.txt");
+    ASSERT_TRUE(parse.ok()) << parse.reason();
+    ASSERT_FALSE((*parse).events.empty());
     // Level 1 rises to 15 after 14 rises of 1800 frames each; the intro and
     // the menu come on top.
-    EXPECT_GT(parse.script.events.back().time, 14u * 1800u);
+    EXPECT_GT((*parse).events.back().time, 14u * 1800u);
     const auto frames = HeaderFigure(text, "game frames");
     ASSERT_TRUE(frames.has_value());
     EXPECT_GT(*frames, 14 * 1800);
@@ -201,11 +201,11 @@ TEST(Sessions, LongSessionLastsPastTheRiseToLevelFifteen) {
 
 TEST(Sessions, ShortSessionPlaysAGameAAndQuits) {
     const std::string text = ReadSession("short.txt");
-    const platform::ScriptParse parse = platform::ParseScript(text, "short.txt");
-    ASSERT_TRUE(parse.ok) << parse.error;
+    const platform::Result<platform::Script> parse = platform::ParseScript(text, "short.txt");
+    ASSERT_TRUE(parse.ok()) << parse.reason();
 
-    const Replay replay = ReplaySession(parse.script);
-    ExpectFaithfulReplay(text, parse.script, replay);
+    const Replay replay = ReplaySession((*parse));
+    ExpectFaithfulReplay(text, (*parse), replay);
     EXPECT_EQ(CountEnding(replay.events, " sound play 111"), 0u);  // left with Escape
     ASSERT_EQ(replay.starts.size(), 1u);
     EXPECT_EQ(replay.starts[0].settings.variant, ft::GameVariant::A);
@@ -228,11 +228,11 @@ TEST(Sessions, ShortSessionPlaysAGameAAndQuits) {
 
 TEST(Sessions, GameB7SessionStartsOnTheRubbleOfLevelSeven) {
     const std::string text = ReadSession("gameb7.txt");
-    const platform::ScriptParse parse = platform::ParseScript(text, "gameb7.txt");
-    ASSERT_TRUE(parse.ok) << parse.error;
+    const platform::Result<platform::Script> parse = platform::ParseScript(text, "gameb7.txt");
+    ASSERT_TRUE(parse.ok()) << parse.reason();
 
-    const Replay replay = ReplaySession(parse.script);
-    ExpectFaithfulReplay(text, parse.script, replay);
+    const Replay replay = ReplaySession((*parse));
+    ExpectFaithfulReplay(text, (*parse), replay);
     ASSERT_EQ(replay.starts.size(), 1u);
     const GameStart& start = replay.starts[0];
     EXPECT_EQ(start.settings.variant, ft::GameVariant::B);

@@ -32,6 +32,7 @@
 #include "game/stamp.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/script.h"
+#include "platform/text.h"
 #include "platform/journal/memory_file.h"
 #include "platform/journal/run_journal.h"
 #include "platform/platform.h"
@@ -780,14 +781,11 @@ constexpr const char* kUsage =
     "  --blind         drop every piece where it spawns, so that the game ends soon\n"
     "                  with the game-over screen (a check of that path)\n";
 
+// Numbers of up to twelve digits, as the options need no more.
 std::optional<std::uint64_t> ParseNumber(const std::string& text) {
-    if (text.empty() || text.size() > 12) return std::nullopt;
-    std::uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return value;
+    const platform::Decimal number = platform::ParseDecimal(text, 999'999'999'999);
+    if (number.status != platform::Decimal::Status::Ok) return std::nullopt;
+    return number.value;
 }
 
 }  // namespace
@@ -885,14 +883,14 @@ int main(int argc, char** argv) {
                                           host.Recorded(), seed, summary.reseeds);
 
     // The replay, as fompy-talden --headless --script runs it.
-    const platform::ScriptParse parse = platform::ParseScript(script, fileName);
-    if (!parse.ok) {
-        std::fprintf(stderr, "play-sessions: the script does not parse: %s\n", parse.error.c_str());
+    const platform::Result<platform::Script> parse = platform::ParseScript(script, fileName);
+    if (!parse.ok()) {
+        std::fprintf(stderr, "play-sessions: the script does not parse: %s\n", parse.reason().c_str());
         return 1;
     }
     platform::MemoryFile replayLog;
     platform::HeadlessOptions options;
-    options.script = parse.script;
+    options.script = (*parse);
     options.log = replayLog.File();
     platform::HeadlessPlatform replayHost(std::move(options));
     auto replayProgram = std::make_unique<ft::Program>(replayHost);

@@ -1,13 +1,12 @@
 // script.cpp -- parsing of key scripts, strict about every field.
 #include "platform/script.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <optional>
-#include <sstream>
 
 #include "platform/text.h"
 
@@ -37,25 +36,19 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
 // A whole decimal number no greater than max, or nothing; why in reason.
 std::optional<std::uint64_t> ParseWhole(std::string_view text, std::uint64_t max,
                                         std::string& reason) {
-    if (text.empty()) {
-        reason = "missing number";
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            reason = "'" + std::string(text) + "' is not a whole number from 0 up";
-            return std::nullopt;
-        }
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (max - digit) / 10) {
+    const Decimal number = ParseDecimal(text, max);
+    switch (number.status) {
+        case Decimal::Status::Ok:
+            return number.value;
+        case Decimal::Status::TooLarge:
             reason = "'" + std::string(text) + "' is too large (at most " + std::to_string(max) +
                      ")";
             return std::nullopt;
-        }
-        value = value * 10 + digit;
+        case Decimal::Status::NotANumber:
+            break;
     }
-    return value;
+    reason = "'" + std::string(text) + "' is not a whole number from 0 up";
+    return std::nullopt;
 }
 
 std::optional<Key> ParseKey(std::string_view word) {
@@ -188,55 +181,74 @@ void ScriptRecorder::Reseed(std::uint32_t seconds) {
     std::fflush(out_);
 }
 
-ScriptParse ParseScript(std::string_view text, std::string_view fileName) {
-    ScriptParse result;
-    std::uint64_t lastTime = 0;
-    std::size_t lineNumber = 0;
+Result<void> ScriptParser::Line(std::string_view line) {
+    ++lineNumber_;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // CRLF files
+    std::string reason;
+    bool ok = CheckBytes(line, reason);
+    if (ok) {
+        const auto fields = SplitFields(line);
+        if (fields.empty() || fields[0][0] == '#') return {};
+        ok = ParseLine(fields, script_, lastTime_, reason);
+    }
+    if (ok) return {};
+    return Failure{PrintableText(fileName_) + ":" + std::to_string(lineNumber_) + ": " + reason};
+}
+
+Result<Script> ParseScript(std::string_view text, std::string_view fileName) {
+    ScriptParser parser(fileName);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
+        if (Result<void> line = parser.Line(text.substr(start, end - start)); !line) {
+            return Failure{line.reason()};
+        }
         start = end + 1;
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // CRLF files
-
-        std::string reason;
-        bool ok = CheckBytes(line, reason);
-        if (ok) {
-            const auto fields = SplitFields(line);
-            if (fields.empty() || fields[0][0] == '#') continue;
-            ok = ParseLine(fields, result.script, lastTime, reason);
-        }
-        if (!ok) {
-            result.error =
-                PrintableText(fileName) + ":" + std::to_string(lineNumber) + ": " + reason;
-            return result;
-        }
     }
-    result.ok = true;
-    return result;
+    return parser.Take();
 }
 
-ScriptParse LoadScript(const std::string& path) {
-    ScriptParse result;
+Result<Script> LoadScript(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        result.error = PrintableText(path) + ": is a directory, not a script file";
-        return result;
+        return Failure{PrintableText(path) + ": is a directory, not a script file"};
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        result.error = PrintableText(path) + ": cannot read the script: " + std::strerror(errno);
-        return result;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return Failure{PrintableText(path) + ": cannot read: " + std::strerror(errno)};
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        result.error = PrintableText(path) + ": cannot read the script: " + std::strerror(errno);
-        return result;
+    // Read a block at a time and parsed a line at a time: memory holds one
+    // line and the events kept, however large the file, and a line longer
+    // than any script line is refused as soon as it is seen.
+    ScriptParser parser(path);
+    std::string line;
+    std::array<char, 65536> block;
+    Result<void> parsed;
+    for (;;) {
+        const std::size_t got = std::fread(block.data(), 1, block.size(), file);
+        for (std::size_t i = 0; i < got && parsed; ++i) {
+            if (block[i] == '\n') {
+                parsed = parser.Line(line);
+                line.clear();
+            } else if (line.size() > kMaxLineLength + 1) {
+                parsed = parser.Line(line);  // refused for its length
+            } else {
+                line += block[i];
+            }
+        }
+        if (!parsed || got < block.size()) break;
     }
-    return ParseScript(text.str(), path);
+    const int readError = std::ferror(file) != 0 ? errno : 0;
+    std::fclose(file);
+    if (!parsed) return Failure{parsed.reason()};
+    if (readError != 0) {
+        return Failure{PrintableText(path) + ": cannot read: " + std::strerror(readError)};
+    }
+    if (!line.empty()) {
+        if (Result<void> last = parser.Line(line); !last) return Failure{last.reason()};
+    }
+    return parser.Take();
 }
 
 }  // namespace platform

@@ -14,9 +14,11 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/result.h"
 
 namespace platform {
 
@@ -33,19 +35,29 @@ struct Script {
     std::vector<std::uint32_t> reseeds;  // in file order
 };
 
-struct ScriptParse {
-    bool ok = false;
-    Script script;
-    std::string error;  // "FILE:LINE: reason" when not ok
+// Takes a script a line at a time; the first bad line fails with the reason
+// "FILE:LINE: reason". fileName is used only in that reason.
+class ScriptParser {
+public:
+    explicit ScriptParser(std::string_view fileName) : fileName_(fileName) {}
+    // One line without its line end.
+    Result<void> Line(std::string_view line);
+    // The script of the lines taken so far.
+    Script Take() { return std::move(script_); }
+
+private:
+    std::string fileName_;
+    Script script_;
+    std::uint64_t lastTime_ = 0;
+    std::size_t lineNumber_ = 0;
 };
 
-// Parses the whole text; the first bad line makes it fail. fileName is used
-// only in the error message.
-ScriptParse ParseScript(std::string_view text, std::string_view fileName);
+// Parses the whole text; the first bad line makes it fail.
+Result<Script> ParseScript(std::string_view text, std::string_view fileName);
 
-// Reads and parses a script file; a file that cannot be read fails with a
-// message naming it and the cause.
-ScriptParse LoadScript(const std::string& path);
+// Reads and parses a script file as it reads it; a file that cannot be read
+// fails with "FILE: cannot read: cause".
+Result<Script> LoadScript(const std::string& path);
 
 // The script word of a key ("enter", "left", ...).
 const char* KeyName(Key key);

@@ -1,7 +1,9 @@
 // text.cpp -- quoting user text in messages.
 #include "platform/text.h"
 
+#include <charconv>
 #include <cstdio>
+#include <system_error>
 
 namespace platform {
 
@@ -18,6 +20,20 @@ std::string PrintableText(std::string_view text) {
         }
     }
     return out;
+}
+
+Decimal ParseDecimal(std::string_view text, std::uint64_t max) {
+    Decimal number;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number.value);
+    if (error == std::errc::result_out_of_range) {
+        number.status = Decimal::Status::TooLarge;
+    } else if (error != std::errc() || stop != end) {
+        number.status = Decimal::Status::NotANumber;
+    } else {
+        number.status = number.value > max ? Decimal::Status::TooLarge : Decimal::Status::Ok;
+    }
+    return number;
 }
 
 }  // namespace platform

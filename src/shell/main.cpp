@@ -65,12 +65,12 @@ bool CloseOutput(File& file, const std::string& path, const char* what) {
 
 // A script named on the command line; nothing when it is bad (after saying why).
 std::optional<platform::Script> ReadScript(const std::string& path) {
-    platform::ScriptParse parse = platform::LoadScript(path);
-    if (!parse.ok) {
-        std::fprintf(stderr, "%s\n", parse.error.c_str());
+    platform::Result<platform::Script> script = platform::LoadScript(path);
+    if (!script) {
+        std::fprintf(stderr, "%s\n", script.reason().c_str());
         return std::nullopt;
     }
-    return std::move(parse.script);
+    return std::move(*script);
 }
 
 // Runs the program on a headless host to its end; returns the number of presents.
@@ -156,12 +156,13 @@ int RunWindowed(const ft::Options& options) {
     sdl.log = log.get();
     sdl.record = record.get();
 
-    std::string error;
-    std::unique_ptr<platform::WindowPlatform> host = platform::OpenSdlPlatform(sdl, error);
-    if (!host) {
-        Complain(error);
+    platform::Result<std::unique_ptr<platform::WindowPlatform>> opened =
+        platform::OpenSdlPlatform(sdl);
+    if (!opened) {
+        Complain(opened.reason());
         return kExitFailure;
     }
+    std::unique_ptr<platform::WindowPlatform> host = std::move(*opened);
     // A playback ends by Escape or by its script's end as well as by "QUIT".
     host->Journal().Finish(ft::RunProgram(*host));
     host.reset();  // the window goes before the files are closed
@@ -175,11 +176,11 @@ int RunWindowed(const ft::Options& options) {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ft::OptionsParse parse = ft::ParseOptions(args);
-    if (!parse.ok) {
-        Complain(parse.error);
+    if (!parse) {
+        Complain(parse.reason());
         return kExitBadUsage;
     }
-    const ft::Options& options = parse.options;
+    const ft::Options& options = *parse;
     if (options.help) {
         std::fputs(ft::HelpText().c_str(), stdout);
         return 0;

@@ -25,15 +25,11 @@ std::string ParseNumber(const std::string& text, std::uint64_t min, std::uint64_
                         std::uint64_t& value) {
     const std::string range = "a whole number from " + std::to_string(min) + " to " +
                               std::to_string(max);
-    if (text.empty() || text.size() > 20) return "expects " + range + ", not '" + text + "'";
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return "expects " + range + ", not '" + text + "'";
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (max - digit) / 10) return "expects " + range + ", not '" + text + "'";
-        value = value * 10 + digit;
+    const platform::Decimal number = platform::ParseDecimal(text, max);
+    if (number.status != platform::Decimal::Status::Ok || number.value < min) {
+        return "expects " + range + ", not '" + text + "'";
     }
-    if (value < min) return "expects " + range + ", not '" + text + "'";
+    value = number.value;
     return {};
 }
 
@@ -177,12 +173,11 @@ const std::vector<OptionSpec>& OptionTable() {
 namespace {
 
 OptionsParse ParseFromTable(const std::vector<std::string>& args) {
-    OptionsParse result;
+    Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) {
-            result.error = "unexpected argument '" + arg + "'; try --help";
-            return result;
+            return platform::Failure{"unexpected argument '" + arg + "'; try --help"};
         }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos
@@ -192,55 +187,45 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
             if (name == s.name) option = &s;
         }
         if (option == nullptr) {
-            result.error = "unknown option '--" + name + "'; try --help";
-            return result;
+            return platform::Failure{"unknown option '--" + name + "'; try --help"};
         }
         std::string value;
         if (option->argument == nullptr) {
             if (equals != std::string::npos) {
-                result.error = "option '--" + name + "' takes no value";
-                return result;
+                return platform::Failure{"option '--" + name + "' takes no value"};
             }
         } else if (equals != std::string::npos) {
             value = arg.substr(equals + 1);
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            result.error = "option '--" + name + "' needs " + option->argument;
-            return result;
+            return platform::Failure{"option '--" + name + "' needs " + option->argument};
         }
-        const std::string reason = option->apply(result.options, value);
+        const std::string reason = option->apply(options, value);
         if (!reason.empty()) {
-            result.error = "option '--" + name + "' " + reason;
-            return result;
+            return platform::Failure{"option '--" + name + "' " + reason};
         }
     }
-    const Options& o = result.options;
+    const Options& o = options;
     const bool timedemo = !o.timedemoPath.empty();
     if (o.headless && timedemo) {
-        result.error = "--timedemo is a headless run of its own; leave out --headless";
-        return result;
+        return platform::Failure{"--timedemo is a headless run of its own; leave out --headless"};
     }
     if (timedemo && (!o.scriptPath.empty() || !o.logPath.empty() || !o.dumpDir.empty())) {
-        result.error = "--timedemo writes no log or pictures and takes its script as its value";
-        return result;
+        return platform::Failure{"--timedemo writes no log or pictures and takes its script as its value"};
     }
     if (!o.headless && !timedemo &&
         (!o.scriptPath.empty() || !o.dumpDir.empty() || o.frames || o.clock != 0)) {
-        result.error = "--script, --clock, --frames and --dump need --headless";
-        return result;
+        return platform::Failure{"--script, --clock, --frames and --dump need --headless"};
     }
     if ((o.headless || timedemo) && (!o.recordPath.empty() || !o.playbackPath.empty())) {
-        result.error = "--record and --playback are for the window; a headless run replays "
-                       "with --script";
-        return result;
+        return platform::Failure{"--record and --playback are for the window; a headless run replays "
+                       "with --script"};
     }
     if (!o.recordPath.empty() && !o.playbackPath.empty()) {
-        result.error = "--record and --playback cannot be used together";
-        return result;
+        return platform::Failure{"--record and --playback cannot be used together"};
     }
-    result.ok = true;
-    return result;
+    return options;
 }
 
 }  // namespace
@@ -248,7 +233,7 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
 OptionsParse ParseOptions(const std::vector<std::string>& args) {
     OptionsParse result = ParseFromTable(args);
     // Messages quote what the user typed; they stay one line whatever it holds.
-    result.error = platform::PrintableText(result.error);
+    if (!result) return platform::Failure{platform::PrintableText(result.reason())};
     return result;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace ft {
 
 // How the players' window reaches the screen (--renderer).
@@ -36,11 +38,9 @@ struct Options {
     std::string timedemoPath;  // a script replayed headless as fast as possible
 };
 
-struct OptionsParse {
-    bool ok = false;
-    Options options;
-    std::string error;  // one line, without the program name
-};
+// The options, or why the command line is refused: one line, without the
+// program's name.
+using OptionsParse = platform::Result<Options>;
 
 OptionsParse ParseOptions(const std::vector<std::string>& args);
 

@@ -9,9 +9,11 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "soak_platform.h"
 
 namespace {
@@ -29,13 +31,10 @@ struct SoakArgs {
 };
 
 bool ParseWhole(const std::string& text, std::uint64_t& value) {
-    if (text.empty() || text.size() > 19) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return true;
+    const platform::Decimal number =
+        platform::ParseDecimal(text, std::numeric_limits<std::uint64_t>::max());
+    value = number.value;
+    return number.status == platform::Decimal::Status::Ok;
 }
 
 bool ParseArgs(const std::vector<std::string>& args, SoakArgs& out, std::string& error) {

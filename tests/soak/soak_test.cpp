@@ -175,10 +175,10 @@ TEST(SoakRecording, RecordedKeysReplayToTheSameState) {
     host.EndRun();
     ASSERT_GT(host.Stats().gamesA + host.Stats().gamesB, 0u) << "the run played no game";
 
-    const platform::ScriptParse parse = platform::ParseScript(host.RunScript(), "soak");
-    ASSERT_TRUE(parse.ok) << parse.error;
+    const platform::Result<platform::Script> parse = platform::ParseScript(host.RunScript(), "soak");
+    ASSERT_TRUE(parse.ok()) << parse.reason();
     platform::HeadlessOptions replayOptions;
-    replayOptions.script = parse.script;
+    replayOptions.script = (*parse);
     if (endedByLimit) replayOptions.frames = host.RunFrames();
     platform::HeadlessPlatform replayHost(replayOptions);
     ft::Program replay(replayHost);

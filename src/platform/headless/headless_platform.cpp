@@ -21,8 +21,11 @@ void HeadlessPlatform::ShowPicture(const Picture& picture, const Palette& palett
         char name[32];
         std::snprintf(name, sizeof name, "/%06llu.png",
                       static_cast<unsigned long long>(pictures_));
-        dumpError_ = WriteIndexedPng(dumpDir_ + name, picture, palette);
-        if (!dumpError_.empty()) std::fprintf(stderr, "fompy-talden: %s\n", dumpError_.c_str());
+        if (const Result<void> written = WriteIndexedPng(dumpDir_ + name, picture, palette);
+            !written) {
+            dumpError_ = written.reason();
+            std::fprintf(stderr, "fompy-talden: %s\n", dumpError_.c_str());
+        }
     }
     ++pictures_;
     if (kind == PictureKind::Present && frames_ && journal_.Presents() >= *frames_) {

@@ -19,20 +19,20 @@ struct FileCloser {
 
 }  // namespace
 
-std::string WriteIndexedPng(const std::string& path, const Picture& picture,
-                            const Palette& palette) {
+Result<void> WriteIndexedPng(const std::string& path, const Picture& picture,
+                             const Palette& palette) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) return path + ": cannot write: " + std::strerror(errno);
+    if (!file) return Failure{path + ": cannot write: " + std::strerror(errno)};
 
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (png == nullptr || info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
-        return path + ": cannot write: out of memory";
+        return Failure{path + ": cannot write: out of memory"};
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        return path + ": cannot write the PNG";
+        return Failure{path + ": cannot write: the PNG could not be made"};
     }
     png_init_io(png, file.get());
     png_set_IHDR(png, info, kScreenWidth, kScreenHeight, 8, PNG_COLOR_TYPE_PALETTE,
@@ -48,7 +48,11 @@ std::string WriteIndexedPng(const std::string& path, const Picture& picture,
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (std::fflush(file.get()) != 0) return path + ": cannot write: " + std::strerror(errno);
+    // Whatever is still buffered can fail too, at the close.
+    const bool written = std::ferror(file.get()) == 0;
+    if (std::fclose(file.release()) != 0 || !written) {
+        return Failure{path + ": cannot write: " + std::strerror(errno)};
+    }
     return {};
 }
 

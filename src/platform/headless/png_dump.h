@@ -4,12 +4,13 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/result.h"
 
 namespace platform {
 
-// Writes the 320x200 picture with the palette as its PNG palette. Returns an
-// empty string, or a one-line reason on failure.
-std::string WriteIndexedPng(const std::string& path, const Picture& picture,
-                            const Palette& palette);
+// Writes the 320x200 picture with the palette as its PNG palette; a failure
+// reads "PATH: cannot write: cause".
+Result<void> WriteIndexedPng(const std::string& path, const Picture& picture,
+                             const Palette& palette);
 
 }  // namespace platform

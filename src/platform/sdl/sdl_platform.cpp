@@ -219,7 +219,7 @@ public:
 
     // Video first: without a display there is no game. Gamepads may fail;
     // the sound device opens at the first cue.
-    bool Open(const SdlOptions& options, std::string& error) {
+    Result<void> Open(const SdlOptions& options) {
         // Ctrl+C in the terminal ends the program as usual, instead of
         // becoming a close request that the game acts on only at shutdown.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -229,18 +229,18 @@ public:
             // probes would add their own diagnostics.
             QuietStandardError quiet;
             if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-                error = std::string("cannot open display: ") + SDL_GetError() + "; is DISPLAY set?";
-                return false;
+                return Failure{std::string("cannot open display: ") + SDL_GetError() +
+                               "; is DISPLAY set?"};
             }
         }
         // The game reads keys, never text: no text events, no input method.
         SDL_StopTextInput();
-        if (!video_.Open(options, error)) return false;
+        if (Result<void> video = video_.Open(options); !video) return video;
         if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
             std::fprintf(stderr, "fompy-talden: no gamepads: %s; the keyboard plays\n",
                          SDL_GetError());
         }
-        return true;
+        return {};
     }
 
     RunJournal& Journal() override { return journal_; }
@@ -336,13 +336,14 @@ private:
     void OpenSoundOnce() {
         if (soundTried_) return;
         soundTried_ = true;
-        std::string noSound;
+        Result<void> sound;
         {
             QuietStandardError quiet;
-            noSound = voice_.Open();
+            sound = voice_.Open();
         }
-        if (!noSound.empty()) {
-            std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n", noSound.c_str());
+        if (!sound) {
+            std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n",
+                         sound.reason().c_str());
         }
     }
 
@@ -451,10 +452,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<WindowPlatform> OpenSdlPlatform(const SdlOptions& options, std::string& error) {
+Result<std::unique_ptr<WindowPlatform>> OpenSdlPlatform(const SdlOptions& options) {
     auto sdlPlatform = std::make_unique<SdlPlatform>(options);
-    if (!sdlPlatform->Open(options, error)) return nullptr;
-    return sdlPlatform;
+    if (Result<void> opened = sdlPlatform->Open(options); !opened) return Failure{opened.reason()};
+    return std::unique_ptr<WindowPlatform>(std::move(sdlPlatform));
 }
 
 }  // namespace platform

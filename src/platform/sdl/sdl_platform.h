@@ -10,6 +10,7 @@
 
 #include "platform/journal/run_journal.h"
 #include "platform/platform.h"
+#include "platform/result.h"
 #include "platform/script.h"
 #include "platform/window/screen_fit.h"
 
@@ -43,9 +44,9 @@ public:
 };
 
 // Opens the window (or fullscreen) and the gamepads. When the display cannot
-// be opened, returns null and sets error to one line naming the cause. The
+// be opened, the failure names the cause in one line. The
 // sound device is opened at the first cue; without one the game plays
 // silently after one warning on standard error.
-std::unique_ptr<WindowPlatform> OpenSdlPlatform(const SdlOptions& options, std::string& error);
+Result<std::unique_ptr<WindowPlatform>> OpenSdlPlatform(const SdlOptions& options);
 
 }  // namespace platform

@@ -78,11 +78,11 @@ Voice::~Voice() {
     Close();
 }
 
-std::string Voice::Open() {
+Result<void> Voice::Open() {
     // On failure the audio subsystem stays initialised until the next wait
     // for a key (ShutDownIfSilent): shutting it down here would wait for
     // ALSA's device watcher, up to a tenth of a second, with the intro half drawn.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SDL_GetError();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return Failure{SDL_GetError()};
     audioStarted_ = true;
     SDL_AudioSpec wanted{};
     wanted.freq = kOutputRate;
@@ -91,7 +91,7 @@ std::string Voice::Open() {
     wanted.samples = kOutputBufferFrames;
     if (!OpenDevice(wanted, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_FORMAT_CHANGE |
                                 SDL_AUDIO_ALLOW_CHANNELS_CHANGE)) {
-        return SDL_GetError();
+        return Failure{SDL_GetError()};
     }
     for (std::size_t i = 0; i < kAllCues.size(); ++i) {
         const auto wave = ft::WaveResource(CueNumber(kAllCues[i]));
@@ -104,7 +104,7 @@ std::string Voice::Open() {
                          why.c_str());
         }
     }
-    return std::string();
+    return {};
 }
 
 bool Voice::OpenDevice(const SDL_AudioSpec& wanted, int allowedChanges) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/result.h"
 
 namespace platform::sdl {
 
@@ -24,10 +25,10 @@ public:
     Voice& operator=(const Voice&) = delete;
     ~Voice();
 
-    // Opens the sound device and loads the recordings. Returns why there is
-    // no sound (the voice then stays silent), or an empty string. A recording
-    // that cannot be loaded is named in one line on standard error.
-    std::string Open();
+    // Opens the sound device and loads the recordings. A failure says why
+    // there is no sound (the voice then stays silent). A recording that
+    // cannot be loaded is named in one line on standard error.
+    Result<void> Open();
     bool IsOpen() const { return device_ != 0; }
 
     // Starts the recording of a cue from its first sample, silencing whatever

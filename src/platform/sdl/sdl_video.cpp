@@ -52,7 +52,7 @@ Video::~Video() {
     if (window_) SDL_DelEventWatch(WatchWindow, this);
 }
 
-bool Video::Open(const SdlOptions& options, std::string& error) {
+Result<void> Video::Open(const SdlOptions& options) {
     fit_ = options.fit;
     // Without this SDL would back the window surface with an OpenGL texture,
     // loading the GL driver for what is a plain memory copy.
@@ -67,8 +67,7 @@ bool Video::Open(const SdlOptions& options, std::string& error) {
     window_.reset(SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                    size.width * scale, size.height * scale, flags));
     if (!window_) {
-        error = std::string("cannot open a window: ") + SDL_GetError();
-        return false;
+        return Failure{std::string("cannot open a window: ") + SDL_GetError()};
     }
     SDL_SetWindowMinimumSize(window_.get(), size.width, size.height);
 
@@ -86,8 +85,7 @@ bool Video::Open(const SdlOptions& options, std::string& error) {
         }
         const std::string otherWhy = gpu ? UseWindowSurface() : UseRenderer(0);
         if (!otherWhy.empty()) {
-            error = "cannot draw into the window: " + why + "; " + otherWhy;
-            return false;
+            return Failure{"cannot draw into the window: " + why + "; " + otherWhy};
         }
     }
 
@@ -95,7 +93,7 @@ bool Video::Open(const SdlOptions& options, std::string& error) {
     SDL_ShowWindow(window_.get());
     ShowPointer(!options.fullscreen);
     Redraw();
-    return true;
+    return {};
 }
 
 std::string Video::UseWindowSurface() {

@@ -46,9 +46,8 @@ public:
 
     // Creates the window (desktop fullscreen, or PictureSize(fit) times scale)
     // and the way of drawing into it that options.renderer asks for, falling
-    // back to the other one. On failure returns false and sets error to one
-    // line naming the cause.
-    bool Open(const SdlOptions& options, std::string& error);
+    // back to the other one. A failure names its cause in one line.
+    Result<void> Open(const SdlOptions& options);
 
     // Keeps a copy of the picture and its palette and shows what changed at
     // once. The picture is borrowed for the call.
