@@ -59,6 +59,9 @@ void StartGame(const GameContext& context) {
     }
 
     ClearPlayfield(context.playfield);
+    // Every game starts from nothing, also after one left with Escape; the
+    // rubble's own clears, if any, still count.
+    context.score = 0;
     if (context.settings.variant == GameVariant::B) {
         FillRubbleRows(context.playfield, context.score, context.random, context.platform,
                        context.settings.level);

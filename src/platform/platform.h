@@ -52,7 +52,7 @@ inline constexpr int kKeyCount = 7;
 struct KeyState {
     std::array<bool, kKeyCount> held{};     // the key is down now
     std::array<bool, kKeyCount> pressed{};  // went down since its last poll
-    bool closePending = false;     // a request to close the window; acted on after shutdown
+    bool closePending = false;      // a request to close the window was delivered
     bool anyDownDelivered = false;  // some key-down was ever delivered in this run
 };
 
@@ -68,11 +68,17 @@ enum class PictureKind : std::uint8_t {
 };
 
 // Why a run ended; the last line of a headless log names it.
-enum class EndReason : std::uint8_t { Quit, Script, Frames };
+enum class EndReason : std::uint8_t {
+    Quit,    // "QUIT" chosen and the closing key pressed, or a close request after it
+    Script,  // the script ran out while the game waited for a key
+    Frames,  // the frame limit was reached
+    Close,   // a request to close the window, delivered before "QUIT"
+};
 
 // Thrown by a platform from ShowPicture or WaitForInput to end the run there
-// (the script ran out while waiting, or the frame limit was reached). The game
-// core holds no resource that needs more than its destructors.
+// (the script ran out while waiting, or the frame limit was reached), and by
+// the game's key polling when a close request is delivered. The game core
+// holds no resource that needs more than its destructors.
 struct RunEnded {
     EndReason reason;
 };

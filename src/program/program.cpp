@@ -40,6 +40,7 @@ void RunOuterLoop(Program& program) {
         PlayGame(program.Game());
     }
     CloseDisplay(program.display);
+    program.keyboard.closeEndsRun = false;
 
     // Like the original's message loop after the display is released: the run
     // ends at the first key press ever made (the one that chose "QUIT", as a

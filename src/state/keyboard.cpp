@@ -5,8 +5,24 @@
 
 namespace ft {
 
+namespace {
+
+void EndRunIfClosed(const Keyboard& keyboard) {
+    if (keyboard.state.closePending && keyboard.closeEndsRun) {
+        throw platform::RunEnded{platform::EndReason::Close};
+    }
+}
+
+void WaitForInput(Keyboard& keyboard) {
+    keyboard.platform.WaitForInput(keyboard.state);
+    EndRunIfClosed(keyboard);
+}
+
+}  // namespace
+
 KeyPoll PollKey(Keyboard& keyboard, Key key) {
     keyboard.platform.DeliverDueInput(keyboard.state);
+    EndRunIfClosed(keyboard);
     const auto k = static_cast<std::size_t>(key);
     KeyPoll poll{keyboard.state.held[k], keyboard.state.pressed[k]};
     keyboard.state.pressed[k] = false;
@@ -27,7 +43,7 @@ void WaitKeyReleased(Keyboard& keyboard, Key key) {
         // A press alone was cleared by this poll, so the next poll answers at
         // once. Only a key still held has to wait for new input; we block on
         // the platform there instead of spinning.
-        if (poll.down) keyboard.platform.WaitForInput(keyboard.state);
+        if (poll.down) WaitForInput(keyboard);
     }
 }
 
@@ -37,7 +53,7 @@ Key WaitAnyKeyActive(Keyboard& keyboard, std::initializer_list<Key> keys) {
         for (Key key : keys) {
             if (IsKeyActive(keyboard, key)) return key;
         }
-        keyboard.platform.WaitForInput(keyboard.state);
+        WaitForInput(keyboard);
     }
 }
 

@@ -15,6 +15,10 @@ struct Keyboard {
     explicit Keyboard(platform::Platform& p) : platform(p) {}
     platform::Platform& platform;
     platform::KeyState state{};
+    // A request to close the window ends the run where it is delivered (the
+    // keys delivered with it land, and no more game code runs), until
+    // shutdown, whose closing wait takes it as one of its ends instead.
+    bool closeEndsRun = true;
 };
 
 struct KeyPoll {

@@ -31,6 +31,7 @@ const char* EndReasonName(EndReason reason) {
         case EndReason::Quit: return "quit";
         case EndReason::Script: return "script";
         case EndReason::Frames: return "frames";
+        case EndReason::Close: return "close";
     }
     return "quit";
 }
