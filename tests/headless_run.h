@@ -42,13 +42,7 @@ class HeadlessRun {
 public:
     explicit HeadlessRun(const std::string& script, std::uint32_t clock = 0,
                          std::optional<std::uint64_t> frames = std::nullopt)
-        : logFile_(open_memstream(&logBuffer_, &logSize_)),
-          host_(MakeOptions(script, clock, frames, logFile_)),
-          program(host_) {}
-    ~HeadlessRun() {
-        std::fclose(logFile_);
-        std::free(logBuffer_);
-    }
+        : host_(MakeOptions(script, clock, frames, &log_)), program(host_) {}
     HeadlessRun(const HeadlessRun&) = delete;
     HeadlessRun& operator=(const HeadlessRun&) = delete;
 
@@ -73,9 +67,8 @@ public:
     }
 
     std::vector<std::string> Log() {
-        std::fflush(logFile_);
         std::vector<std::string> lines;
-        std::istringstream in(std::string(logBuffer_, logSize_));
+        std::istringstream in(log_.Text());
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
@@ -107,7 +100,7 @@ public:
 private:
     static platform::HeadlessOptions MakeOptions(const std::string& script, std::uint32_t clock,
                                                  std::optional<std::uint64_t> frames,
-                                                 std::FILE* log) {
+                                                 platform::LineSink* log) {
         platform::HeadlessOptions options;
         const auto parse = platform::ParseScript(script, "script");
         EXPECT_TRUE(parse.ok()) << parse.reason();
@@ -118,9 +111,7 @@ private:
         return options;
     }
 
-    char* logBuffer_ = nullptr;
-    std::size_t logSize_ = 0;
-    std::FILE* logFile_;
+    platform::MemoryLines log_;
     CapturingHost host_;
 
 public:

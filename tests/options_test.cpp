@@ -91,14 +91,26 @@ TEST(Options, ScaleAndFpsOutsideTheirRangesAreRefused) {
     Refusal({"--fps", "99999999999999999999999"});
 }
 
-TEST(Options, HeadlessOnlyOptionsNeedHeadless) {
+TEST(Options, HeadlessAndWindowOptionsDoNotMix) {
     Refusal({"--frames", "10"});
     Refusal({"--script", "s.txt"});
     Refusal({"--dump", "pictures"});
+    // Given, even at its default value, a headless option asks for a headless run.
+    EXPECT_NE(Refusal({"--clock", "0"}).find("--clock needs --headless"), std::string::npos);
     ASSERT_TRUE(ParseOptions({"--headless", "--frames", "10", "--log", "-"}).ok());
-    // The window's options do no harm to a headless run.
-    ASSERT_TRUE(ParseOptions({"--headless", "--no-aspect", "--renderer", "gpu"}).ok());
+    // A window option in a headless run is a mistake worth saying.
+    for (const std::vector<std::string>& mixed :
+         {std::vector<std::string>{"--headless", "--no-aspect"}, {"--window", "--headless"},
+          {"--headless", "--renderer", "gpu"}, {"--fps", "35", "--headless"},
+          {"--timedemo", "s.txt", "--scale", "3"}}) {
+        const std::string error = Refusal(mixed);
+        EXPECT_NE(error.find("is for the window"), std::string::npos) << error;
+    }
     Refusal({"--sideways"});
+    // The short forms of help and version.
+    EXPECT_TRUE(ParseOptions({"-h"})->help);
+    EXPECT_TRUE(ParseOptions({"-V"})->version);
+    Refusal({"-x"});
 }
 
 TEST(Options, RecordingPlaybackAndTimedemoGoWhereTheyMakeSense) {

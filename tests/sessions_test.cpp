@@ -79,13 +79,11 @@ struct Replay {
 // Replays a session as fompy-talden --headless --script does, with a frame
 // limit so that a session out of step with the game cannot run for ever.
 Replay ReplaySession(const platform::Script& script) {
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* log = open_memstream(&buffer, &size);
+    platform::MemoryLines log;
     platform::HeadlessOptions options;
     options.script = script;
     options.frames = 40000;
-    options.log = log;
+    options.log = &log;
 
     Replay replay;
     {
@@ -101,9 +99,7 @@ Replay ReplaySession(const platform::Script& script) {
         host.Journal().Finish(replay.reason);
         replay.starts = host.starts;
     }
-    std::fclose(log);
-    std::istringstream in(std::string(buffer, size));
-    std::free(buffer);
+    std::istringstream in(log.Text());
     for (std::string line; std::getline(in, line);) {
         if (line.find(" present ") == std::string::npos &&
             line.find(" primary ") == std::string::npos)

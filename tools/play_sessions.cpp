@@ -33,7 +33,7 @@
 #include "platform/headless/headless_platform.h"
 #include "platform/script.h"
 #include "platform/text.h"
-#include "platform/journal/memory_file.h"
+#include "platform/line_sink.h"
 #include "platform/journal/run_journal.h"
 #include "platform/platform.h"
 #include "program/program.h"
@@ -602,7 +602,7 @@ Decision Bot::GameFrame(const ft::Program& program) {
 
 class BotPlatform final : public platform::Platform {
 public:
-    BotPlatform(Bot& bot, std::uint32_t firstSeed, std::uint64_t maxTime, std::FILE* log)
+    BotPlatform(Bot& bot, std::uint32_t firstSeed, std::uint64_t maxTime, platform::LineSink* log)
         : bot_(bot), firstSeed_(firstSeed), maxTime_(maxTime), journal_({log, nullptr, {}}) {}
 
     // The program is made on this platform, so it comes second.
@@ -848,9 +848,9 @@ int main(int argc, char** argv) {
     const std::uint32_t seed = seedOption ? static_cast<std::uint32_t>(*seedOption) : kind.seed;
 
     // The bot's run.
-    platform::MemoryFile botLog;
+    platform::MemoryLines botLog;
     Bot bot(kind);
-    BotPlatform host(bot, seed, kind.playFrames + 20000, botLog.File());
+    BotPlatform host(bot, seed, kind.playFrames + 20000, &botLog);
     auto program = std::make_unique<ft::Program>(host);
     host.Attach(*program);
     const platform::EndReason reason = RunToEnd(*program, host);
@@ -888,15 +888,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "play-sessions: the script does not parse: %s\n", parse.reason().c_str());
         return 1;
     }
-    platform::MemoryFile replayLog;
+    platform::MemoryLines replayLog;
     platform::HeadlessOptions options;
     options.script = (*parse);
-    options.log = replayLog.File();
+    options.log = &replayLog;
     platform::HeadlessPlatform replayHost(std::move(options));
     auto replayProgram = std::make_unique<ft::Program>(replayHost);
     RunToEnd(*replayProgram, replayHost);
-    const std::string botText(botLog.Text());
-    const std::string difference = FirstDifference(botText, std::string(replayLog.Text()));
+    const std::string botText = botLog.Text();
+    const std::string difference = FirstDifference(botText, replayLog.Text());
     if (!difference.empty()) {
         std::fprintf(stderr, "play-sessions: the replay differs from the bot's run at %s\n",
                      difference.c_str());

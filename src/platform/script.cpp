@@ -61,8 +61,7 @@ std::optional<Key> ParseKey(std::string_view word) {
 // Checks one line's bytes: printable ASCII and tabs only.
 bool CheckBytes(std::string_view line, std::string& reason) {
     if (line.size() > kMaxLineLength) {
-        reason = "line too long (" + std::to_string(line.size()) + " characters, at most " +
-                 std::to_string(kMaxLineLength) + ")";
+        reason = "line too long (more than " + std::to_string(kMaxLineLength) + " characters)";
         return false;
     }
     for (char c : line) {
@@ -162,23 +161,17 @@ std::string FormatScriptEvent(const InputEvent& event) {
     return line;
 }
 
-ScriptRecorder::ScriptRecorder(std::FILE* out) : out_(out) {
+ScriptRecorder::ScriptRecorder(LineSink* out) : out_(out) {
     if (out_ == nullptr) return;
-    std::fputs("# recorded by fompy-talden; replay with: fompy-talden --headless --script FILE\n",
-               out_);
-    std::fflush(out_);
+    out_->Write("# recorded by fompy-talden; replay with: fompy-talden --headless --script FILE\n");
 }
 
 void ScriptRecorder::Event(const InputEvent& event) {
-    if (out_ == nullptr) return;
-    std::fprintf(out_, "%s\n", FormatScriptEvent(event).c_str());
-    std::fflush(out_);
+    if (out_ != nullptr) out_->Write(FormatScriptEvent(event) + "\n");
 }
 
 void ScriptRecorder::Reseed(std::uint32_t seconds) {
-    if (out_ == nullptr) return;
-    std::fprintf(out_, "reseed %lu\n", static_cast<unsigned long>(seconds));
-    std::fflush(out_);
+    if (out_ != nullptr) out_->Write("reseed " + std::to_string(seconds) + "\n");
 }
 
 Result<void> ScriptParser::Line(std::string_view line) {

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/line_sink.h"
 #include "platform/platform.h"
 #include "platform/result.h"
 
@@ -66,17 +67,17 @@ const char* KeyName(Key key);
 std::string FormatScriptEvent(const InputEvent& event);
 
 // Writes a run's delivered input and its reseeds as a script that replays the
-// run. Every line is flushed at once, so that a run killed midway still
-// leaves a usable script. A null stream writes nothing.
+// run, a whole line at a time, so that a run cut short still leaves a script
+// that replays up to its last line. A null sink writes nothing.
 class ScriptRecorder {
 public:
-    explicit ScriptRecorder(std::FILE* out);
+    explicit ScriptRecorder(LineSink* out);
     bool IsOpen() const { return out_ != nullptr; }
     void Event(const InputEvent& event);
     void Reseed(std::uint32_t seconds);
 
 private:
-    std::FILE* out_;
+    LineSink* out_;
 };
 
 }  // namespace platform

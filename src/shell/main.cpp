@@ -1,8 +1,10 @@
 // main.cpp -- the entry point: reads the command line, opens the platform the
 // player or the test asked for, and runs the program on it.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
+#include "platform/journal/file_lines.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/text.h"
 #include "shell/options.h"
@@ -27,50 +30,93 @@ void Complain(const std::string& message) {
     std::fprintf(stderr, "fompy-talden: %s\n", message.c_str());
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const {
-        if (f != stdout) std::fclose(f);
-    }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using Output = std::unique_ptr<platform::FileLines>;
 
-// An output file named on the command line, opened before anything runs so
-// that an unwritable target is reported at once. "-" is standard output
-// where allowStdout. False after complaining.
-bool OpenOutput(const std::string& path, const char* what, bool allowStdout, File& file) {
+// An output named on the command line, opened before anything runs so that an
+// unwritable target is reported at once. "-" is standard output where
+// allowStdout. False after complaining.
+bool OpenOutput(const std::string& path, const char* what, bool allowStdout,
+                platform::FileLines::Mode mode, Output& output) {
     if (path.empty()) return true;
-    if (allowStdout && path == "-") {
-        file.reset(stdout);
-        return true;
+    auto opened = platform::FileLines::Open(path, what, allowStdout, mode);
+    if (!opened) {
+        Complain(opened.reason());
+        return false;
     }
-    file.reset(std::fopen(path.c_str(), "w"));
-    if (!file) {
-        Complain(std::string("cannot write the ") + what + " '" + platform::PrintableText(path) +
-                 "': " + std::strerror(errno));
-    }
-    return file != nullptr;
+    output = std::move(*opened);
+    return true;
 }
 
-// Flushes an output at the end of the run; false after complaining.
-bool CloseOutput(File& file, const std::string& path, const char* what) {
-    if (!file) return true;
-    const bool ok = std::fflush(file.get()) == 0 && !std::ferror(file.get());
-    if (!ok) {
-        Complain(std::string("cannot write the ") + what + " '" + platform::PrintableText(path) +
-                 "': " + std::strerror(errno));
-    }
-    file.reset();
-    return ok;
+// Writes what an output still holds and closes it; false after complaining.
+bool CloseOutput(Output& output) {
+    if (!output) return true;
+    const platform::Result<void> closed = output->Close();
+    output.reset();
+    if (!closed) Complain(closed.reason());
+    return closed.ok();
 }
 
 // A script named on the command line; nothing when it is bad (after saying why).
 std::optional<platform::Script> ReadScript(const std::string& path) {
     platform::Result<platform::Script> script = platform::LoadScript(path);
     if (!script) {
-        std::fprintf(stderr, "%s\n", script.reason().c_str());
+        Complain(script.reason());
         return std::nullopt;
     }
     return std::move(*script);
+}
+
+// Standard output, flushed at the end of a run that writes to it: a failure
+// there (a closed pipe, a full disk) is a failed run.
+bool FlushStandardOutput() {
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
+    Complain(std::string("cannot write to standard output: ") + std::strerror(errno));
+    return false;
+}
+
+// The same regular file given as two of the run's files: an output that is an
+// input, or two outputs. Existing files are compared by device and inode, so
+// links are caught; a file still to be made, by its resolved path. Devices
+// such as /dev/null are not files here.
+std::optional<std::string> SameFileTwice(const ft::Options& options) {
+    struct Named {
+        const char* option;
+        const std::string& path;
+        bool output;
+    };
+    const Named files[] = {
+        {"--script", options.scriptPath, false},   {"--playback", options.playbackPath, false},
+        {"--timedemo", options.timedemoPath, false}, {"--log", options.logPath, true},
+        {"--record", options.recordPath, true},
+    };
+    struct Identity {
+        const char* option;
+        bool output;
+        std::string key;
+    };
+    std::vector<Identity> seen;
+    for (const Named& file : files) {
+        if (file.path.empty() || (file.output && file.path == "-")) continue;
+        std::string key;
+        struct stat info {};
+        if (::stat(file.path.c_str(), &info) == 0) {
+            if (!S_ISREG(info.st_mode)) continue;
+            key = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+        } else {
+            std::error_code ec;
+            key = std::filesystem::weakly_canonical(file.path, ec).string();
+            if (ec) key = file.path;
+        }
+        for (const Identity& other : seen) {
+            if (other.key == key && (other.output || file.output)) {
+                return std::string(file.option) + " '" + platform::PrintableText(file.path) +
+                       "' is the same file as " + other.option + "; name another file for " +
+                       (file.output ? file.option : other.option);
+            }
+        }
+        seen.push_back({file.option, file.output, key});
+    }
+    return std::nullopt;
 }
 
 // Runs the program on a headless host to its end; returns the number of presents.
@@ -89,8 +135,11 @@ int RunHeadless(const ft::Options& options) {
     headless.clock = options.clock;
     headless.frames = options.frames;
 
-    File log;
-    if (!OpenOutput(options.logPath, "log", true, log)) return kExitFailure;
+    Output log;
+    if (!OpenOutput(options.logPath, "log", true, platform::FileLines::Mode::StopRunOnFailure,
+                    log)) {
+        return kExitFailure;
+    }
     headless.log = log.get();
     if (!options.dumpDir.empty()) {
         std::error_code ec;
@@ -104,8 +153,15 @@ int RunHeadless(const ft::Options& options) {
     }
 
     platform::HeadlessPlatform host(std::move(headless));
-    RunToEnd(host);
-    if (!CloseOutput(log, options.logPath, "log")) return kExitFailure;
+    try {
+        RunToEnd(host);
+    } catch (const platform::OutputFailed& failed) {
+        // The log cannot be written: the run stops there.
+        Complain(failed.message);
+        return kExitFailure;
+    }
+    if (!CloseOutput(log)) return kExitFailure;
+    if (options.logPath == "-" && !FlushStandardOutput()) return kExitFailure;
     return host.DumpError().empty() ? 0 : kExitFailure;
 }
 
@@ -125,7 +181,7 @@ int RunTimedemo(const ft::Options& options) {
     const double seconds = elapsed.count();
     std::printf("%llu frames in %.3f s: %.0f frames/s\n", static_cast<unsigned long long>(frames),
                 seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
-    return 0;
+    return FlushStandardOutput() ? 0 : kExitFailure;
 }
 
 platform::RendererChoice RendererOf(ft::Renderer renderer) {
@@ -149,10 +205,15 @@ int RunWindowed(const ft::Options& options) {
         sdl.playback = ReadScript(options.playbackPath);
         if (!sdl.playback) return kExitBadUsage;
     }
-    File log;
-    File record;
-    if (!OpenOutput(options.logPath, "log", true, log)) return kExitFailure;
-    if (!OpenOutput(options.recordPath, "recording", false, record)) return kExitFailure;
+    // A window run keeps playing when a file cannot be written; it says so
+    // at once, and again as it exits with a failure.
+    constexpr auto kKeepPlaying = platform::FileLines::Mode::KeepPlayingOnFailure;
+    Output log;
+    Output record;
+    if (!OpenOutput(options.logPath, "log", true, kKeepPlaying, log)) return kExitFailure;
+    if (!OpenOutput(options.recordPath, "recording", false, kKeepPlaying, record)) {
+        return kExitFailure;
+    }
     sdl.log = log.get();
     sdl.record = record.get();
 
@@ -163,17 +224,22 @@ int RunWindowed(const ft::Options& options) {
         return kExitFailure;
     }
     std::unique_ptr<platform::WindowPlatform> host = std::move(*opened);
-    // A playback ends by Escape or by its script's end as well as by "QUIT".
+    // A close request or a signal ends the run like "QUIT"; a playback also
+    // ends by Escape or by its script's end.
     host->Journal().Finish(ft::RunProgram(*host));
-    host.reset();  // the window goes before the files are closed
-    const bool logOk = CloseOutput(log, options.logPath, "log");
-    const bool recordOk = CloseOutput(record, options.recordPath, "recording");
-    return logOk && recordOk ? 0 : kExitFailure;
+    host.reset();  // the window and the sound go before the files are closed
+    const bool logOk = CloseOutput(log);
+    const bool recordOk = CloseOutput(record);
+    const bool outOk = options.logPath != "-" || FlushStandardOutput();
+    return logOk && recordOk && outOk ? 0 : kExitFailure;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A closed pipe on standard output is a write failure like any other,
+    // reported with an exit status, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ft::OptionsParse parse = ft::ParseOptions(args);
     if (!parse) {
@@ -183,11 +249,15 @@ int main(int argc, char** argv) {
     const ft::Options& options = *parse;
     if (options.help) {
         std::fputs(ft::HelpText().c_str(), stdout);
-        return 0;
+        return FlushStandardOutput() ? 0 : kExitFailure;
     }
     if (options.version) {
         std::fputs(ft::VersionText().c_str(), stdout);
-        return 0;
+        return FlushStandardOutput() ? 0 : kExitFailure;
+    }
+    if (const std::optional<std::string> twice = SameFileTwice(options)) {
+        Complain(*twice);
+        return kExitBadUsage;
     }
     if (!options.timedemoPath.empty()) return RunTimedemo(options);
     return options.headless ? RunHeadless(options) : RunWindowed(options);

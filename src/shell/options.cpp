@@ -12,12 +12,20 @@ namespace ft {
 
 namespace {
 
+// Which runs an option belongs to.
+enum class Scope : std::uint8_t {
+    Any,
+    Window,    // the players' window
+    Headless,  // --headless; --clock and --frames also serve --timedemo
+};
+
 struct OptionSpec {
     const char* name;      // without the leading "--"
     const char* argument;  // nullptr for a flag
     const char* help;
     // Stores the value (or sets the flag); returns an error reason or "".
     std::function<std::string(Options&, const std::string&)> apply;
+    Scope scope = Scope::Any;
 };
 
 // A whole number in [min, max], or an error reason.
@@ -66,22 +74,26 @@ const std::vector<OptionSpec>& OptionTable() {
         {"window", nullptr,
          "play in a window instead of fullscreen; Alt+Enter switches at any time "
          "(default: fullscreen)",
-         [](Options& o, const std::string&) { o.window = true; return std::string(); }},
+         [](Options& o, const std::string&) { o.window = true; return std::string(); },
+         Scope::Window},
         {"scale", "N", "window's start size, N times 320 wide (1 to 16, default 2)",
          [](Options& o, const std::string& v) {
              std::uint64_t n = 0;
              auto e = ParseNumber(v, 1, 16, n);
              o.scale = static_cast<int>(n);
              return e;
-         }},
+         },
+         Scope::Window},
         {"no-aspect", nullptr,
          "square pixels, 320x200, instead of the 4:3 shape of the monitors of the day, "
          "each pixel 1.2 times as tall as wide (default: 4:3)",
-         [](Options& o, const std::string&) { o.noAspect = true; return std::string(); }},
+         [](Options& o, const std::string&) { o.noAspect = true; return std::string(); },
+         Scope::Window},
         {"integer-scale", nullptr,
          "scale the picture by whole multiples only, with wider black bars "
          "(default: the largest size that fits)",
-         [](Options& o, const std::string&) { o.integerScale = true; return std::string(); }},
+         [](Options& o, const std::string&) { o.integerScale = true; return std::string(); },
+         Scope::Window},
         {"renderer", "gpu|software",
          "who scales the picture: the GPU, or the program itself into the window without "
          "OpenGL (default: auto, picked at start-up)",
@@ -96,14 +108,16 @@ const std::vector<OptionSpec>& OptionTable() {
                  return "expects gpu or software, not '" + v + "'";
              }
              return std::string();
-         }},
+         },
+         Scope::Window},
         {"fps", "N", "frames per second, the game's speed (1 to 1000, default 70)",
          [](Options& o, const std::string& v) {
              std::uint64_t n = 0;
              auto e = ParseNumber(v, 1, 1000, n);
              o.fps = static_cast<int>(n);
              return e;
-         }},
+         },
+         Scope::Window},
         {"headless", nullptr,
          "run without window or sound, for tests and replays: scripted keys, logged "
          "output (default: the players' window and sound)",
@@ -112,7 +126,8 @@ const std::vector<OptionSpec>& OptionTable() {
          [](Options& o, const std::string& v) {
              o.scriptPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
-         }},
+         },
+         Scope::Headless},
         {"clock", "SECONDS",
          "headless: the calendar time every reseed reads (0 to 4294967295, default 0)",
          [](Options& o, const std::string& v) {
@@ -120,14 +135,16 @@ const std::vector<OptionSpec>& OptionTable() {
              auto e = ParseNumber(v, 0, std::numeric_limits<std::uint32_t>::max(), n);
              o.clock = static_cast<std::uint32_t>(n);
              return e;
-         }},
+         },
+         Scope::Headless},
         {"frames", "N", "headless: end the run right after the N-th presented frame (default: no limit)",
          [](Options& o, const std::string& v) {
              std::uint64_t n = 0;
              auto e = ParseNumber(v, 1, std::numeric_limits<std::int64_t>::max(), n);
              o.frames = n;
              return e;
-         }},
+         },
+         Scope::Headless},
         {"log", "FILE",
          "write the run's events to FILE, '-' for standard output, in the same form for a "
          "window run as for a headless one (default: no log)",
@@ -141,19 +158,22 @@ const std::vector<OptionSpec>& OptionTable() {
          [](Options& o, const std::string& v) {
              o.dumpDir = v;
              return v.empty() ? std::string("expects a directory") : std::string();
-         }},
+         },
+         Scope::Headless},
         {"record", "FILE",
          "window: write the session to FILE as a script that replays it exactly with --headless --script (default: not recorded)",
          [](Options& o, const std::string& v) {
              o.recordPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
-         }},
+         },
+         Scope::Window},
         {"playback", "FILE",
          "show the session of a script in the window at its normal speed; Escape ends it (default: the keyboard plays)",
          [](Options& o, const std::string& v) {
              o.playbackPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
-         }},
+         },
+         Scope::Window},
         {"timedemo", "FILE",
          "replay a script headless as fast as the machine allows and print the frame rate; takes --clock and --frames (default: off)",
          [](Options& o, const std::string& v) {
@@ -174,8 +194,12 @@ namespace {
 
 OptionsParse ParseFromTable(const std::vector<std::string>& args) {
     Options options;
+    std::string windowOption;    // the first window-only option given
+    std::string headlessOption;  // the first headless-only option given
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+        std::string arg = args[i];
+        if (arg == "-h") arg = "--help";
+        if (arg == "-V") arg = "--version";
         if (arg.rfind("--", 0) != 0) {
             return platform::Failure{"unexpected argument '" + arg + "'; try --help"};
         }
@@ -202,6 +226,8 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
             return platform::Failure{"option '--" + name + "' needs " + option->argument};
         }
         const std::string reason = option->apply(options, value);
+        if (option->scope == Scope::Window && windowOption.empty()) windowOption = name;
+        if (option->scope == Scope::Headless && headlessOption.empty()) headlessOption = name;
         if (!reason.empty()) {
             return platform::Failure{"option '--" + name + "' " + reason};
         }
@@ -211,16 +237,16 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
     if (o.headless && timedemo) {
         return platform::Failure{"--timedemo is a headless run of its own; leave out --headless"};
     }
+    if ((o.headless || timedemo) && !windowOption.empty()) {
+        return platform::Failure{"--" + windowOption + " is for the window, not a " +
+                                 (timedemo ? "--timedemo" : "--headless") + " run"};
+    }
     if (timedemo && (!o.scriptPath.empty() || !o.logPath.empty() || !o.dumpDir.empty())) {
-        return platform::Failure{"--timedemo writes no log or pictures and takes its script as its value"};
+        return platform::Failure{
+            "--timedemo writes no log or pictures and takes its script as its value"};
     }
-    if (!o.headless && !timedemo &&
-        (!o.scriptPath.empty() || !o.dumpDir.empty() || o.frames || o.clock != 0)) {
-        return platform::Failure{"--script, --clock, --frames and --dump need --headless"};
-    }
-    if ((o.headless || timedemo) && (!o.recordPath.empty() || !o.playbackPath.empty())) {
-        return platform::Failure{"--record and --playback are for the window; a headless run replays "
-                       "with --script"};
+    if (!o.headless && !timedemo && !headlessOption.empty()) {
+        return platform::Failure{"--" + headlessOption + " needs --headless"};
     }
     if (!o.recordPath.empty() && !o.playbackPath.empty()) {
         return platform::Failure{"--record and --playback cannot be used together"};

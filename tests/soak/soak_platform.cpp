@@ -22,13 +22,10 @@ SoakPlatform::SoakPlatform(const SoakOptions& options) : options_(options), play
 void SoakPlatform::BeginRun(ft::Program& program) {
     program_ = &program;
     journal_.reset();
-    script_ = std::make_unique<platform::MemoryFile>();
-    if (script_->File() != nullptr) {
-        std::fprintf(script_->File(), "# fompy-soak --seed %llu, program run %llu\n",
-                     static_cast<unsigned long long>(options_.seed),
-                     static_cast<unsigned long long>(stats_.runs + 1));
-    }
-    journal_.emplace(platform::JournalOptions{nullptr, script_->File(), {}});
+    script_ = std::make_unique<platform::MemoryLines>();
+    script_->Write("# fompy-soak --seed " + std::to_string(options_.seed) + ", program run " +
+                   std::to_string(stats_.runs + 1) + "\n");
+    journal_.emplace(platform::JournalOptions{nullptr, script_.get(), {}});
     runFrames_ = 0;
     waitsSincePicture_ = 0;
     armed_ = false;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/journal/memory_file.h"
+#include "platform/line_sink.h"
 #include "platform/journal/run_journal.h"
 #include "platform/platform.h"
 #include "random_player.h"
@@ -87,7 +87,7 @@ private:
     std::vector<platform::InputEvent> planned_;
     // Reset by BeginRun. The journal records the run's keys and reseeds.
     ft::Program* program_ = nullptr;
-    std::unique_ptr<platform::MemoryFile> script_;
+    std::unique_ptr<platform::MemoryLines> script_;
     std::optional<platform::RunJournal> journal_;
     std::uint64_t runFrames_ = 0;
     std::uint64_t waitsSincePicture_ = 0;

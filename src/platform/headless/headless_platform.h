@@ -18,7 +18,7 @@ struct HeadlessOptions {
     Script script;
     std::uint32_t clock = 0;              // what reseeds read beyond the script's reseed lines
     std::optional<std::uint64_t> frames;  // end right after this many presents
-    std::FILE* log = nullptr;             // not owned; null writes no log
+    LineSink* log = nullptr;              // not owned; null writes no log
     std::string dumpDir;                  // empty: no picture files
 };
 

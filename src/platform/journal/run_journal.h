@@ -19,8 +19,8 @@ namespace platform {
 
 struct JournalOptions {
     // Not owned; null writes nothing.
-    std::FILE* log = nullptr;     // the run log
-    std::FILE* record = nullptr;  // the delivered input and the reseeds, as a script
+    LineSink* log = nullptr;     // the run log
+    LineSink* record = nullptr;  // the delivered input and the reseeds, as a script
     // Input replayed: its events are queued for delivery, and its reseed
     // values are taken in order before the live clock's.
     Script replay;

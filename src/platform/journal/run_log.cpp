@@ -4,6 +4,8 @@
 #include <zlib.h>
 
 #include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
 
 namespace platform {
 
@@ -36,34 +38,41 @@ const char* EndReasonName(EndReason reason) {
     return "quit";
 }
 
+void RunLog::Line(const char* format, ...) {
+    char line[128];
+    std::va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (length > 0) out_->Write(std::string_view(line, static_cast<std::size_t>(length)));
+}
+
 void RunLog::Picture(std::uint64_t time, PictureKind kind, const platform::Picture& picture,
                      const Palette& palette) {
     if (out_ == nullptr) return;
-    std::fprintf(out_, "%" PRIu64 " %s %08" PRIx32 " %08" PRIx32 "\n", time,
-                 kind == PictureKind::Present ? "present" : "primary", PictureCrc(picture),
-                 PaletteCrc(palette));
+    Line("%" PRIu64 " %s %08" PRIx32 " %08" PRIx32 "\n", time,
+         kind == PictureKind::Present ? "present" : "primary", PictureCrc(picture),
+         PaletteCrc(palette));
 }
 
 void RunLog::PlayCue(std::uint64_t time, Cue cue) {
-    if (out_ != nullptr) std::fprintf(out_, "%" PRIu64 " sound play %d\n", time, CueNumber(cue));
+    if (out_ != nullptr) Line("%" PRIu64 " sound play %d\n", time, CueNumber(cue));
 }
 
 void RunLog::LoopCue(std::uint64_t time, Cue cue) {
-    if (out_ != nullptr) std::fprintf(out_, "%" PRIu64 " sound loop %d\n", time, CueNumber(cue));
+    if (out_ != nullptr) Line("%" PRIu64 " sound loop %d\n", time, CueNumber(cue));
 }
 
 void RunLog::StopSound(std::uint64_t time) {
-    if (out_ != nullptr) std::fprintf(out_, "%" PRIu64 " sound stop\n", time);
+    if (out_ != nullptr) Line("%" PRIu64 " sound stop\n", time);
 }
 
 void RunLog::Reseed(std::uint64_t time, std::uint32_t seconds) {
-    if (out_ != nullptr) std::fprintf(out_, "%" PRIu64 " reseed %" PRIu32 "\n", time, seconds);
+    if (out_ != nullptr) Line("%" PRIu64 " reseed %" PRIu32 "\n", time, seconds);
 }
 
 void RunLog::End(std::uint64_t time, EndReason reason) {
-    if (out_ == nullptr) return;
-    std::fprintf(out_, "%" PRIu64 " end %s\n", time, EndReasonName(reason));
-    std::fflush(out_);
+    if (out_ != nullptr) Line("%" PRIu64 " end %s\n", time, EndReasonName(reason));
 }
 
 }  // namespace platform

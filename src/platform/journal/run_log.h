@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/line_sink.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -17,10 +18,10 @@ std::uint32_t PaletteCrc(const Palette& palette);
 
 const char* EndReasonName(EndReason reason);
 
-// Writes log lines to a stream it does not own; a null stream writes nothing.
+// Writes log lines to a sink it does not own; a null sink writes nothing.
 class RunLog {
 public:
-    explicit RunLog(std::FILE* out) : out_(out) {}
+    explicit RunLog(LineSink* out) : out_(out) {}
     bool IsOpen() const { return out_ != nullptr; }
 
     void Picture(std::uint64_t time, PictureKind kind, const platform::Picture& picture,
@@ -32,7 +33,9 @@ public:
     void End(std::uint64_t time, EndReason reason);
 
 private:
-    std::FILE* out_;
+    void Line(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    LineSink* out_;
 };
 
 }  // namespace platform

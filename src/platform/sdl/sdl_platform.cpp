@@ -15,8 +15,11 @@
 #include <thread>
 #include <vector>
 
+#include <csignal>
+
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -39,6 +42,26 @@ constexpr int kSoundOutMilliseconds = 20;
 
 // Control numbers of the stick axes, apart from the buttons' (KeySource).
 constexpr std::int32_t kAxisControl = 1000;
+
+// How often a wait for a key looks whether a signal asked the program to end
+// (milliseconds): a signal handler cannot wake SDL's wait itself.
+constexpr Uint32 kSignalLookMilliseconds = 200;
+
+// SIGINT, SIGTERM and SIGHUP in a window run: the terminal's Ctrl+C, kill,
+// a closed terminal. Each asks the program to end as closing the window does.
+volatile std::sig_atomic_t closeSignalled = 0;
+
+extern "C" void OnCloseSignal(int) { closeSignalled = 1; }
+
+void CatchCloseSignals() {
+#if defined(__unix__) || defined(__APPLE__)
+    struct sigaction action {};
+    action.sa_handler = OnCloseSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no restart: a blocking call returns to look at the flag
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+#endif
+}
 
 // SDL itself: initialised before anything else of the platform, shut down
 // after everything else.
@@ -220,9 +243,10 @@ public:
     // Video first: without a display there is no game. Gamepads may fail;
     // the sound device opens at the first cue.
     Result<void> Open(const SdlOptions& options) {
-        // Ctrl+C in the terminal ends the program as usual, instead of
-        // becoming a close request that the game acts on only at shutdown.
+        // The signals that ask a program to end become a close request of our
+        // own, SIGHUP included, which SDL's handlers leave out.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        CatchCloseSignals();
         ChooseScreenDrivers();
         {
             // What we say about a failure is one line; the libraries SDL
@@ -256,7 +280,8 @@ public:
         if (!journal_.Input().IsDeliveryDue()) return;
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) Absorb(event, journal_.Input().Now());
-        if (playbackStopped_) throw RunEnded{EndReason::Quit};
+        TakeCloseSignal(journal_.Input().Now());
+        EndPlaybackIfStopped();
         journal_.Input().DeliverAtPoll(keys);
     }
 
@@ -269,6 +294,7 @@ public:
             bool arrived = false;
             SDL_Event event;
             while (!arrived) {
+                if (TakeCloseSignal(time)) break;
                 // A wait can be long: once its cue has sounded out, the sound
                 // device rests instead of writing silence all the while.
                 voice_.Rest();
@@ -280,13 +306,14 @@ public:
                         SDL_Delay(kPadWaitMilliseconds);
                         continue;
                     }
-                } else if (soundLeft > 0) {
-                    if (SDL_WaitEventTimeout(&event, soundLeft + kSoundOutMilliseconds) == 0) {
-                        continue;  // the cue has sounded out, or nearly: look again
+                } else {
+                    const Uint32 look =
+                        soundLeft > 0 ? std::min<Uint32>(soundLeft + kSoundOutMilliseconds,
+                                                         kSignalLookMilliseconds)
+                                      : kSignalLookMilliseconds;
+                    if (SDL_WaitEventTimeout(&event, static_cast<int>(look)) == 0) {
+                        continue;  // look again: a signal, a cue sounded out
                     }
-                } else if (SDL_WaitEvent(&event) == 0) {
-                    SDL_Delay(10);  // no event system left to wait on; do not spin
-                    continue;
                 }
                 arrived = Absorb(event, time);
             }
@@ -325,9 +352,28 @@ private:
         for (std::uint64_t t = journal_.Input().Now(); t < due; ++t) {
             SDL_Event event;
             while (SDL_PollEvent(&event) != 0) Absorb(event, journal_.Input().Now());
-            if (playbackStopped_) throw RunEnded{EndReason::Quit};
+            TakeCloseSignal(journal_.Input().Now());
+            EndPlaybackIfStopped();
             pacer_.WaitForNextSlot();
         }
+    }
+
+    // A signal that asked the program to end is queued as a close request due
+    // at time, once. True when it was.
+    bool TakeCloseSignal(std::uint64_t time) {
+        if (closeSignalled == 0 || closeQueued_) return false;
+        closeQueued_ = true;
+        if (playback_) {
+            playbackStop_ = EndReason::Close;
+        } else {
+            journal_.Input().Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
+        }
+        return true;
+    }
+
+    // Escape (Quit) or a close request (Close) ends a playback at once.
+    void EndPlaybackIfStopped() const {
+        if (playbackStop_) throw RunEnded{*playbackStop_};
     }
 
     // The sound device opens at the first cue rather than at start-up, so
@@ -360,9 +406,10 @@ private:
     bool Absorb(const SDL_Event& event, std::uint64_t time) {
         if (playback_) {
             // The script is the keyboard; Escape or closing the window ends the show.
-            if ((event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) ||
-                event.type == SDL_QUIT) {
-                playbackStopped_ = true;
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+                if (!playbackStop_) playbackStop_ = EndReason::Quit;
+            } else if (event.type == SDL_QUIT) {
+                if (!playbackStop_) playbackStop_ = EndReason::Close;
             } else if (event.type == SDL_KEYDOWN && IsAltEnter(event.key) &&
                        event.key.repeat == 0) {
                 video_.ToggleFullscreen();
@@ -447,7 +494,8 @@ private:
     FramePacer pacer_;
     // Playing a recorded script back instead of reading the keyboard.
     bool playback_ = false;
-    bool playbackStopped_ = false;  // Escape or a close request during the show
+    std::optional<EndReason> playbackStop_;  // Escape or a close request during the show
+    bool closeQueued_ = false;               // a close signal has been queued
 };
 
 }  // namespace

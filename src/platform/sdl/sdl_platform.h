@@ -30,8 +30,8 @@ struct SdlOptions {
     ScreenFit fit;           // 4:3 or square pixels; any size or whole multiples
     RendererChoice renderer = RendererChoice::Auto;
     // Not owned; null writes nothing.
-    std::FILE* log = nullptr;     // the run log, as a headless run writes it
-    std::FILE* record = nullptr;  // the delivered input and reseeds, as a script
+    LineSink* log = nullptr;     // the run log, as a headless run writes it
+    LineSink* record = nullptr;  // the delivered input and reseeds, as a script
     // A recorded script standing in for the keyboard, shown at its normal
     // speed; Escape on the real keyboard ends it.
     std::optional<Script> playback;

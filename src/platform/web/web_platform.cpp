@@ -29,7 +29,7 @@ constexpr int kKeyEventBatch = 64;           // key events taken from the page a
 }  // namespace
 
 void WebPlatform::PageStream::Send() {
-    const std::string_view text = memory_.Text();
+    const std::string& text = lines_.Text();
     if (text.size() > sent_) {
         WebPageAppendText(stream_, text.data() + sent_, static_cast<int>(text.size() - sent_));
         sent_ = text.size();
@@ -41,8 +41,8 @@ WebPlatform::WebPlatform(const WebOptions& options)
       framePeriod_(1000.0 / std::max(options.fps, 1)),
       script_(options.record ? std::make_unique<PageStream>(kScriptStream) : nullptr),
       log_(options.record ? std::make_unique<PageStream>(kLogStream) : nullptr),
-      journal_(JournalOptions{log_ ? log_->File() : nullptr, script_ ? script_->File() : nullptr,
-                              Script{}}) {
+      journal_(JournalOptions{log_ ? log_->Lines() : nullptr,
+                              script_ ? script_->Lines() : nullptr, Script{}}) {
     WebPageOpen(kScreenWidth, kScreenHeight);
     for (Cue cue : kAllCues) {
         const auto wave = ft::WaveResource(CueNumber(cue));

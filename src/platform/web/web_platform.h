@@ -11,7 +11,6 @@
 #include <memory>
 #include <vector>
 
-#include "platform/journal/memory_file.h"
 #include "platform/journal/run_journal.h"
 #include "platform/platform.h"
 
@@ -46,13 +45,13 @@ private:
     class PageStream {
     public:
         explicit PageStream(int stream) : stream_(stream) {}
-        std::FILE* File() const { return memory_.File(); }
+        LineSink* Lines() { return &lines_; }
         // Hands what the stream gained since the last call to the page.
         void Send();
 
     private:
         int stream_;
-        MemoryFile memory_;
+        MemoryLines lines_;
         std::size_t sent_ = 0;
     };
 
