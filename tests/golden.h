@@ -1,7 +1,8 @@
 // golden.h -- pictures checked against expected pictures kept in
 // tests/golden/ as 8-bit indexed PNG files, made once from a run and looked
-// at by eye. With FT_RENEW_GOLDEN=1 in the environment a check writes the
-// picture it was given instead, and fails so that the renewal is seen.
+// at by eye. With FT_RENEW_GOLDEN=1 in the environment a check whose picture
+// differs from its file writes the picture instead, and fails so that the
+// renewal is seen.
 #pragma once
 
 #include <gtest/gtest.h>
