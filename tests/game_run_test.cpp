@@ -6,8 +6,8 @@
 #include <string>
 
 #include "game/game.h"
+#include "golden.h"
 #include "headless_run.h"
-#include "render/font.h"
 
 using namespace ft;
 
@@ -32,22 +32,9 @@ std::pair<std::uint64_t, std::string> Split(const std::string& line) {
     return {std::stoull(line.substr(0, space)), line.substr(space + 1)};
 }
 
-// The score box as it should look with the given text.
-std::vector<std::uint8_t> ExpectedScoreBox(const std::string& text) {
-    std::vector<std::uint8_t> bytes(320 * 200, 0);
-    FrameBuffer fb{bytes.data(), 320};
-    FillBox(fb, 167, 102, 258, 118, 42);
-    DrawSmallText(fb, text.data(), static_cast<std::int32_t>(text.size()), 172, 108, 43);
-    return bytes;
-}
-
-bool ScoreBoxShows(const ShownPicture& picture, const std::string& text) {
-    const auto expected = ExpectedScoreBox(text);
-    for (int y = 102; y <= 118; ++y)
-        for (int x = 167; x <= 258; ++x)
-            if (picture.At(x, y) != expected[y * 320 + x]) return false;
-    return true;
-}
+// The boxes of the game screen, pinned by pictures in tests/golden/game/.
+constexpr ScreenBox kScoreBox{167, 102, 258, 118};
+constexpr ScreenBox kLevelBox{167, 132, 258, 148};
 
 }  // namespace
 
@@ -103,13 +90,11 @@ TEST(GameRun, LevelBoxShowsLevelTwoFromFrame1800) {
     PlayOneGame(run);
     EXPECT_EQ(run.program.settings.level, 2);
     // The last frame's level box was formatted after the rise.
-    std::vector<std::uint8_t> expected(320 * 200, 0);
-    FrameBuffer fb{expected.data(), 320};
-    FillBox(fb, 167, 132, 258, 148, 42);
-    DrawSmallText(fb, "LEVEL: 2", 8, 172, 138, 43);
-    const FrameBuffer shown = run.program.display.primary.View();
-    for (int y = 132; y <= 148; ++y)
-        for (int x = 167; x <= 258; ++x) ASSERT_EQ(ReadPixel(shown, x, y), expected[y * 320 + x]);
+    const FrameBuffer primary = run.program.display.primary.View();
+    std::vector<std::uint8_t> shown(320 * 200);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 320; ++x) shown[y * 320 + x] = ReadPixel(primary, x, y);
+    EXPECT_TRUE(MatchesGolden(shown, run.program.display.palette, "game/level-box-2", kLevelBox));
 }
 
 TEST(GameRun, StartSequenceReseedsPlaysTheStartCueAndDrawsThePreview) {
@@ -164,8 +149,8 @@ TEST(GameRun, LandingFrameShowsTheScoreFromBeforeTheLanding) {
     // Picture n of this run is the present of frame n + 1 (no primary pictures).
     const auto& landingFrame = run.pictures()[landing];
     const auto& nextFrame = run.pictures()[landing + 1];
-    EXPECT_TRUE(ScoreBoxShows(landingFrame, "SCORE: 0"));
-    EXPECT_TRUE(ScoreBoxShows(nextFrame, "SCORE: 5"));
+    EXPECT_TRUE(MatchesGolden(landingFrame, "game/score-box-0", kScoreBox));
+    EXPECT_TRUE(MatchesGolden(nextFrame, "game/score-box-5", kScoreBox));
 }
 
 TEST(GameRun, GameOverPlaysLandingThenGameOverCueAndWaitsForAFreshPress) {
@@ -211,16 +196,11 @@ TEST(GameRun, GameOverScreenShowsTheCascadeAndTheCentredScore) {
     for (const auto& p : run.pictures())
         if (p.kind == platform::PictureKind::Primary) screen = &p;
     ASSERT_NE(screen, nullptr);
-    // Every piece of the pile scored 5; the last frame's score text is shown.
+    // Every piece of the pile scored 5; the last frame's score text is shown
+    // centred under thirteen copies of the words, each lower and brighter.
     const std::string text(run.program.game.hudText.data(), run.program.game.hudLength);
-    ASSERT_EQ(text.rfind("SCORE: ", 0), 0u);
-    std::vector<std::uint8_t> expected(320 * 200, 0);
-    FrameBuffer fb{expected.data(), 320};
-    for (int k = 0; k <= 48; k += 4)
-        DrawSmallText(fb, "G A M E    O V E R", 18, 106, 10 + k, static_cast<std::uint8_t>(k));
-    DrawSmallText(fb, text.data(), static_cast<std::int32_t>(text.size()),
-                  160 - 3 * static_cast<std::int32_t>(text.size()), 170, 25);
-    EXPECT_EQ(screen->pixels, expected);
+    EXPECT_EQ(text.rfind("SCORE: ", 0), 0u);
+    EXPECT_TRUE(MatchesGolden(*screen, "game/game-over"));
 }
 
 // Leaving a game with Escape keeps its piece for the next game, but not its

@@ -10,6 +10,7 @@
 #include "platform/journal/input_timeline.h"
 #include "platform/platform.h"
 #include "render/framebuffer.h"
+#include "render/palette.h"
 
 struct ShownPicture {
     platform::PictureKind kind;
