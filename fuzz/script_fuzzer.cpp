@@ -1,6 +1,10 @@
 // script_fuzzer.cpp -- libFuzzer target of the key script parser: any bytes
 // either parse into a script that reads back the same when written out again,
-// or fail with one line "NAME:LINE: reason".
+// or fail with one line "NAME:LINE: reason"; and a file of those bytes, read
+// a block at a time as the program reads scripts, gives the same answer.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -85,6 +89,30 @@ void CheckScript(const platform::Script& script) {
     Require((*again).reseeds == script.reseeds, "reseeds differ after writing out", written);
 }
 
+// The bytes as a file, read by the program's streamed reader: it must agree
+// with the parse of the whole text, script for script, and fail on the same
+// line when the text fails.
+void CheckFileReading(std::string_view text, const platform::Result<platform::Script>& whole) {
+    static const int fd = memfd_create("fuzz.script", 0);
+    Require(fd >= 0, "no memory file", "");
+    Require(ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0, "cannot empty the file", "");
+    Require(write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()),
+            "cannot write the file", "");
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const platform::Result<platform::Script> read = platform::LoadScript(path);
+    Require(read.ok() == whole.ok(), "reading the file and parsing the text disagree",
+            read.ok() ? whole.reason() : read.reason());
+    if (read.ok()) {
+        Require((*read).events == (*whole).events, "the file's events differ", "");
+        Require((*read).reseeds == (*whole).reseeds, "the file's reseeds differ", "");
+    } else {
+        const std::string where = read.reason().substr(path.size());
+        const std::string wholeWhere = whole.reason().substr(kFileName.size());
+        Require(where.substr(0, where.find(": ")) == wholeWhere.substr(0, wholeWhere.find(": ")),
+                "the file fails on another line", read.reason() + " / " + whole.reason());
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -96,5 +124,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         CheckError(parse.reason(), text);
     }
+    CheckFileReading(text, parse);
     return 0;
 }

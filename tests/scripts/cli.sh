@@ -27,16 +27,52 @@ contains "unknown option" "$TMP/err" "unknown option '--no-such-option'"
 "$BIN" --headless --clock 4294967296 2>"$TMP/err"; check "clock too large" 2 $?
 "$BIN" --help >"$TMP/out"; check "help" 0 $?
 contains "help" "$TMP/out" "--headless"
+"$BIN" -h >"$TMP/out"; check "-h" 0 $?
+contains "-h" "$TMP/out" "--headless"
 "$BIN" --version >"$TMP/out"; check "version" 0 $?
 contains "version" "$TMP/out" "fompy-talden "
+"$BIN" -V >"$TMP/out"; check "-V" 0 $?
+contains "-V" "$TMP/out" "fompy-talden "
+# Standard output that cannot be written is a failure, said as one.
+for run in "--help" "--version" "--headless --log -" \
+    "--timedemo $(dirname "$0")/../../bench/sessions/short.txt"; do
+    # shellcheck disable=SC2086
+    "$BIN" $run >/dev/full 2>"$TMP/err"; check "$run into a full device" 1 $?
+    contains "$run into a full device" "$TMP/err" "^fompy-talden: .*No space left on device"
+done
+"$BIN" --headless --window 2>"$TMP/err"; check "headless with window" 2 $?
+"$BIN" --clock 0 2>"$TMP/err"; check "clock without headless" 2 $?
 
 printf '0 enter down\n1 sideways down\n' >"$TMP/bad.txt"
 "$BIN" --headless --script "$TMP/bad.txt" --log "$TMP/never.log" 2>"$TMP/err"; check "bad script" 2 $?
-contains "bad script" "$TMP/err" "$TMP/bad.txt:2: unknown key 'sideways'"
+contains "bad script" "$TMP/err" "^fompy-talden: $TMP/bad.txt:2: unknown key 'sideways'"
 [ ! -e "$TMP/never.log" ] || { echo "FAIL: a bad script must run nothing"; fail=1; }
 "$BIN" --headless --script "$TMP/missing.txt" 2>"$TMP/err"; check "missing script" 2 $?
 contains "missing script" "$TMP/err" "missing.txt"
 "$BIN" --headless --script "$TMP" 2>"$TMP/err"; check "script is a directory" 2 $?
+# Endless and unreadable sources end at once instead of filling the memory.
+timeout 10 "$BIN" --headless --script /dev/zero 2>"$TMP/err"; check "endless script" 2 $?
+contains "endless script" "$TMP/err" "/dev/zero:1: line too long"
+"$BIN" --headless --script /proc/self/mem 2>"$TMP/err"; check "unreadable script" 2 $?
+contains "unreadable script" "$TMP/err" "^fompy-talden: /proc/self/mem: cannot read: "
+
+# An output that is an input, or another output, is refused before anything
+# is written: by name, through a symbolic link or a hard link.
+printf '0 enter down\n' >"$TMP/in.txt"
+ln -s "$TMP/in.txt" "$TMP/symlink.txt"
+ln "$TMP/in.txt" "$TMP/hardlink.txt"
+for twice in "--headless --script $TMP/in.txt --log $TMP/in.txt" \
+    "--headless --script $TMP/in.txt --log $TMP/symlink.txt" \
+    "--headless --script $TMP/in.txt --log $TMP/hardlink.txt" \
+    "--window --playback $TMP/in.txt --log $TMP/symlink.txt" \
+    "--window --record $TMP/new.txt --log $TMP/new.txt"; do
+    # shellcheck disable=SC2086
+    "$BIN" $twice 2>"$TMP/err"; check "same file: $twice" 2 $?
+    contains "same file: $twice" "$TMP/err" "is the same file as"
+done
+[ "$(cat "$TMP/in.txt")" = "0 enter down" ] || { echo "FAIL: the input was touched"; fail=1; }
+[ ! -e "$TMP/new.txt" ] || { echo "FAIL: a refused run made its output"; fail=1; }
+"$BIN" --headless --script "$TMP/in.txt" --log /dev/null; check "a device is no file" 0 $?
 "$BIN" --headless --log /nonexistent/dir/log.txt 2>"$TMP/err"; check "unwritable log" 1 $?
 contains "unwritable log" "$TMP/err" "cannot write the log"
 
@@ -82,6 +118,18 @@ pictures=$(grep -c -E ' (present|primary) ' "$TMP/a.log")
 files=$(ls "$TMP/pics" | wc -l)
 [ "$pictures" -eq "$files" ] || { echo "FAIL: $pictures pictures logged, $files dumped"; fail=1; }
 [ -f "$TMP/pics/000000.png" ] || { echo "FAIL: no 000000.png"; fail=1; }
+
+# A close request ends the run where it is delivered, with the keys delivered
+# alongside it and nothing more.
+sed 's/^110 up down$/105 close\n110 up down/' "$TMP/play.txt" >"$TMP/close.txt"
+"$BIN" --headless --script "$TMP/close.txt" --log "$TMP/close.log"; check "close" 0 $?
+[ "$(tail -n 1 "$TMP/close.log")" = "105 end close" ] ||
+    { echo "FAIL: close: $(tail -n 1 "$TMP/close.log")"; fail=1; }
+head -n "$(($(wc -l <"$TMP/close.log") - 1))" "$TMP/close.log" | cmp -s - "$TMP/a.log" &&
+    { echo "FAIL: the game went on after the close"; fail=1; }
+grep -v ' end ' "$TMP/a.log" | grep -E '^(10[0-5]|[0-9]{1,2}) ' >"$TMP/before-close"
+grep -v ' end ' "$TMP/close.log" | cmp -s - "$TMP/before-close" ||
+    { echo "FAIL: the run before the close differs from the run without it"; fail=1; }
 
 "$BIN" --headless --script "$TMP/play.txt" --frames 5 --log - >"$TMP/out"; check "frames" 0 $?
 # --frames counts presents; the waits of the intro moved the time ahead by 3.
