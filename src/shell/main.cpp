@@ -13,7 +13,12 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
+#ifdef _WIN32
+#include "platform/win32/win32_console.h"
+#include "platform/win32/win32_platform.h"
+#else
 #include "platform/sdl/sdl_platform.h"
+#endif
 #include "platform/text.h"
 #include "shell/options.h"
 #include "program/program.h"
@@ -128,6 +133,15 @@ int RunTimedemo(const ft::Options& options) {
     return 0;
 }
 
+#ifdef _WIN32
+// The players' platform of Windows draws through GDI: no renderer to choose.
+using PlayersOptions = platform::Win32Options;
+void ChooseRenderer(PlayersOptions&, ft::Renderer) {}
+std::unique_ptr<platform::Win32Host> OpenPlayersPlatform(const PlayersOptions& options,
+                                                         std::string& error) {
+    return platform::OpenWin32Platform(options, error);
+}
+#else
 platform::RendererChoice RendererOf(ft::Renderer renderer) {
     switch (renderer) {
         case ft::Renderer::Gpu: return platform::RendererChoice::Gpu;
@@ -137,14 +151,24 @@ platform::RendererChoice RendererOf(ft::Renderer renderer) {
     return platform::RendererChoice::Auto;
 }
 
+using PlayersOptions = platform::SdlOptions;
+void ChooseRenderer(PlayersOptions& sdl, ft::Renderer renderer) {
+    sdl.renderer = RendererOf(renderer);
+}
+std::unique_ptr<platform::WindowPlatform> OpenPlayersPlatform(const PlayersOptions& options,
+                                                              std::string& error) {
+    return platform::OpenSdlPlatform(options, error);
+}
+#endif
+
 int RunWindowed(const ft::Options& options) {
-    platform::SdlOptions sdl;
+    PlayersOptions sdl;
     sdl.fullscreen = !options.window;
     sdl.fps = options.fps;
     sdl.scale = options.scale;
     sdl.fit.aspect = !options.noAspect;
     sdl.fit.integerScale = options.integerScale;
-    sdl.renderer = RendererOf(options.renderer);
+    ChooseRenderer(sdl, options.renderer);
     if (!options.playbackPath.empty()) {
         sdl.playback = ReadScript(options.playbackPath);
         if (!sdl.playback) return kExitBadUsage;
@@ -157,7 +181,7 @@ int RunWindowed(const ft::Options& options) {
     sdl.record = record.get();
 
     std::string error;
-    std::unique_ptr<platform::WindowPlatform> host = platform::OpenSdlPlatform(sdl, error);
+    auto host = OpenPlayersPlatform(sdl, error);
     if (!host) {
         Complain(error);
         return kExitFailure;
@@ -173,6 +197,9 @@ int RunWindowed(const ft::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    platform::UseParentConsole();
+#endif
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ft::OptionsParse parse = ft::ParseOptions(args);
     if (!parse.ok) {
