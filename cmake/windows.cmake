@@ -57,11 +57,8 @@ add_dependencies(fompy-talden ft-icon)
 set_property(SOURCE ${CMAKE_BINARY_DIR}/fompy-talden.rc TARGET_DIRECTORY fompy-talden APPEND
              PROPERTY OBJECT_DEPENDS ${FT_ICO}
              ${PROJECT_SOURCE_DIR}/cmake/windows/fompy-talden.manifest)
-# libgcc, libstdc++ and winpthread inside the program; files opened without
-# "b" or "t" are binary, so that logs and recordings hold the same bytes as
-# on every other system.
-target_link_options(fompy-talden PRIVATE -static)
-target_link_libraries(fompy-talden PRIVATE ${CMAKE_FIND_ROOT_PATH}/lib/binmode.o)
+# libgcc, libstdc++ and winpthread inside the program, which is stripped.
+target_link_options(fompy-talden PRIVATE -static -s)
 
 # The players' download: the program, how to play, the licence.
 set(FT_ZIP_DIR ${CMAKE_BINARY_DIR}/zip)

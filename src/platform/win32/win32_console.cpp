@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace platform {
 
@@ -23,7 +24,9 @@ bool LeadsSomewhere(DWORD which) {
 void UseParentConsole() {
     const bool output = LeadsSomewhere(STD_OUTPUT_HANDLE);
     const bool errors = LeadsSomewhere(STD_ERROR_HANDLE);
+    _fmode = _O_BINARY;  // every file opened from now on
     if (output) _setmode(_fileno(stdout), _O_BINARY);
+    if (errors) _setmode(_fileno(stderr), _O_BINARY);
     if ((!output || !errors) && AttachConsole(ATTACH_PARENT_PROCESS)) {
         if (!output && std::freopen("CONOUT$", "w", stdout) != nullptr) {
             std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);

@@ -7,8 +7,9 @@ namespace platform {
 
 // Called first thing in main: standard output and standard error that lead
 // nowhere (no file or pipe was given) are attached to the console of the
-// program that started this one, if it has one. Standard output is binary,
-// so that a log written to it holds the same bytes as on other systems.
+// program that started this one, if it has one. Files and pipes are written
+// in binary, so that logs and recordings hold the same bytes, line ends
+// included, as on every other system.
 void UseParentConsole();
 
 }  // namespace platform
