@@ -78,3 +78,8 @@ add_custom_command(
     COMMENT "Packing ${FT_ZIP}"
     VERBATIM)
 add_custom_target(zip ALL DEPENDS ${FT_ZIP})
+
+# The two ways of drawing, timed (tools/perf/windows-draw.sh runs it under Wine).
+add_executable(win32-draw-bench ${PROJECT_SOURCE_DIR}/bench/win32_draw_bench.cpp)
+target_link_libraries(win32-draw-bench PRIVATE ft-win32 ft-warnings)
+target_link_options(win32-draw-bench PRIVATE -static -mwindows)

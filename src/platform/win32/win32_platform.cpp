@@ -142,8 +142,11 @@ public:
           pacer_(options.fps),
           playback_(options.playback.has_value()) {}
 
+    // The program converts and scales the picture itself: as fast as GDI's
+    // scaling of the 8-bit picture or a little faster (tools/perf/
+    // windows-draw.sh), and the very pixels of the desktop build's window surface.
     bool Open(const Win32Options& options, std::string& error) {
-        return screen_.Open(options, win32::DrawMode::Indexed, error);
+        return screen_.Open(options, win32::DrawMode::Packed, error);
     }
 
     RunJournal& Journal() override { return journal_; }
