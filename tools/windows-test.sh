@@ -25,9 +25,10 @@ export WINEPREFIX
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "windows-test: making Wine's prefix in $WINEPREFIX (once)"
     mkdir -p "$WINEPREFIX"
-    if ! WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >build/windows-test/wineboot.log 2>&1; then
+    log=build/windows-test/wineboot.log
+    if ! WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >"$log" 2>&1; then
         rm -rf "$WINEPREFIX"
-        echo "windows-test: SKIPPED: Wine cannot start on this machine; see build/windows-test/wineboot.log"
+        echo "windows-test: SKIPPED: Wine cannot start on this machine; see $log"
         exit 0
     fi
 fi

@@ -21,7 +21,8 @@ def decode(path: pathlib.Path) -> tuple[int, int, bytes, bytes]:
     while pos < len(data):
         length, kind = struct.unpack(">I4s", data[pos:pos + 8])
         body = data[pos + 8:pos + 8 + length]
-        if zlib.crc32(kind + body) != struct.unpack(">I", data[pos + 8 + length:pos + 12 + length])[0]:
+        crc = struct.unpack(">I", data[pos + 8 + length:pos + 12 + length])[0]
+        if zlib.crc32(kind + body) != crc:
             raise ValueError(f"{path}: bad CRC in {kind.decode()}")
         if kind == b"IDAT":
             idat += body
@@ -48,7 +49,8 @@ def decode(path: pathlib.Path) -> tuple[int, int, bytes, bytes]:
             elif kind == 4:
                 p = left + up - up_left
                 pa, pb, pc = abs(p - left), abs(p - up), abs(p - up_left)
-                line[x] = (line[x] + (left if pa <= pb and pa <= pc else up if pb <= pc else up_left)) & 255
+                nearest = left if pa <= pb and pa <= pc else up if pb <= pc else up_left
+                line[x] = (line[x] + nearest) & 255
         rows.append(bytes(line))
         prev = line
     return width, height, chunks[b"PLTE"], b"".join(rows)

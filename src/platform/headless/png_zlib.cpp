@@ -52,7 +52,8 @@ std::string WriteIndexedPng(const std::string& path, const Picture& picture,
     Bytes header;
     PutU32(header, kScreenWidth);
     PutU32(header, kScreenHeight);
-    header.insert(header.end(), {8, 3, 0, 0, 0});  // 8 bits, palette; deflate, filters, no interlace
+    // 8 bits a pixel, palette colours; deflate, adaptive filters, no interlace.
+    header.insert(header.end(), {8, 3, 0, 0, 0});
     PutChunk(png, "IHDR", header);
 
     Bytes colours;
