@@ -10,3 +10,4 @@ ctest --preset debug
 ./tools/package-test.sh
 ./tools/fuzz-short.sh
 ./tools/web-test.sh build/debug/fompy-talden
+./tools/windows-test.sh build/debug/fompy-talden

@@ -21,7 +21,7 @@ FLOORS = [
     ["frontend"],
     ["program"],
     ["platform/journal", "platform/window"],
-    ["platform/headless", "platform/sdl", "platform/web"],
+    ["platform/headless", "platform/sdl", "platform/web", "platform/win32"],
     ["shell"],
 ]
 FLOOR_OF = {folder: n for n, floor in enumerate(FLOORS) for folder in floor}

@@ -20,6 +20,16 @@ case "${1:-}" in
 esac
 # --- End of the web section.
 
+# --- The Windows build (./windows.sh: --windows) and its tests under Wine
+# (tools/windows-test.sh: --windows-test; the wine command is in the first
+# package, the 64-bit Wine in the second).
+WINDOWS_BUILD="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev"
+case "${1:-}" in
+    --windows) PACKAGES="$PACKAGES $WINDOWS_BUILD" ;;
+    --windows-test) PACKAGES="$PACKAGES $WINDOWS_BUILD wine wine64 unzip libx11-dev" ;;
+esac
+# --- End of the Windows section.
+
 missing=""
 for p in $PACKAGES; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)

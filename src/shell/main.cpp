@@ -16,7 +16,12 @@
 
 #include "platform/headless/headless_platform.h"
 #include "platform/journal/file_lines.h"
+#ifdef _WIN32
+#include "platform/win32/win32_console.h"
+#include "platform/win32/win32_platform.h"
+#else
 #include "platform/sdl/sdl_platform.h"
+#endif
 #include "platform/text.h"
 #include "shell/options.h"
 #include "program/program.h"
@@ -184,6 +189,15 @@ int RunTimedemo(const ft::Options& options) {
     return FlushStandardOutput() ? 0 : kExitFailure;
 }
 
+#ifdef _WIN32
+// The players' platform of Windows draws through GDI: no renderer to choose.
+using PlayersOptions = platform::Win32Options;
+void ChooseRenderer(PlayersOptions&, ft::Renderer) {}
+platform::Result<std::unique_ptr<platform::Win32Host>> OpenPlayersPlatform(
+    const PlayersOptions& options) {
+    return platform::OpenWin32Platform(options);
+}
+#else
 platform::RendererChoice RendererOf(ft::Renderer renderer) {
     switch (renderer) {
         case ft::Renderer::Gpu: return platform::RendererChoice::Gpu;
@@ -193,14 +207,24 @@ platform::RendererChoice RendererOf(ft::Renderer renderer) {
     return platform::RendererChoice::Auto;
 }
 
+using PlayersOptions = platform::SdlOptions;
+void ChooseRenderer(PlayersOptions& sdl, ft::Renderer renderer) {
+    sdl.renderer = RendererOf(renderer);
+}
+platform::Result<std::unique_ptr<platform::WindowPlatform>> OpenPlayersPlatform(
+    const PlayersOptions& options) {
+    return platform::OpenSdlPlatform(options);
+}
+#endif
+
 int RunWindowed(const ft::Options& options) {
-    platform::SdlOptions sdl;
+    PlayersOptions sdl;
     sdl.fullscreen = !options.window;
     sdl.fps = options.fps;
     sdl.scale = options.scale;
     sdl.fit.aspect = !options.noAspect;
     sdl.fit.integerScale = options.integerScale;
-    sdl.renderer = RendererOf(options.renderer);
+    ChooseRenderer(sdl, options.renderer);
     if (!options.playbackPath.empty()) {
         sdl.playback = ReadScript(options.playbackPath);
         if (!sdl.playback) return kExitBadUsage;
@@ -217,13 +241,12 @@ int RunWindowed(const ft::Options& options) {
     sdl.log = log.get();
     sdl.record = record.get();
 
-    platform::Result<std::unique_ptr<platform::WindowPlatform>> opened =
-        platform::OpenSdlPlatform(sdl);
+    auto opened = OpenPlayersPlatform(sdl);
     if (!opened) {
         Complain(opened.reason());
         return kExitFailure;
     }
-    std::unique_ptr<platform::WindowPlatform> host = std::move(*opened);
+    auto host = std::move(*opened);
     // A close request or a signal ends the run like "QUIT"; a playback also
     // ends by Escape or by its script's end.
     host->Journal().Finish(ft::RunProgram(*host));
@@ -237,9 +260,13 @@ int RunWindowed(const ft::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    platform::UseParentConsole();
+#else
     // A closed pipe on standard output is a write failure like any other,
     // reported with an exit status, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ft::OptionsParse parse = ft::ParseOptions(args);
     if (!parse) {

@@ -4,6 +4,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -19,6 +22,18 @@ namespace {
 // What a headless run gathers before it writes.
 constexpr std::size_t kGatherBytes = 64 * 1024;
 
+// Bytes as they are: no line-end translation where the system has one.
+#if defined(O_BINARY)
+constexpr int kBinary = O_BINARY;
+#else
+constexpr int kBinary = 0;
+#endif
+#if defined(O_CLOEXEC)
+constexpr int kCloseOnExec = O_CLOEXEC;
+#else
+constexpr int kCloseOnExec = 0;
+#endif
+
 }  // namespace
 
 Result<std::unique_ptr<FileLines>> FileLines::Open(const std::string& path, std::string what,
@@ -27,7 +42,8 @@ Result<std::unique_ptr<FileLines>> FileLines::Open(const std::string& path, std:
         return std::unique_ptr<FileLines>(
             new FileLines(STDOUT_FILENO, false, path, std::move(what), mode));
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kBinary | kCloseOnExec, 0666);
     if (fd < 0) {
         return Failure{"cannot write the " + what + " '" + PrintableText(path) +
                        "': " + std::strerror(errno)};

@@ -1,0 +1,52 @@
+// win32_sound.h -- the single voice of the Windows platform: the five wave
+// recordings played, looped and stopped on the wave-out device, each in its
+// own format. Used only inside platform/win32.
+#pragma once
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform::win32 {
+
+class Voice {
+public:
+    Voice() = default;
+    Voice(const Voice&) = delete;
+    Voice& operator=(const Voice&) = delete;
+    ~Voice();
+
+    // Finds the recordings and a device. Returns why there is no sound (the
+    // voice then stays silent), or an empty string.
+    std::string Open();
+
+    // Starts the recording of a cue from its first sample, silencing whatever
+    // plays; loops it until stopped when loop is true. Never blocks on the
+    // sound: the device plays from the program's own copy of the recording.
+    void Play(Cue cue, bool loop);
+    void Stop();
+
+private:
+    struct Recording {
+        WAVEFORMATEX format{};
+        std::span<const std::uint8_t> samples;  // empty: a silent cue
+    };
+
+    void Close();
+
+    bool open_ = false;            // Open found a device
+    bool deviceFailed_ = false;    // a device refused a format; said once
+    HWAVEOUT device_ = nullptr;    // opened in deviceFormat_
+    WAVEFORMATEX deviceFormat_{};
+    WAVEHDR header_{};
+    bool queued_ = false;  // header_ is prepared and written
+    std::array<Recording, 5> recordings_;  // in the order of kAllCues
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,242 @@
+// win32_video.cpp -- the window and the picture in it, through GDI.
+#include "platform/win32/win32_video.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace platform::win32 {
+
+namespace {
+
+constexpr const wchar_t* kWindowClass = L"FompyTalden";
+constexpr const wchar_t* kWindowTitle = L"FOMPY TALDEN";
+constexpr DWORD kWindowedStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kFullscreenStyle = WS_POPUP;
+constexpr int kIconResource = 1;  // the program's icon, in its resources
+constexpr ScreenRect kWholePicture{0, 0, kScreenWidth, kScreenHeight};
+
+RECT MonitorArea(HWND window, bool workArea) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    const HMONITOR monitor = window != nullptr
+                                 ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                                 : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (GetMonitorInfoW(monitor, &info) == 0) {
+        return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    return workArea ? info.rcWork : info.rcMonitor;
+}
+
+void FillBlack(HDC dc, int left, int top, int right, int bottom) {
+    if (right <= left || bottom <= top) return;
+    const RECT area{left, top, right, bottom};
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+}
+
+}  // namespace
+
+Screen::~Screen() {
+    if (window_ != nullptr) DestroyWindow(window_);
+}
+
+bool Screen::Open(const Win32Options& options, DrawMode mode, std::string& error) {
+    fit_ = options.fit;
+    mode_ = mode;
+    fullscreen_ = options.fullscreen;
+
+    indexed_.header.biSize = sizeof indexed_.header;
+    indexed_.header.biWidth = kScreenWidth;
+    indexed_.header.biHeight = -kScreenHeight;  // top-down rows
+    indexed_.header.biPlanes = 1;
+    indexed_.header.biBitCount = 8;
+    indexed_.header.biCompression = BI_RGB;
+    indexed_.header.biClrUsed = 256;
+    packedInfo_.bmiHeader = indexed_.header;
+    packedInfo_.bmiHeader.biBitCount = 32;
+    packedInfo_.bmiHeader.biClrUsed = 0;
+
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = &Screen::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconResource));
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.lpszClassName = kWindowClass;
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        error = "cannot open a window: the window class was refused (error " +
+                std::to_string(GetLastError()) + ")";
+        return false;
+    }
+
+    windowed_ = WindowedRect(std::clamp(options.scale, 1, 16));
+    windowedKnown_ = true;
+    const RECT area = fullscreen_ ? MonitorArea(nullptr, false) : windowed_;
+    window_ = CreateWindowExW(0, kWindowClass, kWindowTitle,
+                              fullscreen_ ? kFullscreenStyle : kWindowedStyle, area.left, area.top,
+                              area.right - area.left, area.bottom - area.top, nullptr, nullptr,
+                              instance, this);
+    if (window_ == nullptr) {
+        error = "cannot open a window (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    return true;
+}
+
+RECT Screen::WindowedRect(int scale) const {
+    const ScreenRect size = PictureSize(fit_);
+    RECT rect{0, 0, size.width * scale, size.height * scale};
+    AdjustWindowRectEx(&rect, kWindowedStyle, FALSE, 0);
+    const RECT work = MonitorArea(window_, true);
+    const LONG width = rect.right - rect.left;
+    const LONG height = rect.bottom - rect.top;
+    const LONG left = work.left + std::max<LONG>(0, (work.right - work.left - width) / 2);
+    const LONG top = work.top + std::max<LONG>(0, (work.bottom - work.top - height) / 2);
+    return RECT{left, top, left + width, top + height};
+}
+
+void Screen::Show(const Picture& picture, const Palette& palette) {
+    for (int y = 0; y < kScreenHeight; ++y) {
+        std::memcpy(pixels_.data() + y * kScreenWidth,
+                    picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch, kScreenWidth);
+    }
+    if (palette != palette_) {
+        palette_ = palette;
+        for (std::size_t i = 0; i < palette.size(); ++i) {
+            indexed_.colours[i] = RGBQUAD{palette[i].blue, palette[i].green, palette[i].red, 0};
+        }
+        packed_ = PackPalette(palette_, PixelLayout{});
+    }
+    if (window_ == nullptr) return;
+    const HDC dc = GetDC(window_);
+    Draw(dc, false);
+    ReleaseDC(window_, dc);
+}
+
+void Screen::Draw(HDC dc, bool bars) {
+    RECT client{};
+    GetClientRect(window_, &client);
+    target_ = FitPicture(client.right, client.bottom, fit_);
+    if (bars) {
+        const ScreenRect& t = target_;
+        FillBlack(dc, 0, 0, client.right, t.y);
+        FillBlack(dc, 0, t.y + t.height, client.right, client.bottom);
+        FillBlack(dc, 0, t.y, t.x, t.y + t.height);
+        FillBlack(dc, t.x + t.width, t.y, client.right, t.y + t.height);
+    }
+    if (target_.IsEmpty()) return;
+    if (mode_ == DrawMode::Indexed) {
+        DrawIndexed(dc);
+    } else {
+        DrawPacked(dc);
+    }
+}
+
+void Screen::DrawIndexed(HDC dc) {
+    SetStretchBltMode(dc, COLORONCOLOR);  // nearest neighbour
+    StretchDIBits(dc, target_.x, target_.y, target_.width, target_.height, 0, 0, kScreenWidth,
+                  kScreenHeight, pixels_.data(), reinterpret_cast<const BITMAPINFO*>(&indexed_),
+                  DIB_RGB_COLORS, SRCCOPY);
+}
+
+void Screen::DrawPacked(HDC dc) {
+    const ScreenRect size{0, 0, target_.width, target_.height};
+    if (!(scaler_.Target() == size) || buffer_.empty()) {
+        scaler_.SetTarget(size);
+        buffer_.assign(static_cast<std::size_t>(size.width) * size.height, 0);
+        packedInfo_.bmiHeader.biWidth = size.width;
+        packedInfo_.bmiHeader.biHeight = -size.height;
+    }
+    const Picture picture{pixels_.data(), kScreenWidth};
+    scaler_.Draw(picture, packed_, kWholePicture, buffer_.data(),
+                 size.width * static_cast<int>(sizeof(std::uint32_t)));
+    SetDIBitsToDevice(dc, target_.x, target_.y, static_cast<DWORD>(size.width),
+                      static_cast<DWORD>(size.height), 0, 0, 0, static_cast<UINT>(size.height),
+                      buffer_.data(), &packedInfo_, DIB_RGB_COLORS);
+}
+
+void Screen::ToggleFullscreen() {
+    if (fullscreen_) {
+        SetWindowLongPtrW(window_, GWL_STYLE, kWindowedStyle | WS_VISIBLE);
+        const RECT& r = windowed_;
+        SetWindowPos(window_, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    } else {
+        GetWindowRect(window_, &windowed_);
+        const RECT r = MonitorArea(window_, false);
+        SetWindowLongPtrW(window_, GWL_STYLE, kFullscreenStyle | WS_VISIBLE);
+        SetWindowPos(window_, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    }
+    fullscreen_ = !fullscreen_;
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+bool Screen::TakeCloseRequest() {
+    return std::exchange(closeRequested_, false);
+}
+
+bool Screen::TakeFocusLoss() {
+    return std::exchange(focusLost_, false);
+}
+
+LRESULT CALLBACK Screen::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        auto* screen = static_cast<Screen*>(create->lpCreateParams);
+        screen->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(screen));
+    }
+    auto* screen = reinterpret_cast<Screen*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (screen == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    return screen->Handle(message, wParam, lParam);
+}
+
+LRESULT Screen::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CLOSE:  // the close button, Alt+F4: the game decides
+            closeRequested_ = true;
+            return 0;
+        case WM_KILLFOCUS:
+            focusLost_ = true;
+            break;
+        case WM_ERASEBKGND:  // the bars are drawn with the picture
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            const HDC dc = BeginPaint(window_, &paint);
+            Draw(dc, true);
+            EndPaint(window_, &paint);
+            return 0;
+        }
+        case WM_SETCURSOR:
+            if (fullscreen_ && LOWORD(lParam) == HTCLIENT) {
+                SetCursor(nullptr);  // no pointer over a fullscreen game
+                return TRUE;
+            }
+            break;
+        case WM_GETMINMAXINFO: {
+            const ScreenRect size = PictureSize(fit_);
+            RECT rect{0, 0, size.width, size.height};
+            AdjustWindowRectEx(&rect, kWindowedStyle, FALSE, 0);
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            if (!fullscreen_) {
+                limits->ptMinTrackSize = POINT{rect.right - rect.left, rect.bottom - rect.top};
+            }
+            return 0;
+        }
+        case WM_SYSCOMMAND:
+            // Alt alone would enter the (absent) menu and swallow the next key.
+            if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+}  // namespace platform::win32

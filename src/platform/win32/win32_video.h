@@ -1,0 +1,93 @@
+// win32_video.h -- the window of the Windows platform: the 320x200 8-bit
+// picture scaled, letterboxed, into a window or borderless fullscreen through
+// GDI, and the window's own messages (close, focus, size, paint). Used only
+// inside platform/win32.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/window/picture_scale.h"
+#include "platform/window/screen_fit.h"
+
+namespace platform::win32 {
+
+// How the picture reaches the window.
+enum class DrawMode : std::uint8_t {
+    Indexed,  // the 8-bit picture with its palette as a DIB; GDI scales it
+    Packed,   // converted and scaled by the program into 32-bit pixels; GDI copies them
+};
+
+// The window and the last picture shown in it. Lives from Open to the end of
+// the run, on the thread that pumps its messages.
+class Screen {
+public:
+    Screen() = default;
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+    ~Screen();
+
+    // Creates and shows the window: borderless over the monitor, or
+    // PictureSize(fit) times scale. On failure returns false and sets error
+    // to one line naming the cause.
+    bool Open(const Win32Options& options, DrawMode mode, std::string& error);
+
+    // Keeps a copy of the picture and its palette and draws it at once. The
+    // picture is borrowed for the call.
+    void Show(const Picture& picture, const Palette& palette);
+
+    // Alt+Enter: between borderless fullscreen and a window.
+    void ToggleFullscreen();
+
+    // What the window's messages said since the last call: a request to
+    // close it (its close button, Alt+F4), the keyboard focus gone.
+    bool TakeCloseRequest();
+    bool TakeFocusLoss();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // The window rectangle of a window whose inside is PictureSize times scale,
+    // centred on the monitor's work area.
+    RECT WindowedRect(int scale) const;
+    // Draws the picture into the fitted rectangle, and the black bars around
+    // it when bars is true.
+    void Draw(HDC dc, bool bars);
+    void DrawIndexed(HDC dc);
+    void DrawPacked(HDC dc);
+
+    HWND window_ = nullptr;
+    ScreenFit fit_;
+    DrawMode mode_ = DrawMode::Indexed;
+    bool fullscreen_ = false;
+    RECT windowed_{};           // where the window was before going fullscreen
+    bool windowedKnown_ = false;
+    bool closeRequested_ = false;
+    bool focusLost_ = false;
+
+    // The last picture (pitch 320) and the palette it was shown with.
+    std::array<std::uint8_t, 320 * 200> pixels_{};
+    Palette palette_{};
+    ScreenRect target_;  // the picture's place in the window, from its size
+
+    // The 8-bit DIB's header and palette.
+    struct IndexedInfo {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } indexed_{};
+
+    // The 32-bit pixels of the target rectangle, and their header.
+    PackedPalette packed_{};
+    PictureScaler scaler_;
+    std::vector<std::uint32_t> buffer_;
+    BITMAPINFO packedInfo_{};
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,83 @@
+#!/bin/sh
+# The Windows program in a real window under Wine and Xvfb: it opens at
+# twice the picture's 4:3 size showing the very picture of the headless run,
+# Alt+Enter takes it to fullscreen over the whole screen and back without an
+# Enter reaching the game, keys sent through the X server play a game (the
+# keypad's arrows among them), and a close request from outside, as a window
+# manager's close button sends it, reaches the game: the window run's log is
+# the same as the headless replay of its recording, close included, and the
+# program ends with status 0.
+#
+#   window.sh WINDOWS_PROGRAM.exe LINUX_PROGRAM
+set -u
+EXE="$1"
+LINUX="$2"
+HERE=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(cd "$HERE/../.." && pwd)
+. "$HERE/wine.inc"
+
+cc -O1 -o "$TMP/close_window" "$HERE/close_window.c" -lX11 || fail "cannot build close_window"
+. "$ROOT/tests/scripts/xvfb_session.inc"  # an 800x600 screen
+# Wine's server and desktop from earlier runs in the prefix know no display.
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
+
+wine "$EXE" --window --scale 2 --record "$TMP/session.txt" --log "$TMP/window.log" \
+    2>"$TMP/game.err" &
+GAME_PID=$!
+WINDOW=$(timeout 20 xdotool search --sync --name '^FOMPY TALDEN$' | head -n 1)
+[ -n "$WINDOW" ] || fail "no window appeared: $(cat "$TMP/game.err")"
+xdotool windowfocus "$WINDOW" 2>/dev/null
+press() { xdotool key --delay 150 "$@"; sleep 0.4; }
+size() { xdotool getwindowgeometry "$WINDOW" | sed -n 's/^ *Geometry: //p'; }
+# The window shows the intro's picture, scaled to LEFT TOP WIDTH HEIGHT.
+expect_intro() {
+    import -window "$WINDOW" -depth 8 "ppm:$TMP/shot.ppm" || fail "no screenshot"
+    python3 "$ROOT/tests/scripts/compare_picture.py" "$TMP/shot.ppm" "$TMP/intro.ppm" "$@" ||
+        fail "the window does not show the intro picture ($*)"
+}
+# The intro draws its mosaic and title at once, then waits for Enter: the
+# headless run's second picture.
+"$LINUX" --headless --dump "$TMP/pictures" >/dev/null || fail "headless run failed"
+convert "$TMP/pictures/000001.png" -depth 8 "ppm:$TMP/intro.ppm"
+sleep 1.5
+
+[ "$(size)" = "640x480" ] || fail "the window is $(size), not 640x480"
+expect_intro 0 0 640 480
+press alt+Return
+sleep 0.5
+[ "$(size)" = "800x600" ] || fail "Alt+Enter: the window is $(size), not the screen's 800x600"
+expect_intro 0 0 800 600  # still the intro: the Enter of Alt+Enter did not reach the game
+press alt+Return
+sleep 0.5
+[ "$(size)" = "640x480" ] || fail "Alt+Enter again: the window is $(size), not 640x480"
+
+press Return  # the intro
+press Return  # GAME A
+sleep 1
+press Left KP_Left Up Right KP_Right Down
+sleep 0.5
+"$TMP/close_window" "$WINDOW" || fail "cannot send the close request"
+for _ in $(seq 30); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$GAME_PID" 2>/dev/null; then
+    # The game takes the request when the player leaves it: back to the menu and "QUIT".
+    press Escape
+    press Up Return
+fi
+for _ in $(seq 50); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after the close request and QUIT"
+wait "$GAME_PID"
+status=$?
+GAME_PID=""
+[ "$status" -eq 0 ] || fail "exit status $status: $(cat "$TMP/game.err")"
+
+grep -q "^[0-9]* close$" "$TMP/session.txt" || fail "the close request was not recorded"
+[ "$(grep -c "^[0-9]* left down$" "$TMP/session.txt")" -eq 2 ] ||
+    fail "Left and the keypad's Left did not both reach the game: $(cat "$TMP/session.txt")"
+[ "$(grep -c "^[0-9]* right down$" "$TMP/session.txt")" -eq 2 ] ||
+    fail "Right and the keypad's Right did not both reach the game"
+"$LINUX" --headless --script "$TMP/session.txt" --log "$TMP/replay.log" ||
+    fail "the recording does not replay"
+cmp -s "$TMP/window.log" "$TMP/replay.log" ||
+    fail "the window's log differs from its replay's: $(cmp "$TMP/window.log" "$TMP/replay.log")"
+exit 0
