@@ -50,7 +50,10 @@ public:
     ~SdlLibrary() { SDL_Quit(); }
 };
 
-std::optional<Key> KeyOf(SDL_Keycode code) {
+// A key of the keyboard. The keypad's 4, 8, 6 and 2 are its arrows while
+// NumLock is off, as the keys' second labels say; with NumLock on they are
+// digits, which the game does not read.
+std::optional<Key> KeyOf(SDL_Keycode code, bool numLock) {
     switch (code) {
         case SDLK_RETURN:
         case SDLK_KP_ENTER:
@@ -67,6 +70,14 @@ std::optional<Key> KeyOf(SDL_Keycode code) {
             return Key::Right;
         case SDLK_DOWN:
             return Key::Down;
+        case SDLK_KP_4:
+            return numLock ? std::nullopt : std::optional<Key>(Key::Left);
+        case SDLK_KP_8:
+            return numLock ? std::nullopt : std::optional<Key>(Key::Up);
+        case SDLK_KP_6:
+            return numLock ? std::nullopt : std::optional<Key>(Key::Right);
+        case SDLK_KP_2:
+            return numLock ? std::nullopt : std::optional<Key>(Key::Down);
         default:
             return std::nullopt;
     }
@@ -161,6 +172,13 @@ public:
         started_ = true;
         WaitUntil(nextSlot_);
         nextSlot_ += period_;
+    }
+
+    // Whole frame periods since a performance-counter time.
+    std::uint64_t FramesSince(Uint64 counter) const {
+        const Uint64 now = SDL_GetPerformanceCounter();
+        if (period_ == 0 || now <= counter) return 0;
+        return (now - counter) / period_;
     }
 
 private:
@@ -264,7 +282,17 @@ public:
         if (playback_) {
             WaitInPlayback();
         } else if (!journal_.Input().HasPending()) {
-            const std::uint64_t time = journal_.BeginLiveWait();
+            // What arrives is stamped with the frames that passed while the
+            // game waited (one at least), so that a playback of the recording
+            // waits as long as the player did; a replay delivers it at this
+            // same wait all the same.
+            const std::uint64_t start = journal_.BeginLiveWait();
+            const Uint64 startCounter = SDL_GetPerformanceCounter();
+            const auto stamp = [&] {
+                const std::uint64_t frames = pacer_.FramesSince(startCounter);
+                return start + (frames > 1 ? frames - 1 : 0);
+            };
+            std::uint64_t time = start;
             voice_.ShutDownIfSilent();
             bool arrived = false;
             SDL_Event event;
@@ -288,6 +316,7 @@ public:
                     SDL_Delay(10);  // no event system left to wait on; do not spin
                     continue;
                 }
+                time = stamp();
                 arrived = Absorb(event, time);
             }
             while (SDL_PollEvent(&event) != 0) Absorb(event, time);
@@ -375,22 +404,9 @@ private:
                 queued = true;
                 break;
             case SDL_KEYDOWN:
-            case SDL_KEYUP: {
-                const bool down = event.type == SDL_KEYDOWN;
-                if (down && IsAltEnter(event.key)) {
-                    // The platform's own key: not Enter for the game.
-                    if (event.key.repeat == 0) video_.ToggleFullscreen();
-                    break;
-                }
-                const std::optional<Key> key = KeyOf(event.key.keysym.sym);
-                if (!key) break;
-                // A held key's auto-repeat arrives as another down and sets
-                // its pressed flag again.
-                const KeySource source{kKeyboardDevice, event.key.keysym.sym};
-                Enqueue(down ? held_.Press(*key, source) : held_.Release(*key, source), time,
-                        queued);
+            case SDL_KEYUP:
+                AbsorbKey(event.key, time, queued);
                 break;
-            }
             case SDL_CONTROLLERDEVICEADDED:
                 pads_.Open(event.cdevice.which);
                 break;
@@ -435,6 +451,41 @@ private:
         return queued;
     }
 
+    // A key of the keyboard. Alt+Enter is the platform's own key: its Enter
+    // is not the game's, nor are the auto-repeats that go on arriving, without
+    // Alt, when Alt is let go first; that Enter is swallowed until released.
+    void AbsorbKey(const SDL_KeyboardEvent& key, std::uint64_t time, bool& queued) {
+        const SDL_Keycode code = key.keysym.sym;
+        const auto swallowed = std::find(swallowed_.begin(), swallowed_.end(), code);
+        if (key.type == SDL_KEYUP) {
+            if (swallowed != swallowed_.end()) {
+                swallowed_.erase(swallowed);
+                return;
+            }
+            // Whatever the key stood for when it went down, it lets go of.
+            if (const std::optional<Key> released = KeyOf(code, false)) {
+                Enqueue(held_.Release(*released, KeySource{kKeyboardDevice, code}), time,
+                        queued);
+            }
+            return;
+        }
+        if (swallowed != swallowed_.end()) return;
+        if (IsAltEnter(key)) {
+            if (key.repeat == 0) {
+                swallowed_.push_back(code);
+                video_.ToggleFullscreen();
+            }
+            return;
+        }
+        const std::optional<Key> pressed = KeyOf(code, (key.keysym.mod & KMOD_NUM) != 0);
+        if (!pressed) return;
+        // A held key's auto-repeat arrives as another down and sets its
+        // pressed flag again, but only for a key the game sees held by it.
+        const KeySource source{kKeyboardDevice, code};
+        Enqueue(key.repeat != 0 ? held_.Repeat(*pressed, source) : held_.Press(*pressed, source),
+                time, queued);
+    }
+
     // Destroyed in reverse: pads, voice and window go before SDL itself.
     SdlLibrary library_;
     sdl::Video video_;
@@ -442,6 +493,7 @@ private:
     Gamepads pads_;
     bool soundTried_ = false;  // the sound device was opened, or tried
     HeldKeys held_;
+    std::vector<SDL_Keycode> swallowed_;  // the Enter keys of an Alt+Enter still down
     RunJournal journal_;
     FramePacer pacer_;
     // Playing a recorded script back instead of reading the keyboard.
