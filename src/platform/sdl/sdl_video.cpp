@@ -114,7 +114,22 @@ bool Video::Open(const SdlOptions& options, std::string& error) {
     // Hidden until the way of drawing is settled: the GPU path may have SDL
     // make the window anew, for OpenGL.
     const ScreenRect size = PictureSize(fit_);
-    const int scale = std::max(options.scale, 1);
+    int scale = std::max(options.scale, 1);
+    // A window larger than the screen would hide its own title bar: the scale
+    // asked for is lowered until the window fits the usable part of the
+    // screen it opens on.
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+        const int fitting = ScaleThatFits(fit_, scale, usable.w, usable.h);
+        if (fitting < scale) {
+            std::fprintf(stderr,
+                         "fompy-talden: a window of --scale %d (%dx%d) is larger than the "
+                         "screen's usable %dx%d; --scale %d instead\n",
+                         scale, size.width * scale, size.height * scale, usable.w, usable.h,
+                         fitting);
+            scale = fitting;
+        }
+    }
     const Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     window_.reset(SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                    size.width * scale, size.height * scale, flags));
