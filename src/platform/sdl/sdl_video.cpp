@@ -22,6 +22,9 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <vector>
+
+#include "platform/window/window_icon.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <dlfcn.h>
@@ -95,6 +98,20 @@ void ShowPointer(bool show) {
     SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
+// The window's own icon, for taskbars and window switchers: the installed
+// icons' picture, so that a run from the build tree shows it too.
+constexpr int kWindowIconSize = 64;
+
+void SetWindowIcon(SDL_Window* window) {
+    std::vector<IconPixel> icon = DrawIcon(kWindowIconSize);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        icon.data(), kWindowIconSize, kWindowIconSize, 32, kWindowIconSize * 4,
+        SDL_PIXELFORMAT_RGBA32);  // red, green, blue, alpha in memory order
+    if (surface == nullptr) return;  // no icon of its own, nothing worse
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
+}
+
 PixelLayout LayoutOf(const SDL_PixelFormat& format) {
     return PixelLayout{format.Rmask, format.Gmask, format.Bmask, format.Amask};
 }
@@ -138,6 +155,7 @@ bool Video::Open(const SdlOptions& options, std::string& error) {
         return false;
     }
     SDL_SetWindowMinimumSize(window_.get(), size.width, size.height);
+    SetWindowIcon(window_.get());
     windowManager_ = HasWindowManager(window_.get());
     // Fullscreen before the window is shown, so that it appears as it stays.
     if (options.fullscreen) SetFullscreen(true);
