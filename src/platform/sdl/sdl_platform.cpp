@@ -10,17 +10,14 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 #include "platform/window/pad_keys.h"
+#include "platform/sdl/sdl_quiet.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_video.h"
 
@@ -32,10 +29,6 @@ namespace {
 // plugged in, SDL cannot sleep until an event arrives; its own wait would look
 // every millisecond.
 constexpr Uint32 kPadWaitMilliseconds = 10;
-
-// How long after a cue's last sample a wait looks again to rest the sound
-// device (milliseconds).
-constexpr int kSoundOutMilliseconds = 20;
 
 // Control numbers of the stick axes, apart from the buttons' (KeySource).
 constexpr std::int32_t kAxisControl = 1000;
@@ -126,35 +119,6 @@ void ChooseScreenDrivers() {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());  // the variable, when set, wins
 }
 
-// Sends standard error to /dev/null for its lifetime.
-class QuietStandardError {
-public:
-    QuietStandardError() {
-#if defined(__unix__) || defined(__APPLE__)
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, STDERR_FILENO);
-            close(null);
-        }
-#endif
-    }
-    QuietStandardError(const QuietStandardError&) = delete;
-    QuietStandardError& operator=(const QuietStandardError&) = delete;
-    ~QuietStandardError() {
-#if defined(__unix__) || defined(__APPLE__)
-        if (saved_ < 0) return;
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-#endif
-    }
-
-private:
-    int saved_ = -1;
-};
-
 // Frames at a steady rate: after each present, sleep until the next slot of
 // the schedule. The slots stay a period apart however late a sleep ends, so
 // a late wake-up shortens the next wait instead of delaying every frame after
@@ -235,8 +199,8 @@ public:
           pacer_(options.fps),
           playback_(options.playback.has_value()) {}
 
-    // Video first: without a display there is no game. Gamepads may fail;
-    // the sound device opens at the first cue.
+    // Video only: without a display there is no game. The sound and the
+    // gamepads start after the first picture (see ShowPicture, WaitForInput).
     bool Open(const SdlOptions& options, std::string& error) {
         // Ctrl+C in the terminal ends the program as usual, instead of
         // becoming a close request that the game acts on only at shutdown.
@@ -245,7 +209,7 @@ public:
         {
             // What we say about a failure is one line; the libraries SDL
             // probes would add their own diagnostics.
-            QuietStandardError quiet;
+            sdl::QuietStandardError quiet;
             if (SDL_Init(SDL_INIT_VIDEO) != 0) {
                 error = std::string("cannot open display: ") + SDL_GetError() + "; is DISPLAY set?";
                 return false;
@@ -253,12 +217,7 @@ public:
         }
         // The game reads keys, never text: no text events, no input method.
         SDL_StopTextInput();
-        if (!video_.Open(options, error)) return false;
-        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
-            std::fprintf(stderr, "fompy-talden: no gamepads: %s; the keyboard plays\n",
-                         SDL_GetError());
-        }
-        return true;
+        return video_.Open(options, error);
     }
 
     RunJournal& Journal() override { return journal_; }
@@ -266,6 +225,9 @@ public:
     void ShowPicture(const Picture& picture, const Palette& palette,
                      PictureKind kind) override {
         video_.Show(picture, palette);
+        // The sound device opens on the voice's own thread once the first
+        // picture is on the screen; a cue asked for meanwhile waits for it.
+        voice_.Start();
         journal_.Picture(picture, palette, kind);
         if (kind == PictureKind::Present) pacer_.WaitForNextSlot();
     }
@@ -279,6 +241,7 @@ public:
     }
 
     void WaitForInput(KeyState& keys) override {
+        OpenGamepadsOnce();
         if (playback_) {
             WaitInPlayback();
         } else if (!journal_.Input().HasPending()) {
@@ -293,24 +256,18 @@ public:
                 return start + (frames > 1 ? frames - 1 : 0);
             };
             std::uint64_t time = start;
-            voice_.ShutDownIfSilent();
+            // A wait can be long: once its cue has sounded out, the sound
+            // device rests instead of writing silence all the while.
+            voice_.SetWaiting(true);
             bool arrived = false;
             SDL_Event event;
             while (!arrived) {
-                // A wait can be long: once its cue has sounded out, the sound
-                // device rests instead of writing silence all the while.
-                voice_.Rest();
-                const int soundLeft = voice_.MillisecondsLeft();
                 if (pads_.IsAnyOpen()) {
                     // Asleep between looks; window events redraw meanwhile
                     // through the video's event watch as soon as SDL sees them.
                     if (SDL_PollEvent(&event) == 0) {
                         SDL_Delay(kPadWaitMilliseconds);
                         continue;
-                    }
-                } else if (soundLeft > 0) {
-                    if (SDL_WaitEventTimeout(&event, soundLeft + kSoundOutMilliseconds) == 0) {
-                        continue;  // the cue has sounded out, or nearly: look again
                     }
                 } else if (SDL_WaitEvent(&event) == 0) {
                     SDL_Delay(10);  // no event system left to wait on; do not spin
@@ -320,18 +277,17 @@ public:
                 arrived = Absorb(event, time);
             }
             while (SDL_PollEvent(&event) != 0) Absorb(event, time);
+            voice_.SetWaiting(false);
         }
         journal_.Input().DeliverAtWait(keys);
     }
 
     void PlayCue(Cue cue) override {
         journal_.PlayCue(cue);
-        OpenSoundOnce();
         voice_.Play(cue, false);
     }
     void LoopCue(Cue cue) override {
         journal_.LoopCue(cue);
-        OpenSoundOnce();
         voice_.Play(cue, true);
     }
     void StopSound() override {
@@ -359,19 +315,16 @@ private:
         }
     }
 
-    // The sound device opens at the first cue rather than at start-up, so
-    // that the first picture does not wait for the sound system (a few
-    // milliseconds, more when it fails).
-    void OpenSoundOnce() {
-        if (soundTried_) return;
-        soundTried_ = true;
-        std::string noSound;
-        {
-            QuietStandardError quiet;
-            noSound = voice_.Open();
-        }
-        if (!noSound.empty()) {
-            std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n", noSound.c_str());
+    // The gamepads open at the first wait for a key, right after the intro's
+    // first picture: the subsystem takes milliseconds to start, which the first
+    // picture does not wait for. Pads plugged in before are announced then.
+    void OpenGamepadsOnce() {
+        if (padsTried_) return;
+        padsTried_ = true;
+        const std::lock_guard<std::mutex> subsystems(sdl::SubsystemLock());
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+            std::fprintf(stderr, "fompy-talden: no gamepads: %s; the keyboard plays\n",
+                         SDL_GetError());
         }
     }
 
@@ -440,10 +393,10 @@ private:
                 break;
             }
             case SDL_AUDIODEVICEREMOVED:
-                if (voice_.OnDeviceRemoved(event.adevice.which, event.adevice.iscapture != 0)) {
-                    std::fprintf(stderr,
-                                 "fompy-talden: the sound device is gone; playing silently\n");
-                }
+                voice_.OnDeviceRemoved(event.adevice.which, event.adevice.iscapture != 0);
+                break;
+            case SDL_AUDIODEVICEADDED:
+                voice_.OnDeviceAdded(event.adevice.iscapture != 0);
                 break;
             default:
                 break;
@@ -491,7 +444,7 @@ private:
     sdl::Video video_;
     sdl::Voice voice_;
     Gamepads pads_;
-    bool soundTried_ = false;  // the sound device was opened, or tried
+    bool padsTried_ = false;  // the gamepads were opened, or tried
     HeldKeys held_;
     std::vector<SDL_Keycode> swallowed_;  // the Enter keys of an Alt+Enter still down
     RunJournal journal_;
