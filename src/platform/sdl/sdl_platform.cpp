@@ -307,12 +307,14 @@ private:
     void WaitInPlayback() {
         if (!journal_.Input().HasPending()) throw RunEnded{EndReason::Script};
         const std::uint64_t due = journal_.Input().Pending().front().time;
+        voice_.SetWaiting(true);  // the sound device rests here too
         for (std::uint64_t t = journal_.Input().Now(); t < due; ++t) {
             SDL_Event event;
             while (SDL_PollEvent(&event) != 0) Absorb(event, journal_.Input().Now());
             if (playbackStopped_) throw RunEnded{EndReason::Quit};
             pacer_.WaitForNextSlot();
         }
+        voice_.SetWaiting(false);
     }
 
     // The gamepads open at the first wait for a key, right after the intro's
