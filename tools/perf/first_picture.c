@@ -1,8 +1,9 @@
 /* first_picture.c -- how long a program takes to show its first picture, as
  * an X client sees it: starts the program and polls the middle of the screen
- * (160x120 pixels) with XGetImage every 5 ms until it differs from what was
- * there before and holds more than one pixel value; then prints the time since the fork in milliseconds and the
- * program's peak resident memory (VmHWM) by then, and ends the program.
+ * (160x120 pixels) with XGetImage every 5 ms until it differs from what
+ * was there before and holds more than one pixel value; then prints the time
+ * since the fork in milliseconds and the program's peak resident memory
+ * (VmHWM) by then, and ends the program.
  *
  *   first_picture PROGRAM [ARG...]      prints "MS KB"
  *

@@ -24,7 +24,10 @@ cc -O2 -Wall -Wextra -o "$TMP/first_picture" "$ROOT/tools/perf/first_picture.c" 
 start_xvfb 1280x1024x24
 export SDL_AUDIODRIVER=dummy
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+median() {
+    sort -n | awk '{ v[NR] = $1 }
+        END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
 
 echo "load before: $(uptime | sed 's/.*load average: //')"
 for mode in window fullscreen; do
@@ -36,10 +39,12 @@ for mode in window fullscreen; do
     : >"$TMP/game.txt"; : >"$TMP/floor.txt"
     for _ in $(seq "$RUNS"); do
         # shellcheck disable=SC2086
-        "$TMP/first_picture" $game >>"$TMP/game.txt" 2>>"$TMP/err.txt" || { cat "$TMP/err.txt"; exit 1; }
+        "$TMP/first_picture" $game >>"$TMP/game.txt" 2>>"$TMP/err.txt" ||
+            { cat "$TMP/err.txt"; exit 1; }
         sleep 0.3
         # shellcheck disable=SC2086
-        "$TMP/first_picture" $floor >>"$TMP/floor.txt" 2>>"$TMP/err.txt" || { cat "$TMP/err.txt"; exit 1; }
+        "$TMP/first_picture" $floor >>"$TMP/floor.txt" 2>>"$TMP/err.txt" ||
+            { cat "$TMP/err.txt"; exit 1; }
         sleep 0.3
     done
     for who in game floor; do
