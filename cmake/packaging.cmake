@@ -76,7 +76,7 @@ foreach(size IN LISTS FT_ICON_SIZES)
 endforeach()
 
 add_executable(make-icons tools/make_icons.cpp)
-target_link_libraries(make-icons PRIVATE ft-game PNG::PNG ft-warnings)
+target_link_libraries(make-icons PRIVATE ft-window PNG::PNG ft-warnings)
 add_custom_command(
     OUTPUT ${FT_ICONS}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${FT_ICON_DIR}

@@ -47,9 +47,16 @@ TEST(PadKeys, AutoRepeatOfTheSameSourceIsAnotherDown) {
     EXPECT_EQ(held.Press(Key::Left, {kKeyboardDevice, 80}), Down(Key::Left));
     EXPECT_EQ(held.Press(Key::Left, {kKeyboardDevice, 80}), Down(Key::Left));
     EXPECT_EQ(held.Press(Key::Left, {kKeyboardDevice, 80}), Down(Key::Left));
+    EXPECT_EQ(held.Repeat(Key::Left, {kKeyboardDevice, 80}), Down(Key::Left));
     // One release ends it, however many repeats came.
     EXPECT_EQ(held.Release(Key::Left, {kKeyboardDevice, 80}), Up(Key::Left));
     EXPECT_FALSE(held.IsHeld(Key::Left));
+    // A repeat of a key nothing holds, or that another source holds, starts
+    // no press: the Enter of an Alt+Enter repeating once Alt is let go.
+    EXPECT_EQ(held.Repeat(Key::Enter, kKeyboardReturn), std::nullopt);
+    EXPECT_EQ(held.Press(Key::Enter, kPadA), Down(Key::Enter));
+    EXPECT_EQ(held.Repeat(Key::Enter, kKeyboardReturn), std::nullopt);
+    EXPECT_FALSE(held.IsHeldBy(Key::Enter, kKeyboardReturn));
 }
 
 TEST(PadKeys, SecondSourceNeitherPressesAgainNorReleasesEarly) {

@@ -1,6 +1,6 @@
 // make_icons.cpp -- draws the desktop icon from the game's own tile art: a T
 // piece coming down onto a row of settled tiles, pixel-sharp, at every size the
-// desktop asks for.
+// desktop asks for. The art is the window's icon's (platform/window/window_icon.h).
 //
 // Usage: make_icons OUTPUT_DIR SIZE...
 // Writes OUTPUT_DIR/fompy-talden-N.png for each SIZE N (15 to 4096 pixels):
@@ -17,62 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "game/shapes.h"
-#include "render/palette.h"
+#include "platform/window/window_icon.h"
 
 namespace {
 
 constexpr int kMaxSize = 4096;
-
-// The icon in cells: a digit is a tile pattern (1 bar, 2 T, 3 Z, 4 S,
-// 5 square, 6 J, 7 L), '.' is empty: a T resting on three settled tiles.
-constexpr int kCells = 3;
-constexpr std::array<const char*, kCells> kLayout = {
-    ".2.",
-    "222",
-    "537",
-};
-constexpr int kArtSide = kCells * ft::kTileSize;  // icon art in tile pixels
-
-struct Rgba {
-    std::uint8_t red = 0, green = 0, blue = 0, alpha = 0;
-};
-
-// The art at one pixel per tile pixel, row-major, kArtSide by kArtSide.
-std::vector<Rgba> DrawArt() {
-    ft::Palette palette{};
-    ft::SetFixedColours(palette);
-    std::vector<Rgba> art(kArtSide * kArtSide);
-    for (int cellRow = 0; cellRow < kCells; ++cellRow) {
-        for (int cellColumn = 0; cellColumn < kCells; ++cellColumn) {
-            const char cell = kLayout[cellRow][cellColumn];
-            if (cell == '.') continue;
-            const int tile = cell - '0';
-            for (int row = 0; row < ft::kTileSize; ++row) {
-                for (int column = 0; column < ft::kTileSize; ++column) {
-                    const ft::PaletteEntry& c = palette[ft::PatternPixel(tile, column, row)];
-                    const int x = cellColumn * ft::kTileSize + column;
-                    const int y = cellRow * ft::kTileSize + row;
-                    art[y * kArtSide + x] = Rgba{c.red, c.green, c.blue, 255};
-                }
-            }
-        }
-    }
-    return art;
-}
-
-// The art scaled by the largest whole factor that fits into size, centred.
-std::vector<Rgba> ScaleArt(const std::vector<Rgba>& art, int size) {
-    const int factor = size / kArtSide;
-    const int offset = (size - factor * kArtSide) / 2;
-    std::vector<Rgba> icon(static_cast<std::size_t>(size) * size);
-    for (int y = 0; y < factor * kArtSide; ++y) {
-        for (int x = 0; x < factor * kArtSide; ++x) {
-            icon[(offset + y) * size + offset + x] = art[(y / factor) * kArtSide + x / factor];
-        }
-    }
-    return icon;
-}
+constexpr int kArtSide = platform::kIconArtSide;  // icon art in tile pixels
+using Rgba = platform::IconPixel;
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -116,7 +67,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_icons OUTPUT_DIR SIZE...\n");
         return 2;
     }
-    const std::vector<Rgba> art = DrawArt();
     for (int k = 2; k < argc; ++k) {
         const std::string sizeText = argv[k];
         const int size = std::atoi(sizeText.c_str());
@@ -126,7 +76,7 @@ int main(int argc, char** argv) {
             return 2;
         }
         const std::string path = std::string(argv[1]) + "/fompy-talden-" + sizeText + ".png";
-        const std::string error = WriteRgbaPng(path, ScaleArt(art, size), size);
+        const std::string error = WriteRgbaPng(path, platform::DrawIcon(size), size);
         if (!error.empty()) {
             std::fprintf(stderr, "make_icons: %s; is the build directory writable?\n",
                          error.c_str());

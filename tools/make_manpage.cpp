@@ -74,9 +74,11 @@ constexpr Entry kExitStatus[] = {
 };
 
 constexpr std::string_view kFiles =
-    "None. The game reads no files and keeps nothing between runs; its sounds are built into "
-    "the program. Only a headless run reads the script and writes the log and pictures it is "
-    "told to.";
+    "None of its own. The game keeps nothing between runs; its sounds and its icon are built "
+    "into the program. It reads and writes only the files its options name: a window run "
+    "writes its session to the --record file and its run log to the --log file, and shows "
+    "the session of the --playback script; a headless run reads its --script and writes its "
+    "--log and its --dump pictures; --timedemo reads its script.";
 
 // The installed README, where the Debian package puts it; an install from
 // source has it under its own prefix.

@@ -122,7 +122,15 @@ std::string CheckProgram(const ft::Program& program, bool inGame) {
 std::string ScoreWatch::Look(ft::Score score, ScoreMoment moment, bool gameOver) {
     const std::int64_t added = std::int64_t{score} - last;
     std::string error;
-    if (added < 0) {
+    if (moment == ScoreMoment::GameStart) {
+        // Every game starts from 0; only what its rubble rows cleared counts.
+        const int rows = RowsOfRubble(score);
+        if (rows < 0)
+            error = "a game started with a score of " + std::to_string(score) +
+                    " (0, or what its rubble rows cleared)";
+        else
+            rubbleRows += rows;
+    } else if (added < 0) {
         if (score != 0 || !gameOverPending || landingPending)
             error = "the score fell from " + std::to_string(last) + " to " + std::to_string(score);
     } else if (landingPending && gameOver) {
@@ -137,12 +145,6 @@ std::string ScoreWatch::Look(ft::Score score, ScoreMoment moment, bool gameOver)
             landingRows += rows;
             fourRowClears += rows == 4 ? 1 : 0;
         }
-    } else if (moment == ScoreMoment::GameStart) {
-        const int rows = RowsOfRubble(added);
-        if (rows < 0)
-            error = "the rubble rows moved the score by " + std::to_string(added);
-        else
-            rubbleRows += rows;
     } else if (added != 0) {
         error = "the score moved by " + std::to_string(added) + " without a landing";
     }

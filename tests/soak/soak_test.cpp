@@ -133,9 +133,11 @@ TEST(SoakChecks, ScoreWatchReadsRowsFromTheScoreSteps) {
     EXPECT_EQ(watch.Look(1315, ScoreMoment::GameOver, true), "");
     EXPECT_EQ(watch.Look(0, ScoreMoment::Picture, true), "");
 
-    // "GAME B" rubble: three full rows score 300, four score 1000.
+    // Every game starts from 0, plus what its "GAME B" rubble cleared: three
+    // full rows score 300, four score 1000.
     EXPECT_EQ(watch.Look(300, ScoreMoment::GameStart, false), "");
-    EXPECT_EQ(watch.Look(1300, ScoreMoment::GameStart, false), "");
+    EXPECT_EQ(watch.Look(1000, ScoreMoment::GameStart, false), "");
+    EXPECT_EQ(watch.Look(0, ScoreMoment::GameStart, false), "");
     EXPECT_EQ(watch.rubbleRows, 7);
     EXPECT_EQ(watch.landingRows, 7);
 
@@ -156,6 +158,8 @@ TEST(SoakChecks, ScoreWatchReadsRowsFromTheScoreSteps) {
                        true));  // ending landing scored
     EXPECT_TRUE(broken(0, 400, ScoreMoment::Picture, ScoreMoment::GameStart,
                        false));  // 4 rubble rows as 400
+    EXPECT_TRUE(broken(500, 505, ScoreMoment::Picture, ScoreMoment::GameStart,
+                       false));  // the score of a game left with Escape carried over
 }
 
 TEST(SoakRecording, RecordedKeysReplayToTheSameState) {

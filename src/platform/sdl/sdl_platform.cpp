@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -18,12 +19,11 @@
 #include <csignal>
 
 #if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
 #include <signal.h>
-#include <unistd.h>
 #endif
 
 #include "platform/window/pad_keys.h"
+#include "platform/sdl/sdl_quiet.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_video.h"
 
@@ -35,10 +35,6 @@ namespace {
 // plugged in, SDL cannot sleep until an event arrives; its own wait would look
 // every millisecond.
 constexpr Uint32 kPadWaitMilliseconds = 10;
-
-// How long after a cue's last sample a wait looks again to rest the sound
-// device (milliseconds).
-constexpr int kSoundOutMilliseconds = 20;
 
 // Control numbers of the stick axes, apart from the buttons' (KeySource).
 constexpr std::int32_t kAxisControl = 1000;
@@ -73,7 +69,10 @@ public:
     ~SdlLibrary() { SDL_Quit(); }
 };
 
-std::optional<Key> KeyOf(SDL_Keycode code) {
+// A key of the keyboard. The keypad's 4, 8, 6 and 2 are its arrows while
+// NumLock is off, as the keys' second labels say; with NumLock on they are
+// digits, which the game does not read.
+std::optional<Key> KeyOf(SDL_Keycode code, bool numLock) {
     switch (code) {
         case SDLK_RETURN:
         case SDLK_KP_ENTER:
@@ -90,6 +89,14 @@ std::optional<Key> KeyOf(SDL_Keycode code) {
             return Key::Right;
         case SDLK_DOWN:
             return Key::Down;
+        case SDLK_KP_4:
+            return numLock ? std::nullopt : std::optional<Key>(Key::Left);
+        case SDLK_KP_8:
+            return numLock ? std::nullopt : std::optional<Key>(Key::Up);
+        case SDLK_KP_6:
+            return numLock ? std::nullopt : std::optional<Key>(Key::Right);
+        case SDLK_KP_2:
+            return numLock ? std::nullopt : std::optional<Key>(Key::Down);
         default:
             return std::nullopt;
     }
@@ -138,35 +145,6 @@ void ChooseScreenDrivers() {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());  // the variable, when set, wins
 }
 
-// Sends standard error to /dev/null for its lifetime.
-class QuietStandardError {
-public:
-    QuietStandardError() {
-#if defined(__unix__) || defined(__APPLE__)
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, STDERR_FILENO);
-            close(null);
-        }
-#endif
-    }
-    QuietStandardError(const QuietStandardError&) = delete;
-    QuietStandardError& operator=(const QuietStandardError&) = delete;
-    ~QuietStandardError() {
-#if defined(__unix__) || defined(__APPLE__)
-        if (saved_ < 0) return;
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-#endif
-    }
-
-private:
-    int saved_ = -1;
-};
-
 // Frames at a steady rate: after each present, sleep until the next slot of
 // the schedule. The slots stay a period apart however late a sleep ends, so
 // a late wake-up shortens the next wait instead of delaying every frame after
@@ -184,6 +162,13 @@ public:
         started_ = true;
         WaitUntil(nextSlot_);
         nextSlot_ += period_;
+    }
+
+    // Whole frame periods since a performance-counter time.
+    std::uint64_t FramesSince(Uint64 counter) const {
+        const Uint64 now = SDL_GetPerformanceCounter();
+        if (period_ == 0 || now <= counter) return 0;
+        return (now - counter) / period_;
     }
 
 private:
@@ -240,8 +225,8 @@ public:
           pacer_(options.fps),
           playback_(options.playback.has_value()) {}
 
-    // Video first: without a display there is no game. Gamepads may fail;
-    // the sound device opens at the first cue.
+    // Video only: without a display there is no game. The sound and the
+    // gamepads start after the first picture (see ShowPicture, WaitForInput).
     Result<void> Open(const SdlOptions& options) {
         // The signals that ask a program to end become a close request of our
         // own, SIGHUP included, which SDL's handlers leave out.
@@ -251,7 +236,7 @@ public:
         {
             // What we say about a failure is one line; the libraries SDL
             // probes would add their own diagnostics.
-            QuietStandardError quiet;
+            sdl::QuietStandardError quiet;
             if (SDL_Init(SDL_INIT_VIDEO) != 0) {
                 return Failure{std::string("cannot open display: ") + SDL_GetError() +
                                "; is DISPLAY set?"};
@@ -259,12 +244,7 @@ public:
         }
         // The game reads keys, never text: no text events, no input method.
         SDL_StopTextInput();
-        if (Result<void> video = video_.Open(options); !video) return video;
-        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
-            std::fprintf(stderr, "fompy-talden: no gamepads: %s; the keyboard plays\n",
-                         SDL_GetError());
-        }
-        return {};
+        return video_.Open(options);
     }
 
     RunJournal& Journal() override { return journal_; }
@@ -272,6 +252,9 @@ public:
     void ShowPicture(const Picture& picture, const Palette& palette,
                      PictureKind kind) override {
         video_.Show(picture, palette);
+        // The sound device opens on the voice's own thread once the first
+        // picture is on the screen; a cue asked for meanwhile waits for it.
+        voice_.Start();
         journal_.Picture(picture, palette, kind);
         if (kind == PictureKind::Present) pacer_.WaitForNextSlot();
     }
@@ -286,19 +269,28 @@ public:
     }
 
     void WaitForInput(KeyState& keys) override {
+        OpenGamepadsOnce();
         if (playback_) {
             WaitInPlayback();
         } else if (!journal_.Input().HasPending()) {
-            const std::uint64_t time = journal_.BeginLiveWait();
-            voice_.ShutDownIfSilent();
+            // What arrives is stamped with the frames that passed while the
+            // game waited (one at least), so that a playback of the recording
+            // waits as long as the player did; a replay delivers it at this
+            // same wait all the same.
+            const std::uint64_t start = journal_.BeginLiveWait();
+            const Uint64 startCounter = SDL_GetPerformanceCounter();
+            const auto stamp = [&] {
+                const std::uint64_t frames = pacer_.FramesSince(startCounter);
+                return start + (frames > 1 ? frames - 1 : 0);
+            };
+            std::uint64_t time = start;
+            // A wait can be long: once its cue has sounded out, the sound
+            // device rests instead of writing silence all the while.
+            voice_.SetWaiting(true);
             bool arrived = false;
             SDL_Event event;
             while (!arrived) {
                 if (TakeCloseSignal(time)) break;
-                // A wait can be long: once its cue has sounded out, the sound
-                // device rests instead of writing silence all the while.
-                voice_.Rest();
-                const int soundLeft = voice_.MillisecondsLeft();
                 if (pads_.IsAnyOpen()) {
                     // Asleep between looks; window events redraw meanwhile
                     // through the video's event watch as soon as SDL sees them.
@@ -306,30 +298,25 @@ public:
                         SDL_Delay(kPadWaitMilliseconds);
                         continue;
                     }
-                } else {
-                    const Uint32 look =
-                        soundLeft > 0 ? std::min<Uint32>(soundLeft + kSoundOutMilliseconds,
-                                                         kSignalLookMilliseconds)
-                                      : kSignalLookMilliseconds;
-                    if (SDL_WaitEventTimeout(&event, static_cast<int>(look)) == 0) {
-                        continue;  // look again: a signal, a cue sounded out
-                    }
+                } else if (SDL_WaitEventTimeout(&event,
+                                                static_cast<int>(kSignalLookMilliseconds)) == 0) {
+                    continue;  // look again: a signal may have come
                 }
+                time = stamp();
                 arrived = Absorb(event, time);
             }
             while (SDL_PollEvent(&event) != 0) Absorb(event, time);
+            voice_.SetWaiting(false);
         }
         journal_.Input().DeliverAtWait(keys);
     }
 
     void PlayCue(Cue cue) override {
         journal_.PlayCue(cue);
-        OpenSoundOnce();
         voice_.Play(cue, false);
     }
     void LoopCue(Cue cue) override {
         journal_.LoopCue(cue);
-        OpenSoundOnce();
         voice_.Play(cue, true);
     }
     void StopSound() override {
@@ -349,6 +336,7 @@ private:
     void WaitInPlayback() {
         if (!journal_.Input().HasPending()) throw RunEnded{EndReason::Script};
         const std::uint64_t due = journal_.Input().Pending().front().time;
+        voice_.SetWaiting(true);  // the sound device rests here too
         for (std::uint64_t t = journal_.Input().Now(); t < due; ++t) {
             SDL_Event event;
             while (SDL_PollEvent(&event) != 0) Absorb(event, journal_.Input().Now());
@@ -356,6 +344,7 @@ private:
             EndPlaybackIfStopped();
             pacer_.WaitForNextSlot();
         }
+        voice_.SetWaiting(false);
     }
 
     // A signal that asked the program to end is queued as a close request due
@@ -376,20 +365,16 @@ private:
         if (playbackStop_) throw RunEnded{*playbackStop_};
     }
 
-    // The sound device opens at the first cue rather than at start-up, so
-    // that the first picture does not wait for the sound system (a few
-    // milliseconds, more when it fails).
-    void OpenSoundOnce() {
-        if (soundTried_) return;
-        soundTried_ = true;
-        Result<void> sound;
-        {
-            QuietStandardError quiet;
-            sound = voice_.Open();
-        }
-        if (!sound) {
-            std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n",
-                         sound.reason().c_str());
+    // The gamepads open at the first wait for a key, right after the intro's
+    // first picture: the subsystem takes milliseconds to start, which the first
+    // picture does not wait for. Pads plugged in before are announced then.
+    void OpenGamepadsOnce() {
+        if (padsTried_) return;
+        padsTried_ = true;
+        const std::lock_guard<std::mutex> subsystems(sdl::SubsystemLock());
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+            std::fprintf(stderr, "fompy-talden: no gamepads: %s; the keyboard plays\n",
+                         SDL_GetError());
         }
     }
 
@@ -423,22 +408,9 @@ private:
                 queued = true;
                 break;
             case SDL_KEYDOWN:
-            case SDL_KEYUP: {
-                const bool down = event.type == SDL_KEYDOWN;
-                if (down && IsAltEnter(event.key)) {
-                    // The platform's own key: not Enter for the game.
-                    if (event.key.repeat == 0) video_.ToggleFullscreen();
-                    break;
-                }
-                const std::optional<Key> key = KeyOf(event.key.keysym.sym);
-                if (!key) break;
-                // A held key's auto-repeat arrives as another down and sets
-                // its pressed flag again.
-                const KeySource source{kKeyboardDevice, event.key.keysym.sym};
-                Enqueue(down ? held_.Press(*key, source) : held_.Release(*key, source), time,
-                        queued);
+            case SDL_KEYUP:
+                AbsorbKey(event.key, time, queued);
                 break;
-            }
             case SDL_CONTROLLERDEVICEADDED:
                 pads_.Open(event.cdevice.which);
                 break;
@@ -472,10 +444,10 @@ private:
                 break;
             }
             case SDL_AUDIODEVICEREMOVED:
-                if (voice_.OnDeviceRemoved(event.adevice.which, event.adevice.iscapture != 0)) {
-                    std::fprintf(stderr,
-                                 "fompy-talden: the sound device is gone; playing silently\n");
-                }
+                voice_.OnDeviceRemoved(event.adevice.which, event.adevice.iscapture != 0);
+                break;
+            case SDL_AUDIODEVICEADDED:
+                voice_.OnDeviceAdded(event.adevice.iscapture != 0);
                 break;
             default:
                 break;
@@ -483,13 +455,49 @@ private:
         return queued;
     }
 
+    // A key of the keyboard. Alt+Enter is the platform's own key: its Enter
+    // is not the game's, nor are the auto-repeats that go on arriving, without
+    // Alt, when Alt is let go first; that Enter is swallowed until released.
+    void AbsorbKey(const SDL_KeyboardEvent& key, std::uint64_t time, bool& queued) {
+        const SDL_Keycode code = key.keysym.sym;
+        const auto swallowed = std::find(swallowed_.begin(), swallowed_.end(), code);
+        if (key.type == SDL_KEYUP) {
+            if (swallowed != swallowed_.end()) {
+                swallowed_.erase(swallowed);
+                return;
+            }
+            // Whatever the key stood for when it went down, it lets go of.
+            if (const std::optional<Key> released = KeyOf(code, false)) {
+                Enqueue(held_.Release(*released, KeySource{kKeyboardDevice, code}), time,
+                        queued);
+            }
+            return;
+        }
+        if (swallowed != swallowed_.end()) return;
+        if (IsAltEnter(key)) {
+            if (key.repeat == 0) {
+                swallowed_.push_back(code);
+                video_.ToggleFullscreen();
+            }
+            return;
+        }
+        const std::optional<Key> pressed = KeyOf(code, (key.keysym.mod & KMOD_NUM) != 0);
+        if (!pressed) return;
+        // A held key's auto-repeat arrives as another down and sets its
+        // pressed flag again, but only for a key the game sees held by it.
+        const KeySource source{kKeyboardDevice, code};
+        Enqueue(key.repeat != 0 ? held_.Repeat(*pressed, source) : held_.Press(*pressed, source),
+                time, queued);
+    }
+
     // Destroyed in reverse: pads, voice and window go before SDL itself.
     SdlLibrary library_;
     sdl::Video video_;
     sdl::Voice voice_;
     Gamepads pads_;
-    bool soundTried_ = false;  // the sound device was opened, or tried
+    bool padsTried_ = false;  // the gamepads were opened, or tried
     HeldKeys held_;
+    std::vector<SDL_Keycode> swallowed_;  // the Enter keys of an Alt+Enter still down
     RunJournal journal_;
     FramePacer pacer_;
     // Playing a recorded script back instead of reading the keyboard.

@@ -43,9 +43,10 @@ public:
     virtual RunJournal& Journal() = 0;
 };
 
-// Opens the window (or fullscreen) and the gamepads. When the display cannot
-// be opened, the failure names the cause in one line. The
-// sound device is opened at the first cue; without one the game plays
+// Opens the window (or fullscreen). When the display cannot be opened, the
+// failure names the cause in one line. The sound device opens, on a thread
+// of its own, once the first picture is shown, and the gamepads at the first
+// wait for a key; without a sound device the game plays
 // silently after one warning on standard error.
 Result<std::unique_ptr<WindowPlatform>> OpenSdlPlatform(const SdlOptions& options);
 

@@ -10,10 +10,12 @@
 #include "platform/sdl/sdl_sound.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <span>
 
+#include "platform/sdl/sdl_quiet.h"
 #include "resources/wave_resources.h"
 
 namespace platform::sdl {
@@ -25,6 +27,8 @@ namespace {
 constexpr int kOutputRate = 44100;         // Hz
 constexpr int kOutputChannels = 2;         // stereo: the intro's recording is
 constexpr int kOutputBufferFrames = 1024;  // about 23 ms: a cue starts within a frame or two
+// How long after a cue's last sample the device is rested (milliseconds).
+constexpr int kSoundOutMilliseconds = 20;
 
 int CueSlot(Cue cue) {
     for (std::size_t i = 0; i < kAllCues.size(); ++i) {
@@ -75,15 +79,161 @@ std::vector<std::uint8_t> LoadRecording(std::span<const std::uint8_t> wave,
 }  // namespace
 
 Voice::~Voice() {
-    Close();
+    if (!thread_.joinable()) return;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        requests_.quit = true;
+        pending_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+}
+
+void Voice::Start() {
+    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+}
+
+void Voice::Play(Cue cue, bool loop) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        requests_.cue = true;
+        requests_.slot = CueSlot(cue);
+        requests_.loop = loop;
+        pending_ = true;
+    }
+    wake_.notify_one();
+}
+
+void Voice::Stop() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        requests_.cue = true;
+        requests_.slot = -1;
+        pending_ = true;
+    }
+    wake_.notify_one();
+}
+
+void Voice::SetWaiting(bool waiting) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (requests_.waiting == waiting) return;
+        requests_.waiting = waiting;
+        if (!waiting) return;  // nothing to do until the next cue
+        pending_ = true;
+    }
+    wake_.notify_one();
+}
+
+void Voice::OnDeviceRemoved(SDL_AudioDeviceID device, bool isCapture) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (isCapture || ours_ == 0 || device != ours_) return;
+        requests_.deviceGone = true;
+        pending_ = true;
+    }
+    wake_.notify_one();
+}
+
+void Voice::OnDeviceAdded(bool isCapture) {
+    if (isCapture) return;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        requests_.deviceCame = true;
+        pending_ = true;
+    }
+    wake_.notify_one();
+}
+
+void Voice::Run() {
+    // The voice's thread: everything that may take time.
+    {
+        Result<void> opened;
+        {
+            QuietStandardError quiet;
+            opened = Open();
+        }
+        if (!opened) {
+            std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n",
+                         opened.reason().c_str());
+            // Without a device SDL's device watcher would wake up for nothing.
+            const std::lock_guard<std::mutex> subsystems(SubsystemLock());
+            if (audioStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            audioStarted_ = false;
+        }
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    ours_ = device_;
+    int restIn = -1;  // milliseconds until the cue playing in a wait has sounded out
+    for (;;) {
+        if (restIn >= 0) {
+            wake_.wait_for(lock, std::chrono::milliseconds(restIn), [this] { return pending_; });
+        } else {
+            wake_.wait(lock, [this] { return pending_; });
+        }
+        pending_ = false;
+        const Requests now = requests_;
+        requests_.cue = false;
+        requests_.deviceGone = false;
+        requests_.deviceCame = false;
+        if (now.quit) break;
+        lock.unlock();
+
+        if (now.deviceGone && device_ != 0) {
+            CloseDevice();
+            resting_ = false;
+            lost_ = true;
+            std::fprintf(stderr,
+                         "fompy-talden: the sound device is gone; silent until another comes\n");
+        }
+        if (now.deviceCame && lost_) {
+            // Again in the format the recordings were converted to.
+            const SDL_AudioSpec format = format_;
+            if (OpenDevice(format, 0)) {
+                lost_ = false;
+                std::fprintf(stderr, "fompy-talden: a sound device came; playing sound again\n");
+            }
+        }
+        if (now.cue) {
+            if (resting_) {
+                resting_ = false;
+                const SDL_AudioSpec format = format_;
+                if (!OpenDevice(format, 0)) {
+                    std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n",
+                                 SDL_GetError());
+                }
+            }
+            Apply(now.slot, now.loop);
+        }
+        restIn = -1;
+        if (device_ != 0) {
+            lock.lock();
+            const bool waiting = requests_.waiting;
+            lock.unlock();
+            const int left = waiting ? MillisecondsLeft() : -1;
+            if (left == 0) {
+                // A wait can be long: once its cue has sounded out, the device
+                // rests instead of writing silence all the while.
+                CloseDevice();
+                resting_ = true;
+            } else if (left > 0) {
+                restIn = left + kSoundOutMilliseconds;
+            }
+        }
+        lock.lock();
+        ours_ = device_;
+    }
+    lock.unlock();
+    CloseDevice();
+    SDL_TLSCleanup();  // SDL's error text of this thread, which SDL did not start
 }
 
 Result<void> Voice::Open() {
-    // On failure the audio subsystem stays initialised until the next wait
-    // for a key (ShutDownIfSilent): shutting it down here would wait for
-    // ALSA's device watcher, up to a tenth of a second, with the intro half drawn.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return Failure{SDL_GetError()};
-    audioStarted_ = true;
+    {
+        const std::lock_guard<std::mutex> subsystems(SubsystemLock());
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return Failure{SDL_GetError()};
+        audioStarted_ = true;
+    }
     SDL_AudioSpec wanted{};
     wanted.freq = kOutputRate;
     wanted.format = AUDIO_S16SYS;
@@ -100,8 +250,7 @@ Result<void> Voice::Open() {
         recordings_[i] = LoadRecording(wave, format_, why);
         if (!why.empty()) {
             std::fprintf(stderr, "fompy-talden: sound %d cannot be played: %s\n",
-                         CueNumber(kAllCues[i]),
-                         why.c_str());
+                         CueNumber(kAllCues[i]), why.c_str());
         }
     }
     return {};
@@ -119,6 +268,26 @@ bool Voice::OpenDevice(const SDL_AudioSpec& wanted, int allowedChanges) {
     return true;
 }
 
+void Voice::CloseDevice() {
+    if (device_ == 0) return;
+    SDL_CloseAudioDevice(device_);  // the audio thread has ended when this returns
+    device_ = 0;
+    playing_.recording = nullptr;
+}
+
+void Voice::Apply(int slot, bool loop) {
+    if (device_ == 0) return;
+    const std::vector<std::uint8_t>* recording = nullptr;
+    if (slot >= 0 && !recordings_[static_cast<std::size_t>(slot)].empty()) {
+        recording = &recordings_[static_cast<std::size_t>(slot)];
+    }
+    SDL_LockAudioDevice(device_);
+    playing_.recording = recording;
+    playing_.position = 0;
+    playing_.loop = loop;
+    SDL_UnlockAudioDevice(device_);
+}
+
 int Voice::MillisecondsLeft() {
     if (device_ == 0) return 0;
     SDL_LockAudioDevice(device_);
@@ -132,63 +301,6 @@ int Voice::MillisecondsLeft() {
     // What is still to be copied, and the buffer the device is sounding out.
     return static_cast<int>(left * 1000 / std::max<std::size_t>(bytesPerSecond, 1)) +
            static_cast<int>(format_.samples) * 1000 / std::max(format_.freq, 1);
-}
-
-void Voice::Rest() {
-    if (device_ == 0 || MillisecondsLeft() != 0) return;
-    SDL_CloseAudioDevice(device_);  // the audio thread has ended when this returns
-    device_ = 0;
-    resting_ = true;
-}
-
-void Voice::Play(Cue cue, bool loop) {
-    if (resting_) {
-        // Again in the very format the recordings were converted to.
-        resting_ = false;
-        const SDL_AudioSpec format = format_;
-        if (!OpenDevice(format, 0)) {
-            std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n", SDL_GetError());
-            for (auto& recording : recordings_) recording = {};
-        }
-    }
-    if (device_ == 0) return;
-    const int slot = CueSlot(cue);
-    const std::vector<std::uint8_t>* recording = nullptr;
-    if (slot >= 0 && !recordings_[static_cast<std::size_t>(slot)].empty()) {
-        recording = &recordings_[static_cast<std::size_t>(slot)];
-    }
-    SDL_LockAudioDevice(device_);
-    playing_.recording = recording;
-    playing_.position = 0;
-    playing_.loop = loop;
-    SDL_UnlockAudioDevice(device_);
-}
-
-void Voice::Stop() {
-    if (device_ == 0) return;
-    SDL_LockAudioDevice(device_);
-    playing_.recording = nullptr;
-    SDL_UnlockAudioDevice(device_);
-}
-
-bool Voice::OnDeviceRemoved(SDL_AudioDeviceID device, bool isCapture) {
-    if (isCapture || device_ == 0 || device != device_) return false;
-    Close();
-    return true;
-}
-
-void Voice::ShutDownIfSilent() {
-    if (device_ != 0 || resting_ || !audioStarted_) return;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    audioStarted_ = false;
-}
-
-void Voice::Close() {
-    if (device_ == 0) return;
-    SDL_CloseAudioDevice(device_);  // the audio thread has ended when this returns
-    device_ = 0;
-    playing_.recording = nullptr;
-    for (auto& recording : recordings_) recording = {};
 }
 
 void SDLCALL Voice::FillBuffer(void* playing, Uint8* stream, int length) {

@@ -6,8 +6,11 @@
 #include <SDL.h>
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
@@ -16,7 +19,10 @@
 namespace platform::sdl {
 
 // The sound device and the five recordings, converted to the device's format
-// once. Lives for the run. Without a device it stays silent; a recording that
+// once. Lives for the run. Opening, closing and reopening the device can take
+// tens of milliseconds on a desktop sound server, so all of it happens on a
+// thread of the voice's own: what the game thread calls only leaves a request
+// and returns. Without a device the voice stays silent; a recording that
 // cannot be loaded is a silent cue.
 class Voice {
 public:
@@ -25,36 +31,34 @@ public:
     Voice& operator=(const Voice&) = delete;
     ~Voice();
 
-    // Opens the sound device and loads the recordings. A failure says why
-    // there is no sound (the voice then stays silent). A recording that
-    // cannot be loaded is named in one line on standard error.
-    Result<void> Open();
-    bool IsOpen() const { return device_ != 0; }
+    // Starts the voice's thread, which opens the sound device and loads the
+    // recordings. Returns at once. When there is no sound, the thread says why
+    // in one line on standard error, and so it does for a recording that
+    // cannot be loaded.
+    void Start();
 
     // Starts the recording of a cue from its first sample, silencing whatever
-    // plays; loops it until stopped when loop is true. Never blocks.
+    // plays; loops it until stopped when loop is true. Never blocks. A cue
+    // asked for while the device is opening starts from its first sample as
+    // soon as it is open.
     void Play(Cue cue, bool loop);
     void Stop();
 
-    // A sound device went away (SDL_AUDIODEVICEREMOVED). When it is ours the
-    // voice closes it and stays silent from then on; returns true then.
-    bool OnDeviceRemoved(SDL_AudioDeviceID device, bool isCapture);
+    // The game waits for a key, or goes on. While it waits, the device is
+    // closed once the cue playing has sounded out, so that its thread stops
+    // waking up to write silence; the next cue opens it again in the same
+    // format. A voice left without any device shuts SDL's audio down, whose
+    // device watcher would go on waking up for nothing.
+    void SetWaiting(bool waiting);
 
-    // A voice left without a device shuts SDL's audio down, whose device
-    // watcher would go on waking up for nothing. It may take a tenth of a
-    // second: called where the game waits for a key anyway.
-    void ShutDownIfSilent();
-
-    // Milliseconds until the cue now playing has sounded out; 0 when nothing
-    // plays, -1 while a cue loops.
-    int MillisecondsLeft();
-    // While the game waits for a key with nothing playing, the device is
-    // closed so that its thread stops waking up to write silence; the next
-    // cue opens it again in the same format. Does nothing while a cue plays.
-    void Rest();
+    // A sound device went away (SDL_AUDIODEVICEREMOVED) or came (ADDED). When
+    // ours goes, the voice is silent until an output device comes, and then
+    // plays on it.
+    void OnDeviceRemoved(SDL_AudioDeviceID device, bool isCapture);
+    void OnDeviceAdded(bool isCapture);
 
 private:
-    // What the audio thread plays. Written by the game's thread only with
+    // What the audio thread plays. Written by the voice's thread only with
     // the device locked.
     struct Playing {
         const std::vector<std::uint8_t>* recording = nullptr;  // null: silence
@@ -62,15 +66,38 @@ private:
         bool loop = false;
         std::uint8_t silence = 0;  // the device's silent byte
     };
+    // What the game thread asks for, under mutex_.
+    struct Requests {
+        bool cue = false;  // a cue (or a stop) not yet carried out
+        int slot = -1;     // the cue's recording, -1 to stop
+        bool loop = false;
+        bool waiting = false;
+        bool deviceGone = false;
+        bool deviceCame = false;
+        bool quit = false;
+    };
     static void SDLCALL FillBuffer(void* playing, Uint8* stream, int length);
 
-    void Close();
-    // Opens the device in format_ (the one the recordings were converted to).
+    void Run();
+    // Each on the voice's thread.
+    Result<void> Open();
     bool OpenDevice(const SDL_AudioSpec& wanted, int allowedChanges);
+    void CloseDevice();
+    void Apply(int slot, bool loop);
+    int MillisecondsLeft();
 
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    Requests requests_;           // under mutex_
+    bool pending_ = false;        // under mutex_: requests_ changed
+    SDL_AudioDeviceID ours_ = 0;  // under mutex_: the device, for OnDeviceRemoved
+
+    // The voice's thread's own.
     bool audioStarted_ = false;     // SDL's audio subsystem is initialised
     SDL_AudioDeviceID device_ = 0;  // 0: none
     bool resting_ = false;          // closed while idle; the next cue reopens it
+    bool lost_ = false;             // ours went away; waiting for another
     SDL_AudioSpec format_{};        // what the device plays
     Playing playing_;
     std::array<std::vector<std::uint8_t>, 5> recordings_;  // in the order of kAllCues, device format

@@ -16,11 +16,19 @@
 // the game its 70 frames a second.
 #include "platform/sdl/sdl_video.h"
 
+#include <SDL_syswm.h>
+
 #include <algorithm>
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "platform/window/window_icon.h"
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <dlfcn.h>
+#endif
 
 namespace platform::sdl {
 
@@ -31,15 +39,77 @@ constexpr ScreenRect kWholePicture{0, 0, kScreenWidth, kScreenHeight};
 // The texture's pixels: SDL_PIXELFORMAT_ARGB8888, always opaque.
 constexpr PixelLayout kTextureLayout{0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 
-bool IsFullscreen(SDL_Window* window) {
+bool IsDesktopFullscreen(SDL_Window* window) {
     return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
            SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+// Whether a window manager looks after the window. SDL's desktop fullscreen
+// asks the window manager to make the window cover the screen; without one (a
+// bare X session, a kiosk) nobody does, and the window keeps its size while
+// SDL draws for the screen's. A window manager that follows the desktop's
+// common hints names itself on the root window. Xlib is SDL's own copy,
+// already loaded: the program links no X library itself. Any other video
+// driver (Wayland, Windows, macOS) always has one.
+bool HasWindowManager(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return true;
+    }
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (xlib == nullptr) return true;
+    using InternAtom = Atom (*)(Display*, const char*, Bool);
+    using DefaultRootWindow = ::Window (*)(Display*);
+    using GetWindowProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*,
+                                      int*, unsigned long*, unsigned long*, unsigned char**);
+    using Free = int (*)(void*);
+    const auto intern = reinterpret_cast<InternAtom>(dlsym(xlib, "XInternAtom"));
+    const auto root = reinterpret_cast<DefaultRootWindow>(dlsym(xlib, "XDefaultRootWindow"));
+    const auto property = reinterpret_cast<GetWindowProperty>(dlsym(xlib, "XGetWindowProperty"));
+    const auto free = reinterpret_cast<Free>(dlsym(xlib, "XFree"));
+    bool found = true;
+    if (intern != nullptr && root != nullptr && property != nullptr && free != nullptr) {
+        Display* display = info.info.x11.display;
+        const Atom check = intern(display, "_NET_SUPPORTING_WM_CHECK", True);
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        found = check != None &&
+                property(display, root(display), check, 0, 1, False, XA_WINDOW, &type, &format,
+                         &count, &after, &data) == Success &&
+                type == XA_WINDOW && count == 1;
+        if (data != nullptr) free(data);
+    }
+    dlclose(xlib);
+    return found;
+#else
+    (void)window;
+    return true;
+#endif
 }
 
 // The pointer means nothing to the game; in fullscreen it would only hide
 // part of the picture.
 void ShowPointer(bool show) {
     SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+// The window's own icon, for taskbars and window switchers: the installed
+// icons' picture, so that a run from the build tree shows it too.
+constexpr int kWindowIconSize = 64;
+
+void SetWindowIcon(SDL_Window* window) {
+    std::vector<IconPixel> icon = DrawIcon(kWindowIconSize);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        icon.data(), kWindowIconSize, kWindowIconSize, 32, kWindowIconSize * 4,
+        SDL_PIXELFORMAT_RGBA32);  // red, green, blue, alpha in memory order
+    if (surface == nullptr) return;  // no icon of its own, nothing worse
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
 }
 
 PixelLayout LayoutOf(const SDL_PixelFormat& format) {
@@ -61,15 +131,33 @@ Result<void> Video::Open(const SdlOptions& options) {
     // Hidden until the way of drawing is settled: the GPU path may have SDL
     // make the window anew, for OpenGL.
     const ScreenRect size = PictureSize(fit_);
-    const int scale = std::max(options.scale, 1);
-    Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
-    if (options.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    int scale = std::max(options.scale, 1);
+    // A window larger than the screen would hide its own title bar: the scale
+    // asked for is lowered until the window fits the usable part of the
+    // screen it opens on.
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+        const int fitting = ScaleThatFits(fit_, scale, usable.w, usable.h);
+        if (fitting < scale) {
+            std::fprintf(stderr,
+                         "fompy-talden: a window of --scale %d (%dx%d) is larger than the "
+                         "screen's usable %dx%d; --scale %d instead\n",
+                         scale, size.width * scale, size.height * scale, usable.w, usable.h,
+                         fitting);
+            scale = fitting;
+        }
+    }
+    const Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     window_.reset(SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                    size.width * scale, size.height * scale, flags));
     if (!window_) {
         return Failure{std::string("cannot open a window: ") + SDL_GetError()};
     }
     SDL_SetWindowMinimumSize(window_.get(), size.width, size.height);
+    SetWindowIcon(window_.get());
+    windowManager_ = HasWindowManager(window_.get());
+    // Fullscreen before the window is shown, so that it appears as it stays.
+    if (options.fullscreen) SetFullscreen(true);
 
     const bool gpu = options.renderer == RendererChoice::Gpu ||
                      (options.renderer == RendererChoice::Auto && IsGpuWorthIt(window_.get()));
@@ -147,14 +235,37 @@ void Video::Redraw() {
 }
 
 void Video::ToggleFullscreen() {
-    const bool toFullscreen = !IsFullscreen(window_.get());
-    if (SDL_SetWindowFullscreen(window_.get(), toFullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) !=
-        0) {
-        return;  // it stays as it is
-    }
+    const bool toFullscreen = !(ownFullscreen_ || IsDesktopFullscreen(window_.get()));
+    if (!SetFullscreen(toFullscreen)) return;  // it stays as it is
     ShowPointer(!toFullscreen);
     surfaceStale_ = true;
     Redraw();
+}
+
+bool Video::SetFullscreen(bool fullscreen) {
+    SDL_Window* window = window_.get();
+    if (windowManager_) {
+        return SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) ==
+               0;
+    }
+    // Without a window manager the window is moved and sized by the program:
+    // over the whole of its display, and back where and as large as it was.
+    if (fullscreen) {
+        SDL_Rect screen{};
+        if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &screen) != 0) {
+            return false;
+        }
+        SDL_GetWindowPosition(window, &windowed_.x, &windowed_.y);
+        SDL_GetWindowSize(window, &windowed_.w, &windowed_.h);
+        SDL_SetWindowPosition(window, screen.x, screen.y);
+        SDL_SetWindowSize(window, screen.w, screen.h);
+        SDL_RaiseWindow(window);
+    } else {
+        SDL_SetWindowSize(window, windowed_.w, windowed_.h);
+        SDL_SetWindowPosition(window, windowed_.x, windowed_.y);
+    }
+    ownFullscreen_ = fullscreen;
+    return true;
 }
 
 int SDLCALL Video::WatchWindow(void* video, SDL_Event* event) {

@@ -64,6 +64,9 @@ public:
 private:
     static int SDLCALL WatchWindow(void* video, SDL_Event* event);
 
+    // Desktop fullscreen or a window; false when it stays as it is.
+    bool SetFullscreen(bool fullscreen);
+
     // The two ways of drawing; each returns why it cannot be used, or "".
     std::string UseWindowSurface();
     std::string UseRenderer(Uint32 flags);
@@ -75,6 +78,12 @@ private:
 
     WindowPtr window_;
     ScreenFit fit_;
+    // Whether a window manager carries out SDL's fullscreen. Without one the
+    // program covers the screen with the window itself (ownFullscreen_),
+    // keeping where the window was and its size (windowed_) for the way back.
+    bool windowManager_ = true;
+    bool ownFullscreen_ = false;
+    SDL_Rect windowed_{};
     // The last picture (pitch 320) and the palette it was shown with.
     std::array<std::uint8_t, 320 * 200> pixels_{};
     Palette palette_{};

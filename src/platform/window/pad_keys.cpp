@@ -13,6 +13,11 @@ std::optional<KeyChange> HeldKeys::Press(Key key, const KeySource& source) {
     return KeyChange{key, true};
 }
 
+std::optional<KeyChange> HeldKeys::Repeat(Key key, const KeySource& source) const {
+    if (!IsHeldBy(key, source)) return std::nullopt;
+    return KeyChange{key, true};
+}
+
 std::optional<KeyChange> HeldKeys::Release(Key key, const KeySource& source) {
     const auto hold = std::find_if(holds_.begin(), holds_.end(), [&](const Hold& h) {
         return h.key == key && h.source == source;

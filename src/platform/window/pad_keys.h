@@ -43,6 +43,12 @@ public:
     // when this very source was already holding it (the keyboard's auto-repeat,
     // which sets the pressed flag again); nothing when only another source held it.
     std::optional<KeyChange> Press(Key key, const KeySource& source);
+    // The keyboard's auto-repeat of a source: a key-down (the pressed flag set
+    // again) only while this very source holds the key as the game sees it. A
+    // repeat never starts a press: a key whose down the platform kept for
+    // itself (Alt+Enter), or that went down before the window had the keyboard,
+    // repeats into nothing.
+    std::optional<KeyChange> Repeat(Key key, const KeySource& source) const;
     // A source let go. A key-up when it was the last one holding the key;
     // nothing otherwise, nor when the source was not holding it.
     std::optional<KeyChange> Release(Key key, const KeySource& source);

@@ -43,4 +43,10 @@ ScreenRect FitPicture(int areaWidth, int areaHeight, const ScreenFit& fit) {
     return ScreenRect{(areaWidth - width) / 2, (areaHeight - height) / 2, width, height};
 }
 
+int ScaleThatFits(const ScreenFit& fit, int scale, int areaWidth, int areaHeight) {
+    const ScreenRect shape = PictureSize(fit);
+    const int fits = std::min(areaWidth / shape.width, areaHeight / shape.height);
+    return std::clamp(fits, 1, std::max(scale, 1));
+}
+
 }  // namespace platform

@@ -35,4 +35,9 @@ ScreenRect PictureSize(const ScreenFit& fit);
 // that something is always shown. Empty when the area is.
 ScreenRect FitPicture(int areaWidth, int areaHeight, const ScreenFit& fit);
 
+// The largest window scale from 1 to scale at which the picture's size
+// (PictureSize times the scale) fits an area of areaWidth by areaHeight pixels,
+// the usable part of a screen; 1 when not even that fits.
+int ScaleThatFits(const ScreenFit& fit, int scale, int areaWidth, int areaHeight);
+
 }  // namespace platform
