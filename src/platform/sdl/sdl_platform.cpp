@@ -319,8 +319,7 @@ public:
         SDL_StopTextInput();
         Result<void> opened = video_.Open(options);
         startFullscreen_ = options.fullscreen;
-        startWidth_ = video_.WindowedWidth();
-        startHeight_ = video_.WindowedHeight();
+        startSize_ = video_.WindowedSize();
         return opened;
     }
 
@@ -329,9 +328,7 @@ public:
     SettingsChanges Changes() const override {
         SettingsChanges changes;
         if (video_.IsFullscreen() != startFullscreen_) changes.fullscreen = video_.IsFullscreen();
-        if (video_.WindowedWidth() != startWidth_ || video_.WindowedHeight() != startHeight_) {
-            changes.windowSize = std::pair(video_.WindowedWidth(), video_.WindowedHeight());
-        }
+        if (video_.WindowedSize() != startSize_) changes.windowSize = video_.WindowedSize();
         if (volumeChanged_) changes.volume = volume_;
         if (muteChanged_) changes.mute = mute_;
         return changes;
@@ -760,8 +757,7 @@ private:
     Uint64 pausedTicks_ = 0;       // performance-counter ticks spent paused in the run
     // What the player started with, and changed, for the settings file.
     bool startFullscreen_ = true;
-    int startWidth_ = 0;
-    int startHeight_ = 0;
+    std::pair<int, int> startSize_;
     bool volumeChanged_ = false;
     bool muteChanged_ = false;
 };

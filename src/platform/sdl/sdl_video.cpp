@@ -22,6 +22,7 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "platform/window/window_icon.h"
@@ -278,9 +279,12 @@ bool Video::IsFullscreen() const {
     return ownFullscreen_ || IsDesktopFullscreen(window_.get());
 }
 
-void Video::NoteWindowedSize() {
-    if (IsFullscreen()) return;
-    SDL_GetWindowSize(window_.get(), &windowedWidth_, &windowedHeight_);
+std::pair<int, int> Video::WindowedSize() const {
+    if (IsFullscreen()) return {windowedWidth_, windowedHeight_};
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window_.get(), &width, &height);
+    return {width, height};
 }
 
 void Video::SetPaused(bool paused) {
@@ -290,7 +294,8 @@ void Video::SetPaused(bool paused) {
 }
 
 void Video::ToggleFullscreen() {
-    const bool toFullscreen = !(ownFullscreen_ || IsDesktopFullscreen(window_.get()));
+    const bool toFullscreen = !IsFullscreen();
+    if (toFullscreen) std::tie(windowedWidth_, windowedHeight_) = WindowedSize();
     if (!SetFullscreen(toFullscreen)) return;  // it stays as it is
     ShowPointer(!toFullscreen);
     surfaceStale_ = true;
@@ -344,7 +349,6 @@ int SDLCALL Video::WatchWindow(void* video, SDL_Event* event) {
     }
     switch (event->window.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            self.NoteWindowedSize();
             self.surfaceStale_ = true;
             self.Redraw();
             break;

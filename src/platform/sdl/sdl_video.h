@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/window/picture_scale.h"
 #include "platform/platform.h"
@@ -61,9 +62,9 @@ public:
     // Alt+Enter: between desktop fullscreen and a window.
     void ToggleFullscreen();
     bool IsFullscreen() const;
-    // The window's size when it last was a window (points, as SDL sizes windows).
-    int WindowedWidth() const { return windowedWidth_; }
-    int WindowedHeight() const { return windowedHeight_; }
+    // The window's size, or the size it had when it last was a window
+    // (points, as SDL sizes windows).
+    std::pair<int, int> WindowedSize() const;
 
     // Paused: the kept picture is shown dimmed, with "PAUSED" in the middle
     // in the game's small font, drawn over the scaled picture; the picture
@@ -93,8 +94,6 @@ private:
     PackedPalette Colours() const;
     // The word "PAUSED" over the picture in target (window pixels).
     void DrawPausedWord(const ScreenRect& target);
-    // Remembers the window's size while it is a window.
-    void NoteWindowedSize();
 
     WindowPtr window_;
     ScreenFit fit_;
@@ -111,7 +110,7 @@ private:
     PixelLayout layout_;      // of the window surface or of the texture
     bool drawing_ = false;    // a draw is under way: a window event must not start another
     bool paused_ = false;
-    int windowedWidth_ = 0;
+    int windowedWidth_ = 0;  // before the latest switch to fullscreen
     int windowedHeight_ = 0;
 
     // The software path. The window surface is owned by the window and valid
