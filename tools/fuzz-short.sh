@@ -1,5 +1,5 @@
 #!/bin/sh
-# Builds the libFuzzer targets of the script and option parsers (preset "fuzz")
+# Builds the libFuzzer targets of the script, option and settings parsers (preset "fuzz")
 # and runs each for a short fixed budget from the seed corpus in fuzz/corpus.
 # A crash, a sanitizer report or a broken parser promise fails the script; the
 # input that did it is kept in build/fuzz/artifacts. Usage:
@@ -15,7 +15,7 @@ out=build/fuzz/fuzz-short
 artifacts=build/fuzz/artifacts
 rm -rf "$out"
 mkdir -p "$artifacts"
-for name in script options; do
+for name in script options settings; do
     # New inputs go into a scratch corpus; the seeds in the tree stay as they are.
     mkdir -p "$out/$name"
     echo "fuzz-short: $name-fuzzer, $runs runs"

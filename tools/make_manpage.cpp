@@ -51,6 +51,16 @@ constexpr Entry kKeys[] = {
      "screen."},
     {"\\fBSpace\\fR", "Leaves the game-over screen."},
     {"\\fBAlt+Enter\\fR", "Switches between fullscreen and a window."},
+    {"\\fBP\\fR, \\fBPause\\fR",
+     "Pauses the game and resumes it; so does a gamepad's Guide button where the system lets "
+     "it through. The window losing the keyboard or being minimised pauses too, unless "
+     "--no-autopause is given."},
+    {"\\fBM\\fR", "Mutes the sound and turns it on again."},
+    {"\\fBKeypad +\\fR, \\fBKeypad \\-\\fR, \\fB]\\fR, \\fB[\\fR",
+     "Step the sound volume up and down by 10."},
+    {"\\fBF12\\fR, \\fBPrint Screen\\fR",
+     "Save the picture on the screen as a PNG file in $XDG_PICTURES_DIR/fompy-talden, or "
+     "~/Pictures/fompy-talden; its name is printed."},
 };
 
 constexpr std::string_view kHeadless[] = {
@@ -74,9 +84,15 @@ constexpr Entry kExitStatus[] = {
 };
 
 constexpr std::string_view kFiles =
-    "None of its own. The game keeps nothing between runs; its sounds and its icon are built "
-    "into the program. It reads and writes only the files its options name: a window run "
-    "writes its session to the --record file and its run log to the --log file, and shows "
+    "$XDG_CONFIG_HOME/fompy-talden/settings.ini (~/.config/fompy-talden/settings.ini where "
+    "XDG_CONFIG_HOME is not set): the settings a window run starts with and writes when it "
+    "ends: fullscreen or window, the window's size, aspect, integer scaling, renderer, "
+    "volume, mute, autopause and the keys of the game's seven keys (\"left = A, Left\"). "
+    "Options given on the command line win for their run. --no-settings leaves the file "
+    "alone. The game's own options (scrolling, preview, starting level) are not kept. "
+    "Screenshots go to $XDG_PICTURES_DIR/fompy-talden (~/Pictures/fompy-talden). Its sounds "
+    "and its icon are built into the program. Otherwise it reads and writes only the files "
+    "its options name: a window run writes its session to the --record file and its run log to the --log file, and shows "
     "the session of the --playback script; a headless run reads its --script and writes its "
     "--log and its --dump pictures; --timedemo reads its script.";
 

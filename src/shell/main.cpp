@@ -23,6 +23,7 @@
 #include "platform/sdl/sdl_platform.h"
 #endif
 #include "platform/text.h"
+#include "platform/window/settings.h"
 #include "shell/options.h"
 #include "program/program.h"
 
@@ -191,12 +192,16 @@ int RunTimedemo(const ft::Options& options) {
 
 #ifdef _WIN32
 // The players' platform of Windows draws through GDI: no renderer to choose.
+// Its comforts and settings file are still to come.
 using PlayersOptions = platform::Win32Options;
+constexpr bool kRemembersSettings = false;
 void ChooseRenderer(PlayersOptions&, ft::Renderer) {}
+void UseComforts(PlayersOptions&, const platform::Settings&, bool) {}
 platform::Result<std::unique_ptr<platform::Win32Host>> OpenPlayersPlatform(
     const PlayersOptions& options) {
     return platform::OpenWin32Platform(options);
 }
+platform::SettingsChanges ChangesOf(const platform::Win32Host&) { return {}; }
 #else
 platform::RendererChoice RendererOf(ft::Renderer renderer) {
     switch (renderer) {
@@ -208,23 +213,77 @@ platform::RendererChoice RendererOf(ft::Renderer renderer) {
 }
 
 using PlayersOptions = platform::SdlOptions;
+constexpr bool kRemembersSettings = true;
 void ChooseRenderer(PlayersOptions& sdl, ft::Renderer renderer) {
     sdl.renderer = RendererOf(renderer);
+}
+void UseComforts(PlayersOptions& sdl, const platform::Settings& settings, bool noSound) {
+    sdl.windowWidth = settings.windowWidth;
+    sdl.windowHeight = settings.windowHeight;
+    sdl.sound = !noSound;
+    sdl.volume = settings.volume;
+    sdl.mute = settings.mute;
+    sdl.autopause = settings.autopause;
+    sdl.keys = settings.keys;
 }
 platform::Result<std::unique_ptr<platform::WindowPlatform>> OpenPlayersPlatform(
     const PlayersOptions& options) {
     return platform::OpenSdlPlatform(options);
 }
+platform::SettingsChanges ChangesOf(const platform::WindowPlatform& host) {
+    return host.Changes();
+}
 #endif
 
+ft::Renderer RendererNamed(const std::string& name) {
+    if (name == "gpu") return ft::Renderer::Gpu;
+    if (name == "software") return ft::Renderer::Software;
+    return ft::Renderer::Auto;
+}
+
+const char* NameOf(ft::Renderer renderer) {
+    switch (renderer) {
+        case ft::Renderer::Gpu: return "gpu";
+        case ft::Renderer::Software: return "software";
+        case ft::Renderer::Auto: break;
+    }
+    return "auto";
+}
+
+// The settings of a window run: the file's, where the command line does not
+// say otherwise for this run.
+platform::Settings SettingsForRun(platform::Settings settings, const ft::Options& options) {
+    if (options.window) settings.fullscreen = false;
+    if (options.fullscreen) settings.fullscreen = true;
+    if (options.Given("scale")) settings.windowWidth = settings.windowHeight = 0;
+    if (options.noAspect) settings.aspect = false;
+    if (options.integerScale) settings.integerScale = true;
+    if (options.Given("renderer")) settings.renderer = NameOf(options.renderer);
+    if (options.volume) settings.volume = *options.volume;
+    if (options.noAutopause) settings.autopause = false;
+    return settings;
+}
+
 int RunWindowed(const ft::Options& options) {
+    // The settings file: its faults are told and replaced by defaults; none
+    // of them stops the game.
+    const std::string settingsPath =
+        kRemembersSettings && !options.noSettings ? platform::SettingsPath() : std::string();
+    platform::SettingsFile remembered;
+    if (!settingsPath.empty()) {
+        remembered = platform::ReadSettingsFile(settingsPath);
+        for (const std::string& warning : remembered.warnings) Complain(warning);
+    }
+    const platform::Settings settings = SettingsForRun(remembered.settings, options);
+
     PlayersOptions sdl;
-    sdl.fullscreen = !options.window;
+    sdl.fullscreen = settings.fullscreen;
     sdl.fps = options.fps;
     sdl.scale = options.scale;
-    sdl.fit.aspect = !options.noAspect;
-    sdl.fit.integerScale = options.integerScale;
-    ChooseRenderer(sdl, options.renderer);
+    sdl.fit.aspect = settings.aspect;
+    sdl.fit.integerScale = settings.integerScale;
+    ChooseRenderer(sdl, RendererNamed(settings.renderer));
+    UseComforts(sdl, settings, options.noSound);
     if (!options.playbackPath.empty()) {
         sdl.playback = ReadScript(options.playbackPath);
         if (!sdl.playback) return kExitBadUsage;
@@ -250,7 +309,17 @@ int RunWindowed(const ft::Options& options) {
     // A close request or a signal ends the run like "QUIT"; a playback also
     // ends by Escape or by its script's end.
     host->Journal().Finish(ft::RunProgram(*host));
+    const platform::SettingsChanges changes = ChangesOf(*host);
     host.reset();  // the window and the sound go before the files are closed
+    if (!settingsPath.empty()) {
+        // What the player changed during the run is remembered; an option of
+        // this run alone is not. A file that cannot be written costs the
+        // next run its settings, not this one its status.
+        platform::ApplyChanges(remembered.settings, changes);
+        const platform::Result<void> written = platform::WriteSettingsFile(
+            settingsPath, platform::FormatSettings(remembered.settings, remembered.lines));
+        if (!written) Complain(written.reason());
+    }
     const bool logOk = CloseOutput(log);
     const bool recordOk = CloseOutput(record);
     const bool outOk = options.logPath != "-" || FlushStandardOutput();

@@ -73,8 +73,13 @@ const std::vector<OptionSpec>& OptionTable() {
     static const std::vector<OptionSpec> table = {
         {"window", nullptr,
          "play in a window instead of fullscreen; Alt+Enter switches at any time "
-         "(default: fullscreen)",
+         "(default: fullscreen, or as the settings file remembers)",
          [](Options& o, const std::string&) { o.window = true; return std::string(); },
+         Scope::Window},
+        {"fullscreen", nullptr,
+         "play fullscreen even where the settings file remembers a window (default: "
+         "fullscreen, or as the settings file remembers)",
+         [](Options& o, const std::string&) { o.fullscreen = true; return std::string(); },
          Scope::Window},
         {"scale", "N", "window's start size, N times 320 wide (1 to 16, default 2)",
          [](Options& o, const std::string& v) {
@@ -117,6 +122,30 @@ const std::vector<OptionSpec>& OptionTable() {
              o.fps = static_cast<int>(n);
              return e;
          },
+         Scope::Window},
+        {"volume", "N",
+         "sound volume, 0 (silent) to 100; in the game M mutes and the keypad's + and - "
+         "(or ] and [) step it by 10 (default: 100, or as the settings file remembers)",
+         [](Options& o, const std::string& v) {
+             std::uint64_t n = 0;
+             auto e = ParseNumber(v, 0, 100, n);
+             o.volume = static_cast<int>(n);
+             return e;
+         },
+         Scope::Window},
+        {"no-sound", nullptr, "open no sound device at all (default: sound)",
+         [](Options& o, const std::string&) { o.noSound = true; return std::string(); },
+         Scope::Window},
+        {"no-autopause", nullptr,
+         "keep playing when the window loses the keyboard or is minimised (default: the "
+         "game pauses then)",
+         [](Options& o, const std::string&) { o.noAutopause = true; return std::string(); },
+         Scope::Window},
+        {"no-settings", nullptr,
+         "neither read nor write the settings file, "
+         "$XDG_CONFIG_HOME/fompy-talden/settings.ini (default: read at the start, written "
+         "at the end)",
+         [](Options& o, const std::string&) { o.noSettings = true; return std::string(); },
          Scope::Window},
         {"headless", nullptr,
          "run without window or sound, for tests and replays: scripted keys, logged "
@@ -226,6 +255,7 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
             return platform::Failure{"option '--" + name + "' needs " + option->argument};
         }
         const std::string reason = option->apply(options, value);
+        options.given.emplace_back(name);
         if (option->scope == Scope::Window && windowOption.empty()) windowOption = name;
         if (option->scope == Scope::Headless && headlessOption.empty()) headlessOption = name;
         if (!reason.empty()) {
@@ -248,6 +278,12 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
     if (!o.headless && !timedemo && !headlessOption.empty()) {
         return platform::Failure{"--" + headlessOption + " needs --headless"};
     }
+    if (o.window && o.fullscreen) {
+        return platform::Failure{"--window and --fullscreen cannot be used together"};
+    }
+    if (o.noSound && o.volume) {
+        return platform::Failure{"--volume has no sound to set with --no-sound"};
+    }
     if (!o.recordPath.empty() && !o.playbackPath.empty()) {
         return platform::Failure{"--record and --playback cannot be used together"};
     }
@@ -261,6 +297,10 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
     // Messages quote what the user typed; they stay one line whatever it holds.
     if (!result) return platform::Failure{platform::PrintableText(result.reason())};
     return result;
+}
+
+bool Options::Given(const std::string& name) const {
+    return std::find(given.begin(), given.end(), name) != given.end();
 }
 
 std::vector<OptionHelp> DescribeOptions() {
@@ -280,6 +320,13 @@ std::string HelpText() {
                   "a game; Alt+Enter switches between fullscreen and a window. Gamepads: d-pad "
                   "or left stick for the arrows, A or Start for Enter, B or Back for Escape, X "
                   "for Space.",
+                  0);
+    AppendWrapped(text, "",
+                  "Comforts: P or Pause pauses and resumes (so does the pad's Guide button); M "
+                  "mutes; the keypad's + and - (or ] and [) step the volume; F12 or Print "
+                  "Screen saves the picture in $XDG_PICTURES_DIR/fompy-talden (else "
+                  "~/Pictures/fompy-talden). The settings file remembers the window, the sound "
+                  "and other keys for the game's keys (see the README).",
                   0);
     text += "\nOptions:\n";
     for (const OptionHelp& line : DescribeOptions()) {

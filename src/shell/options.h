@@ -25,17 +25,26 @@ struct Options {
     std::optional<std::uint64_t> frames;  // end right after the N-th present
     std::string logPath;                  // "-" is standard output
     std::string dumpDir;
-    // The players' window.
+    // The players' window. Where an option is not given, the settings file's
+    // value holds (given names the options given).
     bool window = false;
+    bool fullscreen = false;
     int fps = 70;
     int scale = 2;
     bool noAspect = false;      // square pixels instead of the 4:3 shape
     bool integerScale = false;  // whole multiples of the picture only
     Renderer renderer = Renderer::Auto;
+    // The comforts around the game.
+    std::optional<int> volume;  // 0 to 100
+    bool noSound = false;       // no sound device at all
+    bool noAutopause = false;
+    bool noSettings = false;  // neither read nor write the settings file
     // Recording and replaying sessions.
     std::string recordPath;    // the window run's input and reseeds, as a script
     std::string playbackPath;  // a script shown in the window at its normal speed
     std::string timedemoPath;  // a script replayed headless as fast as possible
+    std::vector<std::string> given;  // the names of the options given, without "--"
+    bool Given(const std::string& name) const;
 };
 
 // The options, or why the command line is refused: one line, without the

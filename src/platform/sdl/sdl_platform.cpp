@@ -13,7 +13,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <csignal>
@@ -22,7 +24,9 @@
 #include <signal.h>
 #endif
 
+#include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"
+#include "platform/window/screenshot.h"
 #include "platform/sdl/sdl_quiet.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_video.h"
@@ -69,41 +73,101 @@ public:
     ~SdlLibrary() { SDL_Quit(); }
 };
 
-// A key of the keyboard. The keypad's 4, 8, 6 and 2 are its arrows while
-// NumLock is off, as the keys' second labels say; with NumLock on they are
-// digits, which the game does not read.
-std::optional<Key> KeyOf(SDL_Keycode code, bool numLock) {
+// The name of a key of the keyboard (key_names.h), by what its label says
+// in the keyboard layout in use.
+std::optional<std::string_view> NameOf(SDL_Keycode code) {
+    if ((code >= SDLK_a && code <= SDLK_z) || (code >= SDLK_0 && code <= SDLK_9)) {
+        const char label[2] = {static_cast<char>(code), '\0'};
+        return FindKeyName(label);
+    }
+    if (code >= SDLK_F1 && code <= SDLK_F12) {
+        return FindKeyName("F" + std::to_string(code - SDLK_F1 + 1));
+    }
+    if (code >= SDLK_KP_1 && code <= SDLK_KP_9) {
+        return FindKeyName("Keypad" + std::to_string(code - SDLK_KP_1 + 1));
+    }
     switch (code) {
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER:
-            return Key::Enter;
-        case SDLK_ESCAPE:
-            return Key::Escape;
-        case SDLK_SPACE:
-            return Key::Space;
-        case SDLK_LEFT:
-            return Key::Left;
-        case SDLK_UP:
-            return Key::Up;
-        case SDLK_RIGHT:
-            return Key::Right;
-        case SDLK_DOWN:
-            return Key::Down;
-        case SDLK_KP_4:
-            return numLock ? std::nullopt : std::optional<Key>(Key::Left);
-        case SDLK_KP_8:
-            return numLock ? std::nullopt : std::optional<Key>(Key::Up);
-        case SDLK_KP_6:
-            return numLock ? std::nullopt : std::optional<Key>(Key::Right);
-        case SDLK_KP_2:
-            return numLock ? std::nullopt : std::optional<Key>(Key::Down);
+        case SDLK_LEFT: return "Left";
+        case SDLK_RIGHT: return "Right";
+        case SDLK_UP: return "Up";
+        case SDLK_DOWN: return "Down";
+        case SDLK_SPACE: return "Space";
+        case SDLK_RETURN: return "Enter";
+        case SDLK_ESCAPE: return "Escape";
+        case SDLK_TAB: return "Tab";
+        case SDLK_BACKSPACE: return "Backspace";
+        case SDLK_INSERT: return "Insert";
+        case SDLK_DELETE: return "Delete";
+        case SDLK_HOME: return "Home";
+        case SDLK_END: return "End";
+        case SDLK_PAGEUP: return "PageUp";
+        case SDLK_PAGEDOWN: return "PageDown";
+        case SDLK_KP_0: return "Keypad0";
+        case SDLK_KP_ENTER: return "KeypadEnter";
+        case SDLK_KP_PLUS: return "KeypadPlus";
+        case SDLK_KP_MINUS: return "KeypadMinus";
+        case SDLK_KP_MULTIPLY: return "KeypadMultiply";
+        case SDLK_KP_DIVIDE: return "KeypadDivide";
+        case SDLK_KP_PERIOD: return "KeypadPeriod";
+        case SDLK_LSHIFT: return "LeftShift";
+        case SDLK_RSHIFT: return "RightShift";
+        case SDLK_LCTRL: return "LeftCtrl";
+        case SDLK_RCTRL: return "RightCtrl";
+        case SDLK_LALT: return "LeftAlt";
+        case SDLK_RALT: return "RightAlt";
+        case SDLK_PAUSE: return "Pause";
+        case SDLK_PRINTSCREEN: return "PrintScreen";
+        case SDLK_COMMA: return "Comma";
+        case SDLK_PERIOD: return "Period";
+        case SDLK_SLASH: return "Slash";
+        case SDLK_SEMICOLON: return "Semicolon";
+        case SDLK_QUOTE: return "Apostrophe";
+        case SDLK_LEFTBRACKET: return "LeftBracket";
+        case SDLK_RIGHTBRACKET: return "RightBracket";
+        case SDLK_BACKSLASH: return "Backslash";
+        case SDLK_MINUS: return "Minus";
+        case SDLK_EQUALS: return "Equals";
+        case SDLK_BACKQUOTE: return "Backquote";
+        default: return std::nullopt;
+    }
+}
+
+// The keypad's digits 2, 4, 6 and 8 are its arrows while NumLock is off, as
+// the keys' second labels say; with NumLock on they hold none of the game's
+// keys, whatever the settings bind to them.
+bool IsKeypadArrow(SDL_Keycode code) {
+    return code == SDLK_KP_2 || code == SDLK_KP_4 || code == SDLK_KP_6 || code == SDLK_KP_8;
+}
+
+// The comforts of the players' platform, by key.
+enum class Comfort : std::uint8_t { Pause, Mute, Louder, Quieter, Screenshot };
+
+std::optional<Comfort> ComfortKey(SDL_Keycode code) {
+    switch (code) {
+        case SDLK_p:
+        case SDLK_PAUSE:
+            return Comfort::Pause;
+        case SDLK_m:
+            return Comfort::Mute;
+        case SDLK_KP_PLUS:
+        case SDLK_RIGHTBRACKET:
+            return Comfort::Louder;
+        case SDLK_KP_MINUS:
+        case SDLK_LEFTBRACKET:
+            return Comfort::Quieter;
+        case SDLK_F12:
+        case SDLK_PRINTSCREEN:
+            return Comfort::Screenshot;
         default:
             return std::nullopt;
     }
 }
 
+// How far one press of a volume key moves the volume.
+constexpr int kVolumeStep = 10;
+
 // The buttons of a gamepad, by SDL's names (the positions of an Xbox pad).
-std::optional<Key> KeyOf(SDL_GameControllerButton button) {
+std::optional<Key> PadKeyOf(SDL_GameControllerButton button) {
     switch (button) {
         case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
             return Key::Left;
@@ -223,7 +287,16 @@ public:
         : journal_(JournalOptions{options.log, options.record,
                                   options.playback.value_or(Script{})}),
           pacer_(options.fps),
-          playback_(options.playback.has_value()) {}
+          playback_(options.playback.has_value()),
+          keys_(options.keys),
+          sound_(options.sound),
+          volume_(std::clamp(options.volume, 0, 100)),
+          mute_(options.mute),
+          autopause_(options.autopause),
+          screenshotFolder_(options.screenshotFolder.empty() ? ScreenshotFolder()
+                                                             : options.screenshotFolder) {
+        voice_.SetVolume(mute_ ? 0 : volume_);
+    }
 
     // Video only: without a display there is no game. The sound and the
     // gamepads start after the first picture (see ShowPicture, WaitForInput).
@@ -244,25 +317,36 @@ public:
         }
         // The game reads keys, never text: no text events, no input method.
         SDL_StopTextInput();
-        return video_.Open(options);
+        Result<void> opened = video_.Open(options);
+        startFullscreen_ = options.fullscreen;
+        startSize_ = video_.WindowedSize();
+        return opened;
     }
 
     RunJournal& Journal() override { return journal_; }
+
+    SettingsChanges Changes() const override {
+        SettingsChanges changes;
+        if (video_.IsFullscreen() != startFullscreen_) changes.fullscreen = video_.IsFullscreen();
+        if (video_.WindowedSize() != startSize_) changes.windowSize = video_.WindowedSize();
+        if (volumeChanged_) changes.volume = volume_;
+        if (muteChanged_) changes.mute = mute_;
+        return changes;
+    }
 
     void ShowPicture(const Picture& picture, const Palette& palette,
                      PictureKind kind) override {
         video_.Show(picture, palette);
         // The sound device opens on the voice's own thread once the first
         // picture is on the screen; a cue asked for meanwhile waits for it.
-        voice_.Start();
+        if (sound_) voice_.Start();
         journal_.Picture(picture, palette, kind);
         if (kind == PictureKind::Present) pacer_.WaitForNextSlot();
     }
 
     void DeliverDueInput(KeyState& keys) override {
         if (!journal_.Input().IsDeliveryDue()) return;
-        SDL_Event event;
-        while (SDL_PollEvent(&event) != 0) Absorb(event, journal_.Input().Now());
+        PollAll(journal_.Input().Now());
         TakeCloseSignal(journal_.Input().Now());
         EndPlaybackIfStopped();
         journal_.Input().DeliverAtPoll(keys);
@@ -279,8 +363,11 @@ public:
             // same wait all the same.
             const std::uint64_t start = journal_.BeginLiveWait();
             const Uint64 startCounter = SDL_GetPerformanceCounter();
+            const Uint64 pausedBefore = pausedTicks_;
             const auto stamp = [&] {
-                const std::uint64_t frames = pacer_.FramesSince(startCounter);
+                // Time spent paused is no time in the game.
+                const std::uint64_t frames =
+                    pacer_.FramesSince(startCounter + (pausedTicks_ - pausedBefore));
                 return start + (frames > 1 ? frames - 1 : 0);
             };
             std::uint64_t time = start;
@@ -304,8 +391,10 @@ public:
                 }
                 time = stamp();
                 arrived = Absorb(event, time);
+                if (pauseRequested_) Pause(time);
+                arrived = arrived || journal_.Input().HasPending();
             }
-            while (SDL_PollEvent(&event) != 0) Absorb(event, time);
+            PollAll(time);
             voice_.SetWaiting(false);
         }
         journal_.Input().DeliverAtWait(keys);
@@ -338,8 +427,7 @@ private:
         const std::uint64_t due = journal_.Input().Pending().front().time;
         voice_.SetWaiting(true);  // the sound device rests here too
         for (std::uint64_t t = journal_.Input().Now(); t < due; ++t) {
-            SDL_Event event;
-            while (SDL_PollEvent(&event) != 0) Absorb(event, journal_.Input().Now());
+            PollAll(journal_.Input().Now());
             TakeCloseSignal(journal_.Input().Now());
             EndPlaybackIfStopped();
             pacer_.WaitForNextSlot();
@@ -398,6 +486,10 @@ private:
             } else if (event.type == SDL_KEYDOWN && IsAltEnter(event.key) &&
                        event.key.repeat == 0) {
                 video_.ToggleFullscreen();
+            } else if (event.type == SDL_KEYDOWN) {
+                if (const std::optional<Comfort> comfort = ComfortKey(event.key.keysym.sym)) {
+                    UseComfort(*comfort, event.key.repeat != 0);
+                }
             }
             return false;
         }
@@ -424,7 +516,12 @@ private:
             case SDL_CONTROLLERBUTTONDOWN:
             case SDL_CONTROLLERBUTTONUP: {
                 const auto button = static_cast<SDL_GameControllerButton>(event.cbutton.button);
-                const std::optional<Key> key = KeyOf(button);
+                if (button == SDL_CONTROLLER_BUTTON_GUIDE) {
+                    // Where the system lets it through, the pad's own pause key.
+                    if (event.type == SDL_CONTROLLERBUTTONDOWN) pauseRequested_ = true;
+                    break;
+                }
+                const std::optional<Key> key = PadKeyOf(button);
                 if (!key) break;
                 const KeySource source{event.cbutton.which, event.cbutton.button};
                 Enqueue(event.type == SDL_CONTROLLERBUTTONDOWN ? held_.Press(*key, source)
@@ -448,6 +545,14 @@ private:
                 break;
             case SDL_AUDIODEVICEADDED:
                 voice_.OnDeviceAdded(event.adevice.iscapture != 0);
+                break;
+            case SDL_WINDOWEVENT:
+                // A player who switches away, or hides the window, finds the
+                // game where it was.
+                if (autopause_ && (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+                                   event.window.event == SDL_WINDOWEVENT_MINIMIZED)) {
+                    pauseRequested_ = true;
+                }
                 break;
             default:
                 break;
@@ -481,6 +586,10 @@ private:
             }
             return;
         }
+        if (const std::optional<Comfort> comfort = ComfortKey(code)) {
+            UseComfort(*comfort, key.repeat != 0);
+            return;
+        }
         const std::optional<Key> pressed = KeyOf(code, (key.keysym.mod & KMOD_NUM) != 0);
         if (!pressed) return;
         // A held key's auto-repeat arrives as another down and sets its
@@ -488,6 +597,139 @@ private:
         const KeySource source{kKeyboardDevice, code};
         Enqueue(key.repeat != 0 ? held_.Repeat(*pressed, source) : held_.Press(*pressed, source),
                 time, queued);
+    }
+
+    // A key of the keyboard as the game's key it holds, by the settings'
+    // bindings.
+    std::optional<Key> KeyOf(SDL_Keycode code, bool numLock) const {
+        if (numLock && IsKeypadArrow(code)) return std::nullopt;
+        const std::optional<std::string_view> name = NameOf(code);
+        if (!name) return std::nullopt;
+        return BoundKey(keys_, *name);
+    }
+
+    // Takes every event waiting, as input due at time; a pause asked for
+    // among them is carried out before the events after it are looked at.
+    void PollAll(std::uint64_t time) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event) != 0) {
+            Absorb(event, time);
+            if (pauseRequested_) Pause(time);
+        }
+    }
+
+    // A comfort key went down (or repeats).
+    void UseComfort(Comfort comfort, bool repeat) {
+        switch (comfort) {
+            case Comfort::Pause:
+                if (!repeat) pauseRequested_ = true;
+                break;
+            case Comfort::Mute:
+                if (repeat) break;
+                mute_ = !mute_;
+                muteChanged_ = true;
+                voice_.SetVolume(mute_ ? 0 : volume_);
+                break;
+            case Comfort::Louder:
+            case Comfort::Quieter:
+                volume_ = std::clamp(volume_ + (comfort == Comfort::Louder ? kVolumeStep
+                                                                           : -kVolumeStep),
+                                     0, 100);
+                volumeChanged_ = true;
+                // A volume key unmutes, as players expect of one.
+                if (mute_) muteChanged_ = true;
+                mute_ = false;
+                voice_.SetVolume(volume_);
+                break;
+            case Comfort::Screenshot:
+                if (!repeat) SaveScreenshotNow();
+                break;
+        }
+    }
+
+    void SaveScreenshotNow() {
+        const Result<std::string> saved =
+            SaveScreenshot(screenshotFolder_, video_.Shown(), video_.ShownPalette(),
+                           video_.Fit().aspect, std::time(nullptr));
+        if (saved) {
+            std::printf("fompy-talden: screenshot saved as %s\n", saved->c_str());
+            std::fflush(stdout);
+        } else {
+            std::fprintf(stderr, "fompy-talden: cannot save the screenshot: %s\n",
+                         saved.reason().c_str());
+        }
+    }
+
+    // The game stands still until P, Pause or the pad's Guide button: no
+    // picture is presented, no time passes in the run, the cue playing
+    // waits. The keys held are let go for the game at once, at time (in the
+    // run's time, the input of the delivery point the game is at), so that a
+    // recording holds the same; everything else pressed meanwhile is not the
+    // game's. The pause leaves no other trace in the run. A close request
+    // or a signal ends the pause and is the game's.
+    void Pause(std::uint64_t time) {
+        pauseRequested_ = false;
+        const Uint64 began = SDL_GetPerformanceCounter();
+        bool queued = false;
+        for (const KeyChange& change : held_.ReleaseAll()) Enqueue(change, time, queued);
+        voice_.SetPaused(true);
+        video_.SetPaused(true);
+        bool paused = true;
+        while (paused) {
+            SDL_Event event;
+            if (SDL_WaitEventTimeout(&event, static_cast<int>(kSignalLookMilliseconds)) == 0) {
+                if (closeSignalled != 0) paused = false;
+                continue;
+            }
+            switch (event.type) {
+                case SDL_QUIT:
+                    if (playback_) {
+                        if (!playbackStop_) playbackStop_ = EndReason::Close;
+                    } else {
+                        journal_.Input().Enqueue(
+                            InputEvent{time, InputEvent::Kind::Close, Key::Enter});
+                    }
+                    paused = false;
+                    break;
+                case SDL_KEYDOWN:
+                    if (IsAltEnter(event.key)) {
+                        if (event.key.repeat == 0) video_.ToggleFullscreen();
+                    } else if (const auto comfort = ComfortKey(event.key.keysym.sym)) {
+                        if (*comfort == Comfort::Pause) {
+                            paused = event.key.repeat != 0;
+                        } else {
+                            UseComfort(*comfort, event.key.repeat != 0);
+                        }
+                    } else if (playback_ && event.key.keysym.sym == SDLK_ESCAPE) {
+                        if (!playbackStop_) playbackStop_ = EndReason::Quit;
+                        paused = false;
+                    }
+                    break;
+                case SDL_KEYUP: {
+                    // The Enter of an Alt+Enter let go: no longer swallowed.
+                    const auto swallowed =
+                        std::find(swallowed_.begin(), swallowed_.end(), event.key.keysym.sym);
+                    if (swallowed != swallowed_.end()) swallowed_.erase(swallowed);
+                    break;
+                }
+                case SDL_CONTROLLERBUTTONDOWN:
+                    if (event.cbutton.button == SDL_CONTROLLER_BUTTON_GUIDE) paused = false;
+                    break;
+                case SDL_CONTROLLERDEVICEADDED:
+                case SDL_CONTROLLERDEVICEREMOVED:
+                case SDL_AUDIODEVICEADDED:
+                case SDL_AUDIODEVICEREMOVED:
+                    Absorb(event, time);  // nothing held: nothing for the game
+                    break;
+                default:
+                    break;
+            }
+        }
+        // A focus lost on the way back is not a new pause.
+        pauseRequested_ = false;
+        video_.SetPaused(false);
+        voice_.SetPaused(false);
+        pausedTicks_ += SDL_GetPerformanceCounter() - began;
     }
 
     // Destroyed in reverse: pads, voice and window go before SDL itself.
@@ -504,6 +746,20 @@ private:
     bool playback_ = false;
     std::optional<EndReason> playbackStop_;  // Escape or a close request during the show
     bool closeQueued_ = false;               // a close signal has been queued
+    // The comforts.
+    KeyBindings keys_;
+    bool sound_ = true;
+    int volume_ = 100;
+    bool mute_ = false;
+    bool autopause_ = true;
+    std::string screenshotFolder_;
+    bool pauseRequested_ = false;  // to pause as soon as the event at hand is taken
+    Uint64 pausedTicks_ = 0;       // performance-counter ticks spent paused in the run
+    // What the player started with, and changed, for the settings file.
+    bool startFullscreen_ = true;
+    std::pair<int, int> startSize_;
+    bool volumeChanged_ = false;
+    bool muteChanged_ = false;
 };
 
 }  // namespace

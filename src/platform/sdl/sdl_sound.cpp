@@ -145,6 +145,19 @@ void Voice::OnDeviceAdded(bool isCapture) {
     wake_.notify_one();
 }
 
+void Voice::SetVolume(int percent) { volume_ = std::clamp(percent, 0, 100); }
+
+void Voice::SetPaused(bool paused) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (paused_ == paused) return;
+        paused_ = paused;
+        // The voice's thread looks again whether the device may rest.
+        pending_ = true;
+    }
+    wake_.notify_one();
+}
+
 void Voice::Run() {
     // The voice's thread: everything that may take time.
     {
@@ -239,8 +252,9 @@ Result<void> Voice::Open() {
     wanted.format = AUDIO_S16SYS;
     wanted.channels = kOutputChannels;
     wanted.samples = kOutputBufferFrames;
-    if (!OpenDevice(wanted, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_FORMAT_CHANGE |
-                                SDL_AUDIO_ALLOW_CHANNELS_CHANGE)) {
+    // Always 16-bit samples, which the volume scales; SDL converts them for
+    // a device that wants another format.
+    if (!OpenDevice(wanted, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE)) {
         return Failure{SDL_GetError()};
     }
     for (std::size_t i = 0; i < kAllCues.size(); ++i) {
@@ -259,7 +273,7 @@ Result<void> Voice::Open() {
 bool Voice::OpenDevice(const SDL_AudioSpec& wanted, int allowedChanges) {
     SDL_AudioSpec asked = wanted;
     asked.callback = FillBuffer;
-    asked.userdata = &playing_;
+    asked.userdata = this;
     device_ = SDL_OpenAudioDevice(nullptr, 0, &asked, &format_, allowedChanges);
     if (device_ == 0) return false;
     playing_ = Playing{};
@@ -290,6 +304,7 @@ void Voice::Apply(int slot, bool loop) {
 
 int Voice::MillisecondsLeft() {
     if (device_ == 0) return 0;
+    if (paused_) return -1;  // a paused cue is not over
     SDL_LockAudioDevice(device_);
     const Playing now = playing_;
     SDL_UnlockAudioDevice(device_);
@@ -303,10 +318,16 @@ int Voice::MillisecondsLeft() {
            static_cast<int>(format_.samples) * 1000 / std::max(format_.freq, 1);
 }
 
-void SDLCALL Voice::FillBuffer(void* playing, Uint8* stream, int length) {
+void SDLCALL Voice::FillBuffer(void* voice, Uint8* stream, int length) {
     // The audio thread, with the device locked.
-    auto& now = *static_cast<Playing*>(playing);
+    auto& self = *static_cast<Voice*>(voice);
+    auto& now = self.playing_;
     auto left = static_cast<std::size_t>(length);
+    if (self.paused_) {
+        std::memset(stream, now.silence, left);
+        return;
+    }
+    Uint8* const start = stream;
     while (left > 0 && now.recording != nullptr) {
         const std::vector<std::uint8_t>& bytes = *now.recording;
         if (now.position >= bytes.size()) {
@@ -323,6 +344,17 @@ void SDLCALL Voice::FillBuffer(void* playing, Uint8* stream, int length) {
         now.position += count;
     }
     if (left > 0) std::memset(stream, now.silence, left);
+    // The device takes 16-bit samples of the machine's own byte order (Open).
+    const int volume = self.volume_;
+    if (volume < 100) {
+        const std::size_t count = static_cast<std::size_t>(length) / sizeof(Sint16);
+        for (std::size_t i = 0; i < count; ++i) {
+            Sint16 sample = 0;
+            std::memcpy(&sample, start + i * sizeof sample, sizeof sample);
+            sample = static_cast<Sint16>(sample * volume / 100);
+            std::memcpy(start + i * sizeof sample, &sample, sizeof sample);
+        }
+    }
 }
 
 }  // namespace platform::sdl

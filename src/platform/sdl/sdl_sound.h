@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -57,6 +58,14 @@ public:
     void OnDeviceRemoved(SDL_AudioDeviceID device, bool isCapture);
     void OnDeviceAdded(bool isCapture);
 
+    // The loudness of what plays, 0 (silent) to 100 (the recordings as they
+    // are), applied to the samples as they go to the device: a cue starts
+    // and ends when it would at any volume.
+    void SetVolume(int percent);
+    // The game is paused: the device plays silence and the cue playing stays
+    // where it is, to go on from there when the game does.
+    void SetPaused(bool paused);
+
 private:
     // What the audio thread plays. Written by the voice's thread only with
     // the device locked.
@@ -76,7 +85,7 @@ private:
         bool deviceCame = false;
         bool quit = false;
     };
-    static void SDLCALL FillBuffer(void* playing, Uint8* stream, int length);
+    static void SDLCALL FillBuffer(void* voice, Uint8* stream, int length);
 
     void Run();
     // Each on the voice's thread.
@@ -100,6 +109,9 @@ private:
     bool lost_ = false;             // ours went away; waiting for another
     SDL_AudioSpec format_{};        // what the device plays
     Playing playing_;
+    // Read by the audio thread as it fills each buffer.
+    std::atomic<int> volume_{100};
+    std::atomic<bool> paused_{false};
     std::array<std::vector<std::uint8_t>, 5> recordings_;  // in the order of kAllCues, device format
 };
 

@@ -22,9 +22,11 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "platform/window/window_icon.h"
+#include "render/font.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <dlfcn.h>
@@ -116,6 +118,32 @@ PixelLayout LayoutOf(const SDL_PixelFormat& format) {
     return PixelLayout{format.Rmask, format.Gmask, format.Bmask, format.Amask};
 }
 
+// The picture behind the word "PAUSED": every colour at half its brightness.
+Palette Dimmed(const Palette& palette) {
+    Palette dimmed = palette;
+    for (PaletteEntry& entry : dimmed) {
+        entry.red = static_cast<std::uint8_t>(entry.red / 2);
+        entry.green = static_cast<std::uint8_t>(entry.green / 2);
+        entry.blue = static_cast<std::uint8_t>(entry.blue / 2);
+    }
+    return dimmed;
+}
+
+// "PAUSED" in the small font, each pixel of a glyph kPausedZoom picture
+// pixels across, in the middle of the picture.
+constexpr const char kPausedWord[] = "PAUSED";
+constexpr int kPausedZoom = 2;
+constexpr int kGlyphSide = 5;
+constexpr int kGlyphStep = 6;
+
+// Where a rectangle of the picture (picture pixels) shows inside target
+// (window pixels), by the same rounding as the scaled picture's.
+SDL_Rect WindowRectOf(const ScreenRect& target, int x, int y, int width, int height) {
+    const auto across = [&](int column) { return target.x + column * target.width / kScreenWidth; };
+    const auto down = [&](int row) { return target.y + row * target.height / kScreenHeight; };
+    return SDL_Rect{across(x), down(y), across(x + width) - across(x), down(y + height) - down(y)};
+}
+
 }  // namespace
 
 Video::~Video() {
@@ -132,11 +160,21 @@ Result<void> Video::Open(const SdlOptions& options) {
     // make the window anew, for OpenGL.
     const ScreenRect size = PictureSize(fit_);
     int scale = std::max(options.scale, 1);
+    int width = size.width * scale;
+    int height = size.height * scale;
     // A window larger than the screen would hide its own title bar: the scale
     // asked for is lowered until the window fits the usable part of the
     // screen it opens on.
     SDL_Rect usable{};
-    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+    if (options.windowWidth > 0 && options.windowHeight > 0) {
+        // The size the window had when the game last ended, as far as it fits.
+        width = std::max(options.windowWidth, size.width);
+        height = std::max(options.windowHeight, size.height);
+        if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+            width = std::max(std::min(width, usable.w), size.width);
+            height = std::max(std::min(height, usable.h), size.height);
+        }
+    } else if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
         const int fitting = ScaleThatFits(fit_, scale, usable.w, usable.h);
         if (fitting < scale) {
             std::fprintf(stderr,
@@ -144,16 +182,19 @@ Result<void> Video::Open(const SdlOptions& options) {
                          "screen's usable %dx%d; --scale %d instead\n",
                          scale, size.width * scale, size.height * scale, usable.w, usable.h,
                          fitting);
-            scale = fitting;
+            width = size.width * fitting;
+            height = size.height * fitting;
         }
     }
     const Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     window_.reset(SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   size.width * scale, size.height * scale, flags));
+                                   width, height, flags));
     if (!window_) {
         return Failure{std::string("cannot open a window: ") + SDL_GetError()};
     }
     SDL_SetWindowMinimumSize(window_.get(), size.width, size.height);
+    windowedWidth_ = width;
+    windowedHeight_ = height;
     SetWindowIcon(window_.get());
     windowManager_ = HasWindowManager(window_.get());
     // Fullscreen before the window is shown, so that it appears as it stays.
@@ -234,8 +275,27 @@ void Video::Redraw() {
     Draw(kWholePicture, true);
 }
 
+bool Video::IsFullscreen() const {
+    return ownFullscreen_ || IsDesktopFullscreen(window_.get());
+}
+
+std::pair<int, int> Video::WindowedSize() const {
+    if (IsFullscreen()) return {windowedWidth_, windowedHeight_};
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window_.get(), &width, &height);
+    return {width, height};
+}
+
+void Video::SetPaused(bool paused) {
+    if (paused == paused_) return;
+    paused_ = paused;
+    Redraw();
+}
+
 void Video::ToggleFullscreen() {
-    const bool toFullscreen = !(ownFullscreen_ || IsDesktopFullscreen(window_.get()));
+    const bool toFullscreen = !IsFullscreen();
+    if (toFullscreen) std::tie(windowedWidth_, windowedHeight_) = WindowedSize();
     if (!SetFullscreen(toFullscreen)) return;  // it stays as it is
     ShowPointer(!toFullscreen);
     surfaceStale_ = true;
@@ -303,9 +363,13 @@ int SDLCALL Video::WatchWindow(void* video, SDL_Event* event) {
     return 0;
 }
 
-void Video::Draw(const ScreenRect& area, bool everything) {
+void Video::Draw(ScreenRect area, bool everything) {
     if (!window_ || drawing_) return;
     drawing_ = true;
+    if (paused_) {
+        area = kWholePicture;
+        everything = true;
+    }
     if (renderer_) {
         DrawWithRenderer();
     } else {
@@ -338,13 +402,14 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
             area = kWholePicture;
         }
         if (surface->format->BytesPerPixel == 4) {
-            scaler_.Draw(kept, packed_, area, static_cast<std::uint32_t*>(surface->pixels),
+            scaler_.Draw(kept, Colours(), area, static_cast<std::uint32_t*>(surface->pixels),
                          surface->pitch);
         } else {
-            scaler_.Draw(kept, packed_, area, static_cast<std::uint16_t*>(surface->pixels),
+            scaler_.Draw(kept, Colours(), area, static_cast<std::uint16_t*>(surface->pixels),
                          surface->pitch);
         }
         if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+        if (paused_) DrawPausedWord(scaler_.Target());
 
         int updated = 0;
         if (everything) {
@@ -368,7 +433,7 @@ void Video::DrawWithRenderer() {
         if (SDL_LockTexture(texture_.get(), nullptr, &pixels, &pitch) == 0) {
             // The locked pixels are the texture's whole, with no old content
             // to rely on: all of them are written.
-            textureScaler_.Draw(Picture{pixels_.data(), kScreenWidth}, packed_, kWholePicture,
+            textureScaler_.Draw(Picture{pixels_.data(), kScreenWidth}, Colours(), kWholePicture,
                                 static_cast<std::uint32_t*>(pixels), pitch);
             SDL_UnlockTexture(texture_.get());
         }
@@ -382,8 +447,45 @@ void Video::DrawWithRenderer() {
     if (!target.IsEmpty() && texture_) {
         const SDL_Rect rect{target.x, target.y, target.width, target.height};
         SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &rect);
+        if (paused_) DrawPausedWord(target);
     }
     SDL_RenderPresent(renderer_.get());
+}
+
+}  // namespace platform::sdl
+
+namespace platform::sdl {
+
+PackedPalette Video::Colours() const {
+    return paused_ ? PackPalette(Dimmed(palette_), layout_) : packed_;
+}
+
+void Video::DrawPausedWord(const ScreenRect& target) {
+    const int length = static_cast<int>(sizeof kPausedWord) - 1;
+    const int width = (length * kGlyphStep - 1) * kPausedZoom;
+    const int left = (kScreenWidth - width) / 2;
+    const int top = (kScreenHeight - kGlyphSide * kPausedZoom) / 2;
+    std::vector<SDL_Rect> blocks;
+    for (int k = 0; k < length; ++k) {
+        const int glyph = ft::SmallGlyphIndex(kPausedWord[k]);
+        if (glyph < 0) continue;
+        for (int row = 0; row < kGlyphSide; ++row) {
+            for (int column = 0; column < kGlyphSide; ++column) {
+                const std::size_t at =
+                    static_cast<std::size_t>(glyph * ft::kGlyphBytes + row * kGlyphSide + column);
+                if (ft::kGlyphTable[at] == 0) continue;
+                blocks.push_back(WindowRectOf(target, left + (k * kGlyphStep + column) * kPausedZoom,
+                                              top + row * kPausedZoom, kPausedZoom, kPausedZoom));
+            }
+        }
+    }
+    if (renderer_) {
+        SDL_SetRenderDrawColor(renderer_.get(), 255, 255, 255, 255);
+        SDL_RenderFillRects(renderer_.get(), blocks.data(), static_cast<int>(blocks.size()));
+    } else if (surface_ != nullptr) {
+        SDL_FillRects(surface_, blocks.data(), static_cast<int>(blocks.size()),
+                      PackColour(PaletteEntry{255, 255, 255}, layout_));
+    }
 }
 
 }  // namespace platform::sdl

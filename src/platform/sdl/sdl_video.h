@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/window/picture_scale.h"
 #include "platform/platform.h"
@@ -60,6 +61,20 @@ public:
 
     // Alt+Enter: between desktop fullscreen and a window.
     void ToggleFullscreen();
+    bool IsFullscreen() const;
+    // The window's size, or the size it had when it last was a window
+    // (points, as SDL sizes windows).
+    std::pair<int, int> WindowedSize() const;
+
+    // Paused: the kept picture is shown dimmed, with "PAUSED" in the middle
+    // in the game's small font, drawn over the scaled picture; the picture
+    // kept is not touched.
+    void SetPaused(bool paused);
+
+    // The picture on the screen, as the game last showed it.
+    Picture Shown() const { return Picture{pixels_.data(), kScreenWidth}; }
+    const Palette& ShownPalette() const { return palette_; }
+    const ScreenFit& Fit() const { return fit_; }
 
 private:
     static int SDLCALL WatchWindow(void* video, SDL_Event* event);
@@ -72,9 +87,13 @@ private:
     std::string UseRenderer(Uint32 flags);
 
     // Shows the picture pixels of area, or the whole window when everything.
-    void Draw(const ScreenRect& area, bool everything);
+    void Draw(ScreenRect area, bool everything);
     void DrawIntoSurface(ScreenRect area, bool everything);
     void DrawWithRenderer();
+    // The packed palette to draw with: packed_, or dimmed while paused.
+    PackedPalette Colours() const;
+    // The word "PAUSED" over the picture in target (window pixels).
+    void DrawPausedWord(const ScreenRect& target);
 
     WindowPtr window_;
     ScreenFit fit_;
@@ -90,6 +109,9 @@ private:
     PackedPalette packed_{};  // palette_ in layout_
     PixelLayout layout_;      // of the window surface or of the texture
     bool drawing_ = false;    // a draw is under way: a window event must not start another
+    bool paused_ = false;
+    int windowedWidth_ = 0;  // before the latest switch to fullscreen
+    int windowedHeight_ = 0;
 
     // The software path. The window surface is owned by the window and valid
     // until its size changes; SDL then hands out a new one.

@@ -53,6 +53,16 @@ std::vector<KeyChange> HeldKeys::ReleaseDevice(std::int32_t device) {
     return changes;
 }
 
+std::vector<KeyChange> HeldKeys::ReleaseAll() {
+    std::vector<KeyChange> changes;
+    for (const Hold& hold : holds_) {
+        const KeyChange up{hold.key, false};
+        if (std::find(changes.begin(), changes.end(), up) == changes.end()) changes.push_back(up);
+    }
+    holds_.clear();
+    return changes;
+}
+
 bool HeldKeys::IsHeld(Key key) const {
     return std::any_of(holds_.begin(), holds_.end(), [&](const Hold& h) { return h.key == key; });
 }

@@ -61,6 +61,9 @@ public:
 
     // A device went away: every key it held is let go. Returns the key-ups.
     std::vector<KeyChange> ReleaseDevice(std::int32_t device);
+    // Everything is let go (the game is paused): returns the key-ups. Sources
+    // still down go on holding nothing; their ups and repeats change nothing.
+    std::vector<KeyChange> ReleaseAll();
 
     bool IsHeld(Key key) const;
     bool IsHeldBy(Key key, const KeySource& source) const;

@@ -1,0 +1,146 @@
+#!/bin/sh
+# The players' comforts in a real X window (Xvfb), none of which may leave a
+# trace in the game's run:
+# - F12 saves the picture on the screen as a 640x480 PNG, the headless
+#   run's picture scaled, and names the file in one line;
+# - P pauses a game: no picture is presented while paused, the window shows
+#   the picture dimmed with PAUSED in the middle, a key held when the pause
+#   began is let go for the game, P resumes;
+# - the window losing the keyboard pauses, getting it back does not resume;
+# - the session, pauses and all, replays headless to the window run's log.
+set -u
+BIN="$1"
+HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/harness.inc"
+. "$HERE/xvfb_session.inc"
+
+"$BIN" --headless --dump "$TMP/pics" >/dev/null || fail "headless run failed"
+convert "$TMP/pics/000001.png" -depth 8 "ppm:$TMP/intro.ppm"
+
+"$BIN" --window --record "$TMP/session.txt" --log "$TMP/window.log" \
+    >"$TMP/game.out" 2>"$TMP/game.err" &
+GAME_PID=$!
+WINDOW=$(timeout 10 xdotool search --sync --onlyvisible --name '^FOMPY TALDEN$' | head -n 1)
+[ -n "$WINDOW" ] || fail "no window appeared: $(cat "$TMP/game.err")"
+xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+presents() { grep -c ' present ' "$TMP/window.log"; }
+# The file the latest "screenshot saved as" line names.
+shot_file() { sed -n 's/^fompy-talden: screenshot saved as //p' "$TMP/game.out" | tail -n 1; }
+# Waits up to three seconds for the n-th screenshot line.
+expect_shot() {
+    for _ in $(seq 30); do
+        [ "$(grep -c 'screenshot saved as' "$TMP/game.out")" -ge "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "no screenshot line after F12: $(cat "$TMP/game.out" "$TMP/game.err")"
+}
+# Fails unless no picture is presented for a second.
+expect_still() {
+    before=$(presents)
+    sleep 1
+    [ "$(presents)" -eq "$before" ] || fail "$1: $(($(presents) - before)) pictures presented"
+}
+
+# --- F12 in the intro: the intro's picture, 640x480, through the palette.
+sleep 1
+xdotool key F12
+expect_shot 1
+shot=$(shot_file)
+case "$shot" in
+    "$TMP/pictures/fompy-talden/fompy-talden-"[0-9]*-[0-9]*.png) ;;
+    *) fail "the screenshot is not where and as it should be: '$shot'" ;;
+esac
+[ "$(identify -format '%wx%h' "$shot")" = "640x480" ] || fail "the screenshot is not 640x480"
+convert "$shot" -depth 8 "ppm:$TMP/shot1.ppm"
+python3 "$HERE/compare_picture.py" "$TMP/shot1.ppm" "$TMP/intro.ppm" 0 0 640 480 ||
+    fail "the screenshot is not the intro's picture"
+# A second in the same second gets a name of its own.
+xdotool key F12 F12
+expect_shot 3
+[ "$(sed -n 's/^fompy-talden: screenshot saved as //p' "$TMP/game.out" | sort -u | wc -l)" -eq 3 ] ||
+    fail "two screenshots share a file: $(cat "$TMP/game.out")"
+
+# --- A game, paused by P while Left is held.
+xdotool key --delay 200 Return Return
+sleep 1.5
+xdotool keydown Left
+sleep 0.3
+xdotool key p
+sleep 0.3
+xdotool keyup Left
+expect_still "while paused by P"
+xdotool key F12
+expect_shot 4
+convert "$(shot_file)" -depth 8 "ppm:$TMP/undimmed.ppm"
+import -window "$WINDOW" -depth 8 "ppm:$TMP/paused.ppm" || fail "no picture of the window"
+# The window: the picture at half its brightness, and the word in white in
+# the middle (a box of 70x10 picture pixels, 140x24 window pixels).
+python3 - "$TMP/undimmed.ppm" "$TMP/paused.ppm" "$HERE" <<'EOF' || fail "the paused window"
+import sys
+sys.path.insert(0, sys.argv[3])
+from compare_picture import read_ppm
+w, h, shot = read_ppm(sys.argv[1])
+ww, wh, window = read_ppm(sys.argv[2])
+if (w, h) != (ww, wh):
+    sys.exit(f"the window is {ww}x{wh}, the screenshot {w}x{h}")
+white = 0
+for y in range(h):
+    for x in range(w):
+        i = (y * w + x) * 3
+        want = bytes(c // 2 for c in shot[i:i + 3])
+        got = window[i:i + 3]
+        inside = 245 <= x < 395 and 225 <= y < 255
+        if got == b"\xff\xff\xff" and inside:
+            white += 1
+        elif got != want:
+            sys.exit(f"pixel {x},{y} is {tuple(got)}, not the dimmed {tuple(want)}")
+if white < 200:
+    sys.exit(f"only {white} white pixels where PAUSED should be")
+EOF
+xdotool key p
+sleep 0.5
+before=$(presents)
+sleep 0.5
+[ "$(presents)" -gt "$before" ] || fail "the game did not go on after P"
+
+# --- The window loses the keyboard: paused until a key says otherwise.
+ROOT=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+xdotool windowfocus "$ROOT"
+sleep 0.3
+expect_still "after losing the keyboard"
+xdotool windowfocus "$WINDOW"
+sleep 0.3
+expect_still "after getting the keyboard back"
+xdotool key Pause
+sleep 0.5
+before=$(presents)
+sleep 0.5
+[ "$(presents)" -gt "$before" ] || fail "the game did not go on after Pause"
+kill -TERM "$GAME_PID"
+expect_quit
+
+events=$(grep -v '^#' "$TMP/session.txt" | grep -v '^reseed ' | cut -d' ' -f2- | tr '\n' ',')
+case "$events" in
+    *"left down,left up,"*) ;;
+    *) fail "Left, held when the pause began, was not let go: $events" ;;
+esac
+"$BIN" --headless --script "$TMP/session.txt" --log "$TMP/replay.log" ||
+    fail "the recording does not replay"
+diff "$TMP/window.log" "$TMP/replay.log" >"$TMP/diff" ||
+    fail "the replay differs from the window run: $(head -n 6 "$TMP/diff")"
+
+# --- A screenshot that cannot be written: one line, and the game goes on.
+XDG_PICTURES_DIR=/proc/no-pictures "$BIN" --window --no-settings >"$TMP/game.out" \
+    2>"$TMP/game.err" &
+GAME_PID=$!
+WINDOW=$(timeout 10 xdotool search --sync --onlyvisible --name '^FOMPY TALDEN$' | head -n 1)
+[ -n "$WINDOW" ] || fail "no window appeared: $(cat "$TMP/game.err")"
+sleep 0.5
+xdotool key F12
+sleep 0.5
+grep -q "^fompy-talden: cannot save the screenshot: /proc/no-pictures" "$TMP/game.err" ||
+    fail "an unwritable screenshot is not said: $(cat "$TMP/game.err")"
+kill -0 "$GAME_PID" || fail "the game ended after a failed screenshot"
+kill -TERM "$GAME_PID"
+expect_quit
+exit 0

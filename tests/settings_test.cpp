@@ -1,0 +1,130 @@
+// The settings file as players edit it: what the game writes back keeps
+// their own lines, reads back the same, and the key lists obey the rules of
+// the bindings; the key names are the same however a player writes them.
+#include "platform/window/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <unistd.h>
+
+#include "platform/window/key_names.h"
+#include "platform/window/pad_keys.h"
+
+using platform::Key;
+
+namespace {
+
+TEST(Settings, WritingKeepsThePlayersLinesAndReadsBackTheSame) {
+    const std::string text =
+        "; my settings\r\n[window]\nvolume = 30\ncolour = green\n  mute=yes  \nvolume = 40\n"
+        "LEFT = a, keypad4,A\n";
+    platform::SettingsFile file = platform::ParseSettings(text, "s.ini");
+    EXPECT_TRUE(file.warnings.empty()) << file.warnings.front();
+    EXPECT_EQ(file.settings.volume, 40);  // the last line of a setting holds
+    EXPECT_TRUE(file.settings.mute);
+    // "LEFT" is not the setting "left": a name the program does not know, kept.
+    EXPECT_EQ(file.settings.keys[static_cast<int>(Key::Left)],
+              (std::vector<std::string>{"Left", "Keypad4"}));
+
+    file.settings.volume = 70;
+    const std::string written = platform::FormatSettings(file.settings, file.lines);
+    EXPECT_EQ(written.rfind("; my settings\r\n[window]\nvolume = 70\ncolour = green\nmute = yes\n"
+                            "LEFT = a, keypad4,A\nfullscreen = yes\n",
+                            0),
+              0u)
+        << written;
+    EXPECT_EQ(written.find("volume = 40"), std::string::npos) << written;
+    const platform::SettingsFile again = platform::ParseSettings(written, "s.ini");
+    EXPECT_TRUE(again.warnings.empty());
+    EXPECT_EQ(again.settings, file.settings);
+}
+
+TEST(Settings, KeyListsReplaceTheDefaultsAndRefuseWhatCannotBe) {
+    const auto keysOf = [](const std::string& text, Key key) {
+        const platform::SettingsFile file = platform::ParseSettings(text, "s.ini");
+        std::string said;
+        for (const std::string& warning : file.warnings) said += warning + "|";
+        std::string keys;
+        for (const std::string& name : file.settings.keys[static_cast<int>(key)]) {
+            keys += name + " ";
+        }
+        return keys + "/ " + said;
+    };
+    EXPECT_EQ(keysOf("left = a , Left\n", Key::Left), "A Left / ");
+    EXPECT_EQ(keysOf("left = A\n", Key::Left), "A / ");  // the arrow no longer moves
+    EXPECT_EQ(keysOf("left = ,\n", Key::Left),
+              "Left Keypad4 / s.ini:1: 'left' needs at least one key; Left, Keypad4 instead|");
+    EXPECT_EQ(keysOf("down = S, P\n", Key::Down),
+              "Down Keypad2 / s.ini:1: 'down' cannot take P, the pause key; Down, Keypad2 "
+              "instead|");
+    // The arrow bound to rotate is still Right's by default.
+    EXPECT_EQ(keysOf("\nup = Right\n", Key::Up),
+              "Up Keypad8 / s.ini:2: Right cannot be both 'up' and 'right'; the default keys "
+              "instead|");
+}
+
+TEST(Settings, BadValuesAreTheDefaults) {
+    const platform::SettingsFile file = platform::ParseSettings(
+        "window = 640x\nwindow = 100x100\nvolume = 101\nrenderer = GPU\nfullscreen = maybe\n",
+        "s.ini");
+    EXPECT_EQ(file.settings, platform::Settings{});
+    EXPECT_EQ(file.warnings.size(), 5u);
+    EXPECT_EQ(file.warnings[0],
+              "s.ini:1: 'window' expects WIDTHxHEIGHT from 320x200 to 16384x16384, not '640x'; "
+              "the default instead");
+}
+
+TEST(Settings, FileIsReplacedWholeAndAMissingOneIsTheDefaults) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("ft-settings-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    const std::string path = (dir / "sub" / "settings.ini").string();
+    const platform::SettingsFile missing = platform::ReadSettingsFile(path);
+    EXPECT_TRUE(missing.warnings.empty());
+    EXPECT_EQ(missing.settings, platform::Settings{});
+
+    ASSERT_TRUE(platform::WriteSettingsFile(path, "volume = 20\n").ok());
+    ASSERT_TRUE(platform::WriteSettingsFile(path, "volume = 30\n").ok());
+    EXPECT_EQ(platform::ReadSettingsFile(path).settings.volume, 30);
+    EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+
+    // A folder in the file's place: said, and the defaults.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    const platform::SettingsFile unreadable = platform::ReadSettingsFile(path);
+    ASSERT_EQ(unreadable.warnings.size(), 1u);
+    EXPECT_EQ(unreadable.warnings[0].rfind("cannot read the settings '" + path + "': ", 0), 0u);
+    EXPECT_FALSE(platform::WriteSettingsFile(path, "x\n").ok());
+    std::filesystem::remove_all(dir);
+}
+
+TEST(KeyNames, AnySpellingFindsTheTablesNameAndComfortKeysAreKnown) {
+    EXPECT_EQ(platform::FindKeyName("keypad4"), "Keypad4");
+    EXPECT_EQ(platform::FindKeyName("SPACE"), "Space");
+    EXPECT_EQ(platform::FindKeyName("q"), "Q");
+    EXPECT_FALSE(platform::FindKeyName("Keypad").has_value());
+    for (std::string_view name : platform::AllKeyNames()) {
+        EXPECT_EQ(platform::FindKeyName(name), name) << "two names alike: " << name;
+    }
+    for (const char* comfort : {"P", "Pause", "M", "F12", "PrintScreen", "KeypadPlus",
+                                "KeypadMinus", "LeftBracket", "RightBracket"}) {
+        EXPECT_TRUE(platform::ComfortOf(comfort).has_value()) << comfort;
+    }
+}
+
+TEST(HeldKeys, ReleaseAllLetsGoOnceAndLaterUpsChangeNothing) {
+    platform::HeldKeys held;
+    const platform::KeySource keyboardLeft{platform::kKeyboardDevice, 1};
+    const platform::KeySource padLeft{0, 13};
+    (void)held.Press(Key::Left, keyboardLeft);
+    (void)held.Press(Key::Left, padLeft);
+    (void)held.Press(Key::Down, padLeft);
+    EXPECT_EQ(held.ReleaseAll(),
+              (std::vector<platform::KeyChange>{{Key::Left, false}, {Key::Down, false}}));
+    EXPECT_FALSE(held.Release(Key::Left, keyboardLeft).has_value());
+    EXPECT_FALSE(held.Repeat(Key::Left, keyboardLeft).has_value());
+}
+
+}  // namespace
