@@ -137,3 +137,50 @@ TEST(PadKeys, PadPulledOutLetsGoOfItsKeysOnly) {
     EXPECT_EQ(held.Press(Key::Enter, kPadA), Down(Key::Enter));
     EXPECT_TRUE(held.ReleaseDevice(7).empty());
 }
+
+// A pad read whole, as XInput reports it: the buttons by XINPUT_GAMEPAD's
+// bits, the stick with y growing upwards.
+TEST(PadKeys, XInputReadingsBecomeTheDesktopsKeys) {
+    using platform::PadReading;
+    using platform::ReadingOfXInput;
+    using Changes = std::vector<KeyChange>;
+    HeldKeys held;
+    const PadReading rest = ReadingOfXInput(0, 0, 0);
+    EXPECT_EQ(rest, PadReading{});
+    // Each mapped button alone, pressed and let go: d-pad up, down, left,
+    // right, Start, Back, A, B, X.
+    const std::pair<std::uint16_t, Key> buttons[] = {
+        {0x0001, Key::Up},    {0x0002, Key::Down},   {0x0004, Key::Left},
+        {0x0008, Key::Right}, {0x0010, Key::Enter},  {0x0020, Key::Escape},
+        {0x1000, Key::Enter}, {0x2000, Key::Escape}, {0x4000, Key::Space}};
+    for (const auto& [bit, key] : buttons) {
+        const PadReading pressed = ReadingOfXInput(bit, 0, 0);
+        EXPECT_EQ(held.MovePad(0, rest, pressed), Changes{Down(key)}) << "bit " << bit;
+        EXPECT_EQ(held.MovePad(0, pressed, pressed), Changes{}) << "bit " << bit;
+        EXPECT_EQ(held.MovePad(0, pressed, rest), Changes{Up(key)}) << "bit " << bit;
+    }
+    // Y, the shoulders and the thumbs' clicks carry nothing.
+    const PadReading others = ReadingOfXInput(0x8000 | 0x0100 | 0x0200 | 0x0040 | 0x0080, 0, 0);
+    EXPECT_EQ(held.MovePad(0, rest, others), Changes{});
+    // The stick pushed up (XInput's positive y) is Up, pulled fully down Down.
+    const PadReading up = ReadingOfXInput(0, 0, 30000);
+    EXPECT_EQ(held.MovePad(0, rest, up), Changes{Down(Key::Up)});
+    const PadReading down = ReadingOfXInput(0, 0, -32768);
+    EXPECT_EQ(held.MovePad(0, up, down), (Changes{Up(Key::Up), Down(Key::Down)}));
+    EXPECT_EQ(held.MovePad(0, down, ReadingOfXInput(0, -20000, 0)),
+              (Changes{Down(Key::Left), Up(Key::Down)}));  // x first, then y
+    // A rocked d-pad lets go of one side before pressing the other; A and
+    // Start hold one Enter; two pads hold keys apart.
+    const PadReading right = ReadingOfXInput(0, 30000, 0);
+    EXPECT_EQ(held.MovePad(0, rest, right), (Changes{Up(Key::Left), Down(Key::Right)}));
+    const PadReading leftA = ReadingOfXInput(0x0004 | 0x1000, 0, 0);
+    const PadReading rightA = ReadingOfXInput(0x0008 | 0x1000, 0, 0);
+    const PadReading rightAStart = ReadingOfXInput(0x0008 | 0x1000 | 0x0010, 0, 0);
+    const PadReading rightStart = ReadingOfXInput(0x0008 | 0x0010, 0, 0);
+    EXPECT_EQ(held.MovePad(1, rest, leftA), (Changes{Down(Key::Left), Down(Key::Enter)}));
+    EXPECT_EQ(held.MovePad(1, leftA, rightA), Changes{Up(Key::Left)});  // pad 0 holds Right
+    EXPECT_EQ(held.MovePad(1, rightA, rightAStart), Changes{});
+    EXPECT_EQ(held.MovePad(1, rightAStart, rightStart), Changes{});
+    EXPECT_EQ(held.ReleaseDevice(1), Changes{Up(Key::Enter)});
+    EXPECT_EQ(held.ReleaseDevice(0), Changes{Up(Key::Right)});
+}

@@ -6,7 +6,9 @@
 # keypad's arrows among them), and a close request from outside, as a window
 # manager's close button sends it, reaches the game: the window run's log is
 # the same as the headless replay of its recording, close included, and the
-# program ends with status 0.
+# program ends with status 0. The keys are stamped with the frames that
+# really passed while the game waited for them, so that the recording played
+# back in a window keeps the player's pace, and ends as the live run did.
 #
 #   window.sh WINDOWS_PROGRAM.exe LINUX_PROGRAM
 set -u
@@ -80,4 +82,26 @@ grep -q "^[0-9]* close$" "$TMP/session.txt" || fail "the close request was not r
     fail "the recording does not replay"
 cmp -s "$TMP/window.log" "$TMP/replay.log" ||
     fail "the window's log differs from its replay's: $(cmp "$TMP/window.log" "$TMP/replay.log")"
+tail -n 1 "$TMP/window.log" | grep -q "^[0-9]* end close$" ||
+    fail "the run did not end as closed: $(tail -n 1 "$TMP/window.log")"
+
+# The intro waited some 4 s for the first Enter (the Alt+Enter checks above):
+# a key that arrives during a wait is stamped with the frames that passed.
+first_enter=$(awk '$2 == "enter" && $3 == "down" { print $1; exit }' "$TMP/session.txt")
+[ "${first_enter:-0}" -ge 140 ] ||
+    fail "the first Enter is stamped at frame ${first_enter:-none}, not 2 s into the wait"
+
+# The recording played back in a window: the same log, at the recorded pace
+# (70 frames a second, its last event's frame at least).
+last=$(awk '$1 ~ /^[0-9]+$/ { t = $1 } END { print t }' "$TMP/session.txt")
+started=$(date +%s%N)
+wine "$EXE" --window --scale 2 --playback "$TMP/session.txt" --log "$TMP/playback.log" \
+    2>"$TMP/playback.err"
+status=$?
+took=$((($(date +%s%N) - started) / 1000000))
+[ "$status" -eq 0 ] || fail "the playback: exit status $status: $(cat "$TMP/playback.err")"
+cmp -s "$TMP/window.log" "$TMP/playback.log" ||
+    fail "the playback's log differs: $(cmp "$TMP/window.log" "$TMP/playback.log")"
+[ "$took" -ge $((last * 1000 / 70)) ] ||
+    fail "the playback took $took ms, less than the recorded $((last * 1000 / 70)) ms"
 exit 0

@@ -4,12 +4,15 @@
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
+#include <xinput.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_video.h"
@@ -23,14 +26,25 @@ namespace {
 // a timer that wakes within a fraction of a millisecond (Windows 10 1803 on).
 constexpr DWORD kHighResolutionTimer = 0x00000002;
 
-// Bit 24 of a key message: an extended key (the arrows beside the keypad,
-// the keypad's Enter). Bit 29: Alt is held. Bit 30: the key was down already.
-constexpr LPARAM kExtendedKey = LPARAM{1} << 24;
+// Bits 16 to 23 of a key message: the key's scan code. Bit 24: an extended
+// key (the arrows beside the keypad, the keypad's Enter). Bit 29: Alt is
+// held. Bit 30: the key was down already (an auto-repeat).
+constexpr int kScanCodeShift = 16;
+constexpr LPARAM kScanCodeBits = LPARAM{0x1FF} << kScanCodeShift;  // with the extended bit
 constexpr LPARAM kAltHeld = LPARAM{1} << 29;
 constexpr LPARAM kWasDown = LPARAM{1} << 30;
 
-// The seven keys. The keypad's arrows count with Num Lock on or off.
-std::optional<Key> KeyOf(WPARAM virtualKey) {
+// How often a wait for a key looks at the pads plugged in (milliseconds), and
+// how often at the empty slots for a pad plugged in meanwhile: XInput reports
+// no events, and asking about an empty slot is slow.
+constexpr DWORD kPadLookMilliseconds = 10;
+constexpr ULONGLONG kPadProbeMilliseconds = 1000;
+
+// A key of the keyboard. The keypad's 4, 8, 6 and 2 are its arrows while Num
+// Lock is off, when they arrive as the arrows themselves; with Num Lock on
+// they are digits, which the game does not read. A key let go is let go
+// whatever Num Lock says (released true).
+std::optional<Key> KeyOf(WPARAM virtualKey, bool released) {
     switch (virtualKey) {
         case VK_RETURN:
             return Key::Enter;
@@ -39,17 +53,21 @@ std::optional<Key> KeyOf(WPARAM virtualKey) {
         case VK_SPACE:
             return Key::Space;
         case VK_LEFT:
-        case VK_NUMPAD4:
             return Key::Left;
         case VK_UP:
-        case VK_NUMPAD8:
             return Key::Up;
         case VK_RIGHT:
-        case VK_NUMPAD6:
             return Key::Right;
         case VK_DOWN:
-        case VK_NUMPAD2:
             return Key::Down;
+        case VK_NUMPAD4:
+            return released ? std::optional<Key>(Key::Left) : std::nullopt;
+        case VK_NUMPAD8:
+            return released ? std::optional<Key>(Key::Up) : std::nullopt;
+        case VK_NUMPAD6:
+            return released ? std::optional<Key>(Key::Right) : std::nullopt;
+        case VK_NUMPAD2:
+            return released ? std::optional<Key>(Key::Down) : std::nullopt;
         default:
             return std::nullopt;
     }
@@ -99,13 +117,20 @@ public:
         nextSlot_ += period_;
     }
 
-private:
     static LONGLONG Now() {
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
         return now.QuadPart;
     }
 
+    // Whole frame periods since a performance-counter time.
+    std::uint64_t FramesSince(LONGLONG counter) const {
+        const LONGLONG now = Now();
+        if (now <= counter) return 0;
+        return static_cast<std::uint64_t>((now - counter) / period_);
+    }
+
+private:
     void WaitUntil(LONGLONG deadline) const {
         for (;;) {
             const LONGLONG left = deadline - Now();
@@ -134,11 +159,98 @@ private:
     bool finePeriod_ = false;  // timeBeginPeriod(1) is in force
 };
 
+// The XInput pads, in its four slots, read whole at each look. XInput's DLL
+// is looked for at the first look (xinput1_4 from Windows 8 on, xinput9_1_0
+// before), so that the first picture does not wait for it and the program
+// imports none but the system's own DLLs; without it the keyboard plays.
+class Gamepads {
+public:
+    Gamepads() = default;
+    Gamepads(const Gamepads&) = delete;
+    Gamepads& operator=(const Gamepads&) = delete;
+    ~Gamepads() {
+        if (library_ != nullptr) FreeLibrary(library_);
+    }
+
+    bool IsAvailable() const { return getState_ != nullptr; }
+    bool IsAnyPlugged() const {
+        return std::any_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.plugged; });
+    }
+    // Milliseconds until the empty slots are next looked at.
+    DWORD UntilProbe() const {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= nextProbe_) return 0;
+        return static_cast<DWORD>(nextProbe_ - now);
+    }
+
+    // Reads the pads plugged in, and the empty slots when it is time, into
+    // the changes of the keys: a pad gone lets go of all it held, a pad come
+    // starts from nothing held.
+    std::vector<KeyChange> Look(HeldKeys& held) {
+        std::vector<KeyChange> changes;
+        OpenOnce();
+        if (getState_ == nullptr) return changes;
+        const ULONGLONG now = GetTickCount64();
+        const bool probe = now >= nextProbe_;
+        if (probe) nextProbe_ = now + kPadProbeMilliseconds;
+        for (DWORD i = 0; i < slots_.size(); ++i) {
+            Slot& slot = slots_[i];
+            if (!slot.plugged && !probe) continue;
+            const auto device = static_cast<std::int32_t>(i);
+            XINPUT_STATE state{};
+            if (getState_(i, &state) != ERROR_SUCCESS) {
+                if (slot.plugged) {
+                    for (const KeyChange& change : held.ReleaseDevice(device)) {
+                        changes.push_back(change);
+                    }
+                }
+                slot = Slot{};
+                continue;
+            }
+            if (slot.plugged && state.dwPacketNumber == slot.packet) continue;
+            const XINPUT_GAMEPAD& pad = state.Gamepad;
+            const PadReading reading = ReadingOfXInput(pad.wButtons, pad.sThumbLX, pad.sThumbLY);
+            for (const KeyChange& change : held.MovePad(device, slot.reading, reading)) {
+                changes.push_back(change);
+            }
+            slot = Slot{true, state.dwPacketNumber, reading};
+        }
+        return changes;
+    }
+
+private:
+    using GetState = DWORD(WINAPI*)(DWORD, XINPUT_STATE*);
+
+    void OpenOnce() {
+        if (tried_) return;
+        tried_ = true;
+        for (const wchar_t* name : {L"xinput1_4.dll", L"xinput9_1_0.dll", L"xinput1_3.dll"}) {
+            library_ = LoadLibraryW(name);
+            if (library_ != nullptr) break;
+        }
+        if (library_ == nullptr) return;
+        getState_ = reinterpret_cast<GetState>(
+            reinterpret_cast<void (*)()>(GetProcAddress(library_, "XInputGetState")));
+    }
+
+    struct Slot {
+        bool plugged = false;
+        DWORD packet = 0;  // XInput's count of the pad's changes
+        PadReading reading;
+    };
+
+    bool tried_ = false;  // the DLL was looked for
+    HMODULE library_ = nullptr;
+    GetState getState_ = nullptr;
+    std::array<Slot, XUSER_MAX_COUNT> slots_{};
+    ULONGLONG nextProbe_ = 0;  // GetTickCount64 time to look at the empty slots
+};
+
 class Win32Platform final : public Win32Host {
 public:
     explicit Win32Platform(const Win32Options& options)
-        : journal_(JournalOptions{options.log, options.record,
-                                  options.playback.value_or(Script{})}),
+        : journal_(
+              JournalOptions{options.log, options.record, options.playback.value_or(Script{})}),
           pacer_(options.fps),
           playback_(options.playback.has_value()) {}
 
@@ -151,8 +263,7 @@ public:
 
     RunJournal& Journal() override { return journal_; }
 
-    void ShowPicture(const Picture& picture, const Palette& palette,
-                     PictureKind kind) override {
+    void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) override {
         screen_.Show(picture, palette);
         journal_.Picture(picture, palette, kind);
         if (kind == PictureKind::Present) pacer_.WaitForNextSlot();
@@ -161,7 +272,8 @@ public:
     void DeliverDueInput(KeyState& keys) override {
         if (!journal_.Input().IsDeliveryDue()) return;
         Pump(journal_.Input().Now());
-        if (playbackStopped_) throw RunEnded{EndReason::Quit};
+        LookAtPads(journal_.Input().Now());
+        EndPlaybackIfStopped();
         journal_.Input().DeliverAtPoll(keys);
     }
 
@@ -169,9 +281,32 @@ public:
         if (playback_) {
             WaitInPlayback();
         } else if (!journal_.Input().HasPending()) {
-            const std::uint64_t time = journal_.BeginLiveWait();
-            // Asleep until a message arrives; paints are done meanwhile.
-            while (!Pump(time)) WaitMessage();
+            // What arrives is stamped with the frames that passed while the
+            // game waited (one at least), so that a playback of the recording
+            // waits as long as the player did; a replay delivers it at this
+            // same wait all the same.
+            const std::uint64_t start = journal_.BeginLiveWait();
+            const LONGLONG startCounter = FramePacer::Now();
+            const auto stamp = [&] {
+                const std::uint64_t frames = pacer_.FramesSince(startCounter);
+                return start + (frames > 1 ? frames - 1 : 0);
+            };
+            // Asleep until a message arrives, or the pads' next look is due;
+            // paints are done meanwhile.
+            bool arrived = Pump(start);
+            arrived = LookAtPads(start) || arrived;
+            while (!arrived) {
+                DWORD timeout = INFINITE;
+                if (pads_.IsAnyPlugged()) {
+                    timeout = kPadLookMilliseconds;
+                } else if (pads_.IsAvailable()) {
+                    timeout = pads_.UntilProbe();
+                }
+                MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                const std::uint64_t time = stamp();
+                arrived = Pump(time);
+                arrived = LookAtPads(time) || arrived;
+            }
         }
         journal_.Input().DeliverAtWait(keys);
     }
@@ -205,9 +340,23 @@ private:
         const std::uint64_t due = journal_.Input().Pending().front().time;
         for (std::uint64_t t = journal_.Input().Now(); t < due; ++t) {
             Pump(journal_.Input().Now());
-            if (playbackStopped_) throw RunEnded{EndReason::Quit};
+            EndPlaybackIfStopped();
             pacer_.WaitForNextSlot();
         }
+    }
+
+    // Escape (Quit) or a close request (Close) ends a playback at once.
+    void EndPlaybackIfStopped() const {
+        if (playbackStop_) throw RunEnded{*playbackStop_};
+    }
+
+    // The pads' changes queued as input due at time. True when it queued
+    // input. During a playback the script is the only player.
+    bool LookAtPads(std::uint64_t time) {
+        if (playback_) return false;
+        bool queued = false;
+        for (const KeyChange& change : pads_.Look(held_)) Enqueue(change, time, queued);
+        return queued;
     }
 
     // The sound device is looked for at the first cue rather than at
@@ -249,22 +398,33 @@ private:
     // the window never sees; the rest (Alt+F4 among them) go to the window.
     bool AbsorbKey(const MSG& msg, std::uint64_t time, bool& queued) {
         const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+        const bool repeat = (msg.lParam & kWasDown) != 0;
         if (IsAltEnter(msg)) {
-            // The platform's own key: not Enter for the game.
-            if ((msg.lParam & kWasDown) == 0) screen_.ToggleFullscreen();
+            // The platform's own key: not Enter for the game, nor are the
+            // auto-repeats that go on arriving, without Alt, when Alt is let
+            // go first (a repeat starts no press; see HeldKeys::Repeat).
+            if (!repeat) screen_.ToggleFullscreen();
             return true;
         }
-        const std::optional<Key> key = KeyOf(msg.wParam);
+        const std::optional<Key> key = KeyOf(msg.wParam, !down);
         if (!key) return false;
         if (playback_) {
-            if (down && *key == Key::Escape) playbackStopped_ = true;
+            if (down && *key == Key::Escape && !playbackStop_) playbackStop_ = EndReason::Quit;
             return true;
         }
-        // The main keys and the keypad's are held apart. A held key's
-        // auto-repeat arrives as another down and sets its pressed flag again.
-        const KeySource source{kKeyboardDevice, static_cast<std::int32_t>(msg.wParam) |
-                                                    ((msg.lParam & kExtendedKey) != 0 ? 0x100 : 0)};
-        Enqueue(down ? held_.Press(*key, source) : held_.Release(*key, source), time, queued);
+        // A key by where it is on the keyboard (its scan code), so that the
+        // main keys and the keypad's are held apart and a keypad arrow let go
+        // after Num Lock changed is let go all the same. A held key's
+        // auto-repeat sets its pressed flag again, but only for a key the game
+        // sees held by it.
+        const KeySource source{
+            kKeyboardDevice,
+            static_cast<std::int32_t>((msg.lParam & kScanCodeBits) >> kScanCodeShift)};
+        if (!down) {
+            Enqueue(held_.Release(*key, source), time, queued);
+        } else {
+            Enqueue(repeat ? held_.Repeat(*key, source) : held_.Press(*key, source), time, queued);
+        }
         return true;
     }
 
@@ -273,7 +433,7 @@ private:
     void AbsorbWindowNews(std::uint64_t time, bool& queued) {
         if (screen_.TakeCloseRequest()) {
             if (playback_) {
-                playbackStopped_ = true;
+                if (!playbackStop_) playbackStop_ = EndReason::Close;
             } else {
                 journal_.Input().Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
                 queued = true;
@@ -290,12 +450,13 @@ private:
     win32::Screen screen_;
     win32::Voice voice_;
     bool soundTried_ = false;  // the sound device was looked for
+    Gamepads pads_;
     HeldKeys held_;
     RunJournal journal_;
     FramePacer pacer_;
     // Playing a recorded script back instead of reading the keyboard.
     bool playback_ = false;
-    bool playbackStopped_ = false;  // Escape or a close request during the show
+    std::optional<EndReason> playbackStop_;  // Escape or a close request during the show
 };
 
 }  // namespace

@@ -5,6 +5,56 @@
 
 namespace platform {
 
+namespace {
+
+constexpr PadButton kPadButtons[] = {kPadUp,    kPadDown, kPadLeft, kPadRight, kPadA,
+                                     kPadStart, kPadB,    kPadBack, kPadX};
+
+// XINPUT_GAMEPAD's button bits, as Windows' xinput.h defines them.
+struct XInputButton {
+    std::uint16_t bit;
+    PadButton button;
+};
+constexpr XInputButton kXInputButtons[] = {
+    {0x0001, kPadUp},    {0x0002, kPadDown},  {0x0004, kPadLeft},
+    {0x0008, kPadRight}, {0x0010, kPadStart}, {0x0020, kPadBack},
+    {0x1000, kPadA},     {0x2000, kPadB},     {0x4000, kPadX},
+};
+
+}  // namespace
+
+Key KeyOfPadButton(PadButton button) {
+    switch (button) {
+        case kPadUp:
+            return Key::Up;
+        case kPadDown:
+            return Key::Down;
+        case kPadLeft:
+            return Key::Left;
+        case kPadRight:
+            return Key::Right;
+        case kPadB:
+        case kPadBack:
+            return Key::Escape;
+        case kPadX:
+            return Key::Space;
+        case kPadA:
+        case kPadStart:
+        default:
+            return Key::Enter;
+    }
+}
+
+PadReading ReadingOfXInput(std::uint16_t buttons, std::int16_t thumbX, std::int16_t thumbY) {
+    PadReading reading;
+    for (const XInputButton& b : kXInputButtons) {
+        if ((buttons & b.bit) != 0) reading.buttons |= b.button;
+    }
+    reading.stickX = thumbX;
+    reading.stickY = std::min(32767, -static_cast<int>(thumbY));  // up is negative here
+    return reading;
+}
+
 std::optional<KeyChange> HeldKeys::Press(Key key, const KeySource& source) {
     if (IsHeldBy(key, source)) return KeyChange{key, true};  // auto-repeat
     const bool wasHeld = IsHeld(key);
@@ -38,6 +88,33 @@ std::vector<KeyChange> HeldKeys::MoveAxis(const KeySource& axis, int value, Key 
     if (IsHeldBy(positive, axis) && value < kStickRelease) add(Release(positive, axis));
     if (value < -kStickPress && !IsHeldBy(negative, axis)) add(Press(negative, axis));
     if (value > kStickPress && !IsHeldBy(positive, axis)) add(Press(positive, axis));
+    return changes;
+}
+
+std::vector<KeyChange> HeldKeys::MovePad(std::int32_t device, const PadReading& before,
+                                         const PadReading& now) {
+    std::vector<KeyChange> changes;
+    const auto add = [&](const std::optional<KeyChange>& change) {
+        if (change) changes.push_back(*change);
+    };
+    for (const PadButton button : kPadButtons) {
+        if ((before.buttons & button) != 0 && (now.buttons & button) == 0) {
+            add(Release(KeyOfPadButton(button), KeySource{device, button}));
+        }
+    }
+    for (const PadButton button : kPadButtons) {
+        if ((before.buttons & button) == 0 && (now.buttons & button) != 0) {
+            add(Press(KeyOfPadButton(button), KeySource{device, button}));
+        }
+    }
+    for (const KeyChange& change :
+         MoveAxis({device, kPadStickXControl}, now.stickX, Key::Left, Key::Right)) {
+        changes.push_back(change);
+    }
+    for (const KeyChange& change :
+         MoveAxis({device, kPadStickYControl}, now.stickY, Key::Up, Key::Down)) {
+        changes.push_back(change);
+    }
     return changes;
 }
 

@@ -36,6 +36,41 @@ struct KeyChange {
 inline constexpr int kStickPress = 16000;
 inline constexpr int kStickRelease = 12000;
 
+// The buttons of a pad that carry one of the seven keys, by the positions of
+// an Xbox pad, as bits of PadReading::buttons.
+enum PadButton : std::uint16_t {
+    kPadUp = 1 << 0,
+    kPadDown = 1 << 1,
+    kPadLeft = 1 << 2,
+    kPadRight = 1 << 3,
+    kPadA = 1 << 4,      // Enter
+    kPadStart = 1 << 5,  // Enter
+    kPadB = 1 << 6,      // Escape
+    kPadBack = 1 << 7,   // Escape
+    kPadX = 1 << 8,      // Space
+};
+
+// A pad's state at one moment: its buttons (PadButton bits) and its left
+// stick, -32768 to 32767 each way, x growing rightwards and y downwards.
+struct PadReading {
+    std::uint16_t buttons = 0;
+    int stickX = 0;
+    int stickY = 0;
+    friend bool operator==(const PadReading&, const PadReading&) = default;
+};
+
+// The key a pad button stands for: the d-pad the arrows, A and Start Enter,
+// B and Back Escape, X Space.
+Key KeyOfPadButton(PadButton button);
+
+// XInput's report of a pad (XINPUT_GAMEPAD: its wButtons bits and its left
+// stick, whose y grows upwards) as a PadReading; the other buttons are dropped.
+PadReading ReadingOfXInput(std::uint16_t buttons, std::int16_t thumbX, std::int16_t thumbY);
+
+// Control numbers of a pad's stick axes, apart from its buttons' (KeySource).
+inline constexpr std::int32_t kPadStickXControl = 1000;
+inline constexpr std::int32_t kPadStickYControl = 1001;
+
 // Which sources hold which keys. Lives for the run (the players' platform).
 class HeldKeys {
 public:
@@ -58,6 +93,13 @@ public:
     // kStickRelease. The source is the axis. Returns the changes in order
     // (a stick flung across releases one side before pressing the other).
     std::vector<KeyChange> MoveAxis(const KeySource& axis, int value, Key negative, Key positive);
+
+    // A pad read as a whole (a system that reports its state rather than
+    // events): the changes that take it from one reading to the next, the
+    // buttons let go first, then the buttons pressed, then the stick. The
+    // device is the pad's number; a pad just plugged in starts from PadReading{}.
+    std::vector<KeyChange> MovePad(std::int32_t device, const PadReading& before,
+                                   const PadReading& now);
 
     // A device went away: every key it held is let go. Returns the key-ups.
     std::vector<KeyChange> ReleaseDevice(std::int32_t device);
