@@ -68,6 +68,8 @@ const kMimeTypes = {
   '.html': 'text/html; charset=utf-8',
   '.js': 'text/javascript; charset=utf-8',
   '.wasm': 'application/wasm',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 function serveFolder(folder) {
@@ -224,7 +226,11 @@ const kStateScript = `
     audio: page.audio ? page.audio.state : 'none', decoded: page.decoded,
     soundErrors: page.soundErrors, voiceResource: page.voiceResource,
     voiceLoops: page.voice ? page.voice.loop : false,
-    soundHint: !document.getElementById('sound-hint').hidden,
+    runs: page.runs, paused: page.paused, heard: page.heard.slice(),
+    gain: page.gain ? page.gain.gain.value : -1, shots: page.shots, lastShot: page.lastShot,
+    prompt: !document.getElementById('start').hidden,
+    again: !document.getElementById('again').hidden,
+    dimmed: !document.getElementById('paused').hidden,
     failed: document.getElementById('failed').hidden ? '' : document.getElementById('failed').textContent,
   };`;
 
@@ -400,6 +406,14 @@ async function playInBrowser(driver, url, out) {
   const checkpoints = [];
   await driver.navigate(url);
 
+  // Nothing of the game runs before the start gesture; the gesture itself
+  // (Enter, which would leave the intro) is not the game's.
+  let state = await waitFor(driver, 'the start prompt', (s) => s.prompt);
+  await sleep(300);
+  state = await waitFor(driver, 'the start prompt', (s) => s.prompt);
+  if (state.pictures > 0 || state.log) fail('the program ran before the start gesture');
+  await driver.tap('enter');
+
   // The intro draws its mosaic and title, then waits for Enter.
   await waitFor(driver, 'the intro to wait for Enter', (s) => s.waiting && s.pictures >= 2);
   const layout = await driver.run(`
@@ -412,6 +426,14 @@ async function playInBrowser(driver, url, out) {
   }
   if (layout.width < 2 * kWidth) fail(`the canvas is shown only ${layout.width} pixels wide`);
   if (layout.rendering !== 'pixelated') fail(`the canvas is scaled '${layout.rendering}', not pixelated`);
+  // The intro's jingle is heard: its cue started on running sound.
+  state = await waitFor(driver, 'the intro', (s) => s.waiting);
+  const jingle = /^\S+ sound play (\d+)$/m.exec(state.log);
+  if (!jingle) fail('the intro played no cue');
+  if (state.audio !== 'running' || state.heard[0] !== Number(jingle[1])) {
+    fail(`the intro's jingle ${jingle[1]} was not heard: audio ${state.audio}, ` +
+         `started ${JSON.stringify(state.heard)}`);
+  }
   checkpoints.push(await capture(driver, 'intro', out));
   compareScreenshot(checkpoints.at(-1), out);
 
@@ -422,13 +444,12 @@ async function playInBrowser(driver, url, out) {
 
   // Enter: the menu, with its tune once the key press has allowed sound.
   await driver.tap('enter');
-  let state = await waitFor(driver, 'the menu', (s) => s.log.includes(' sound loop 117\n') &&
+  state = await waitFor(driver, 'the menu', (s) => s.log.includes(' sound loop 117\n') &&
                             s.presents >= 60);
   state = await waitFor(driver, 'the five recordings to be decoded',
                         (s) => s.decoded + s.soundErrors.length === 5);
   if (state.soundErrors.length > 0) fail(`recordings not decoded: ${state.soundErrors.join('; ')}`);
   if (state.audio !== 'running') fail(`the page's audio is '${state.audio}' after a key press`);
-  if (state.soundHint) fail('the page still asks for a key press to turn the sound on');
   if (state.voiceResource !== 117 || !state.voiceLoops) {
     fail(`the menu tune is not looping: the voice plays ${state.voiceResource}`);
   }

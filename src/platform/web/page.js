@@ -72,6 +72,7 @@
     gain: null,            // the volume, between the voice and the speakers
     voice: null,           // the AudioBufferSourceNode playing, if any
     voiceResource: 0,      // the resource it plays
+    heard: [],             // the resources started in this run, in order
     wanted: null,          // the sound the program asked for last: {resource, loop}
     volume: 100,           // 0 to 100
     muted: false,
@@ -130,6 +131,7 @@
       page.script = '';
       page.log = '';
       page.touchHeld = {};
+      page.heard = [];
       page.element('start').hidden = true;
       page.element('again').hidden = true;
       page.element('paused').hidden = true;
@@ -494,6 +496,7 @@
       source.start();
       page.voice = source;
       page.voiceResource = resource;
+      page.heard.push(resource);
     },
 
     stopSound: function() {

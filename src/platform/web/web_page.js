@@ -33,11 +33,14 @@ mergeInto(LibraryManager.library, {
 
   // Asyncify imports (see ASYNCIFY_IMPORTS in CMakeLists.txt): the program
   // sleeps in them, without a timer, until the page wakes it. It goes on in
-  // a task of its own, never inside the page's event handler.
+  // a task of its own, never inside the page's event handler. When the
+  // program comes back from the sleep (Asyncify rewinding), handleSleep must
+  // be called again whatever the page's state.
   WebPageWaitForKeyEvent__deps: ['$safeSetTimeout'],
   WebPageWaitForKeyEvent: function() {
     var page = window.fompyPage;
-    if (page.keyEvents.length > 0 && !page.paused) return;
+    var normal = Asyncify.state === Asyncify.State.Normal;
+    if (normal && page.keyEvents.length > 0 && !page.paused) return;
     Asyncify.handleSleep(function(wakeUp) {
       page.waiting = true;
       page.wake = function() { safeSetTimeout(wakeUp, 0); };
@@ -47,7 +50,7 @@ mergeInto(LibraryManager.library, {
   WebPageWaitWhilePaused__deps: ['$safeSetTimeout'],
   WebPageWaitWhilePaused: function() {
     var page = window.fompyPage;
-    if (!page.paused) return 0;
+    if (Asyncify.state === Asyncify.State.Normal && !page.paused) return 0;
     return Asyncify.handleSleep(function(wakeUp) {
       page.resumeProgram = function() { safeSetTimeout(function() { wakeUp(1); }, 0); };
     });
@@ -56,7 +59,7 @@ mergeInto(LibraryManager.library, {
   WebPageWaitForSounds__deps: ['$safeSetTimeout'],
   WebPageWaitForSounds: function() {
     var page = window.fompyPage;
-    if (page.decoding === 0) return;
+    if (Asyncify.state === Asyncify.State.Normal && page.decoding === 0) return;
     Asyncify.handleSleep(function(wakeUp) {
       page.soundsReady = function() { safeSetTimeout(wakeUp, 0); };
     });
