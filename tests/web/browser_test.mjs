@@ -546,6 +546,7 @@ async function playInBrowser(driver, url, out, downloads) {
   await sleep(300);
   state = await waitFor(driver, 'the start prompt', (s) => s.prompt);
   if (state.pictures > 0 || state.log) fail('the program ran before the start gesture');
+  await driver.screenshot(path.join(out, 'prompt.png'));
   await driver.tap('enter');
 
   // The intro draws its mosaic and title, then waits for Enter.
