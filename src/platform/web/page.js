@@ -232,8 +232,13 @@
         }
         return;
       }
+      if (page.state !== 'running') {
+        // The Enter that chose "QUIT", still held, does not press "Play again".
+        if (event.repeat) event.preventDefault();
+        return;
+      }
       var key = page.keyOf(event);
-      if (key < 0 || page.state !== 'running') return;
+      if (key < 0) return;
       // The arrows and Space would scroll the page, Enter might act on it.
       event.preventDefault();
       if (page.paused || (down && swallowed)) return;
