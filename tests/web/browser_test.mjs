@@ -624,8 +624,14 @@ async function playInBrowser(driver, url, out, downloads) {
   await driver.tap('up');
   await sleep(200);
   await driver.tap('enter');
-  state = await waitFor(driver, 'the program to end', (s) => s.ended);
+  state = await waitFor(driver, 'the program to end', (s) => s.ended && s.again);
   await driver.screenshot(path.join(out, 'ended.png'));
+  // The Enter that chose "QUIT", held until it repeats, leaves "Play again" be.
+  const enter = { key: 'Enter', code: 'Enter', windowsVirtualKeyCode: 13, text: '\r' };
+  await driver.cdp('Input.dispatchKeyEvent', { type: 'keyDown', ...enter, autoRepeat: true });
+  await driver.cdp('Input.dispatchKeyEvent', { type: 'keyUp', ...enter });
+  await sleep(300);
+  if ((await driver.run(kStateScript)).runs !== 1) fail('a held Enter pressed "Play again"');
 
   const seen = await driver.run('return window.keysSeen;');
   const scrolling = seen.filter(([, prevented]) => !prevented);
