@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 native="${1:-}"
 if [ -z "$native" ]; then
     cmake --preset debug >/dev/null
-    cmake --build --preset debug --target fompy-talden
+    cmake --build --preset debug --target fompy-talden make-icons
     native=build/debug/fompy-talden
 fi
 node tests/web/browser_test.mjs --site build/web --native "$native" --out build/web-test

@@ -12,7 +12,8 @@
 //
 // usage: node browser_test.mjs --site DIR --native FOMPY_TALDEN [--out DIR]
 //   --site    the static web folder (index.html, fompy-talden.js, .wasm)
-//   --native  the desktop program, run with --headless for the replay
+//   --native  the desktop program, run with --headless for the replay; its
+//             build's make-icons, beside it, checks the page's icons
 //   --out     where screenshots, script and logs are kept (default: a temporary folder)
 // Environment: CHROMIUM (default /usr/bin/chromium), CHROMEDRIVER (default
 // /usr/bin/chromedriver). Needs nothing from the npm registry.
@@ -845,6 +846,28 @@ function checkManifest(site) {
   if (!sizes.includes(192) || !sizes.includes(512)) fail('the manifest lacks 192 or 512 icons');
 }
 
+// The page's icons are kept in the source tree: they must be what the
+// desktop build's icon writer draws from the tile art today.
+function checkIcons(site, native, out) {
+  const writer = path.join(path.dirname(native), 'make-icons');
+  if (!fs.existsSync(writer)) fail(`${writer} is missing: build the target make-icons`);
+  const folder = path.join(site, 'icons');
+  const icons = fs.readdirSync(folder).filter((name) => /^fompy-talden-\d+\.png$/.test(name));
+  const drawn = path.join(out, 'icons');
+  fs.rmSync(drawn, { recursive: true, force: true });
+  fs.mkdirSync(drawn, { recursive: true });
+  const sizes = icons.map((name) => /(\d+)/.exec(name)[1]);
+  const run = spawnSync(writer, [drawn, ...sizes], { encoding: 'utf8' });
+  if (run.status !== 0) fail(`make-icons failed: ${run.stderr}`);
+  for (const name of icons) {
+    if (!fs.readFileSync(path.join(folder, name)).equals(fs.readFileSync(path.join(drawn, name)))) {
+      fail(`icons/${name} is not what make-icons draws: run make-icons src/platform/web/icons ` +
+           sizes.join(' '));
+    }
+  }
+  console.log(`browser_test: the page's icons (${sizes.join(', ')}) are the tile art's`);
+}
+
 function compareRun(name, browser, options, out) {
   fs.writeFileSync(path.join(out, `${name}.log`), browser.log);
   console.log(`browser_test: ${name}: played from the intro to "QUIT" in the browser: ` +
@@ -892,6 +915,7 @@ async function main() {
     compareRun('touch', await playByTouch(driver, url, out), options, out);
     compareRun('gamepad', await playAgainWithGamepad(driver), options, out);
     checkManifest(options.site);
+    checkIcons(options.site, options.native, out);
     if (server.misses.length > 0) fail(`the page asked for missing files: ${server.misses.join(', ')}`);
     await playOffline(driver, url, server);
     console.log(`browser_test: passed in ${((Date.now() - started) / 1000).toFixed(1)} s ` +
