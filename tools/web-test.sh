@@ -1,10 +1,11 @@
 #!/bin/sh
 # The browser test of the web build (tests/web/browser_test.mjs): builds
-# build/web/, plays the page from the intro to "QUIT" in headless Chromium and
+# build/web/, plays the page from the intro to "QUIT" in headless Chromium (with
+# the keyboard, then by touch on a phone-sized page, then with a gamepad) and
 # checks it against a headless run of the native program on the same keys.
 # Installs emscripten, Chromium and chromedriver from Debian's packages first
-# when they are missing. Screenshots, the keys and both logs are left in
-# build/web-test/.
+# when they are missing. Screenshots, the keys, the logs and the downloaded
+# screenshot are left in build/web-test/.
 #
 # Usage: tools/web-test.sh [NATIVE_PROGRAM]   (default: the debug build's, made here)
 set -e
@@ -14,7 +15,7 @@ cd "$(dirname "$0")/.."
 native="${1:-}"
 if [ -z "$native" ]; then
     cmake --preset debug >/dev/null
-    cmake --build --preset debug --target fompy-talden
+    cmake --build --preset debug --target fompy-talden make-icons
     native=build/debug/fompy-talden
 fi
 node tests/web/browser_test.mjs --site build/web --native "$native" --out build/web-test

@@ -4,10 +4,16 @@
 // keys it delivered; the native program replays them headless, and the two
 // runs must agree: the same run log line for line, and the canvas showing,
 // pixel for pixel, the very picture the headless run drew at each checkpoint.
+// On the way: the start gesture, Alt+Enter's Enter, the pause, the volume and
+// the screenshot download. Then a phone-sized page with touch emulation plays
+// a game with the on-screen controls only, replayed and compared the same
+// way; "Play again" starts a new run, a synthetic gamepad moves the menu's
+// marker, and the page, kept by its service worker, starts with the server gone.
 //
 // usage: node browser_test.mjs --site DIR --native FOMPY_TALDEN [--out DIR]
 //   --site    the static web folder (index.html, fompy-talden.js, .wasm)
-//   --native  the desktop program, run with --headless for the replay
+//   --native  the desktop program, run with --headless for the replay; its
+//             build's make-icons, beside it, checks the page's icons
 //   --out     where screenshots, script and logs are kept (default: a temporary folder)
 // Environment: CHROMIUM (default /usr/bin/chromium), CHROMEDRIVER (default
 // /usr/bin/chromedriver). Needs nothing from the npm registry.
@@ -32,6 +38,7 @@ const kMinFrameRate = 50;
 const Keys = {
   enter: '\uE007', escape: '\uE00C', space: '\uE00D',
   left: '\uE012', up: '\uE013', right: '\uE014', down: '\uE015',
+  f12: '\uE03C', p: 'p', m: 'm', '[': '[', ']': ']',
 };
 
 class TestFailure extends Error {}
@@ -68,13 +75,17 @@ const kMimeTypes = {
   '.html': 'text/html; charset=utf-8',
   '.js': 'text/javascript; charset=utf-8',
   '.wasm': 'application/wasm',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
+// server.misses: the paths asked for that were not there.
 function serveFolder(folder) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
     const file = path.join(folder, name === '/' ? 'index.html' : path.normalize(name));
     if (!file.startsWith(path.resolve(folder)) || !fs.existsSync(file)) {
+      server.misses.push(name);
       response.writeHead(404).end('not found');
       return;
     }
@@ -82,6 +93,7 @@ function serveFolder(folder) {
     response.writeHead(200, { 'Content-Type': type, 'Cache-Control': 'no-store' });
     fs.createReadStream(file).pipe(response);
   });
+  server.misses = [];
   return new Promise((resolve, reject) => {
     server.once('error', reject);
     server.listen(0, '127.0.0.1', () => resolve(server));
@@ -185,6 +197,26 @@ class WebDriver {
   tap(key) {
     return this.keys([['down', key, 60], ['up', key]]);
   }
+
+  // A command of the Chrome DevTools Protocol, to the page.
+  cdp(cmd, params = {}) {
+    return this.call('POST', '/goog/cdp/execute', { cmd, params });
+  }
+
+  // Fingers on the touch screen: [{x, y, id}, ...] (ids by position when
+  // not given): those down for touchStart and touchMove, those that come up
+  // for touchEnd (none: all of them).
+  touch(type, points) {
+    return this.cdp('Input.dispatchTouchEvent', {
+      type, touchPoints: points.map((p, id) => ({ x: p.x, y: p.y, id: p.id ?? id })),
+    });
+  }
+
+  async touchTap(point) {
+    await this.touch('touchStart', [point]);
+    await sleep(60);
+    await this.touch('touchEnd', []);
+  }
 }
 
 async function startChromedriver(binary) {
@@ -224,7 +256,12 @@ const kStateScript = `
     audio: page.audio ? page.audio.state : 'none', decoded: page.decoded,
     soundErrors: page.soundErrors, voiceResource: page.voiceResource,
     voiceLoops: page.voice ? page.voice.loop : false,
-    soundHint: !document.getElementById('sound-hint').hidden,
+    runs: page.runs, paused: page.paused, heard: page.heard.slice(),
+    gain: page.gain ? page.gain.gain.value : -1, shots: page.shots, lastShot: page.lastShot,
+    prompt: !document.getElementById('start').hidden,
+    again: !document.getElementById('again').hidden,
+    dimmed: !document.getElementById('paused').hidden,
+    touch: !document.getElementById('pad').hidden && !document.getElementById('actions').hidden,
     failed: document.getElementById('failed').hidden ? '' : document.getElementById('failed').textContent,
   };`;
 
@@ -393,15 +430,128 @@ function compareLogs(browserLog, headlessLog) {
   }
 }
 
+
+// ---------------------------------------------------------------------------
+// The page's own keys, around the game.
+
+// Alt+Enter, Alt let go first, Enter held until it repeats: the intro, which
+// waits for Enter, must go on waiting; the repeats are not a fresh press.
+async function checkAltEnter(driver) {
+  const key = (type, fields) => driver.cdp('Input.dispatchKeyEvent', { type, ...fields });
+  const enter = { key: 'Enter', code: 'Enter', windowsVirtualKeyCode: 13 };
+  await key('rawKeyDown', { key: 'Alt', code: 'AltLeft', windowsVirtualKeyCode: 18, modifiers: 1 });
+  await key('rawKeyDown', { ...enter, modifiers: 1 });
+  await key('keyUp', { key: 'Alt', code: 'AltLeft', windowsVirtualKeyCode: 18 });
+  for (let i = 0; i < 4; ++i) {
+    await sleep(40);
+    await key('rawKeyDown', { ...enter, autoRepeat: true });
+  }
+  await key('keyUp', enter);
+  await sleep(300);
+  await driver.run('if (document.fullscreenElement) document.exitFullscreen();');
+  const state = await waitFor(driver, 'the intro after Alt+Enter', (s) => s.waiting);
+  if (state.log.includes(' sound loop 117\n') || /\benter\b/.test(state.script)) {
+    fail("Alt+Enter's held Enter reached the game: the intro was left");
+  }
+  console.log("browser_test: Alt+Enter's Enter stays the page's through its auto-repeat");
+}
+
+// M mutes and unmutes, [ and ] step the volume by 10.
+async function checkVolume(driver) {
+  const steps = [['[', 0.9], ['m', 0], ['m', 0.9], [']', 1]];
+  for (const [key, gain] of steps) {
+    await driver.tap(key);
+    const state = await waitFor(driver, `the volume after ${key}`, () => true);
+    if (Math.abs(state.gain - gain) > 1e-6) fail(`after ${key} the volume is ${state.gain}, not ${gain}`);
+  }
+  console.log('browser_test: M mutes and unmutes, [ and ] step the volume');
+}
+
+const kPresentsScript = `
+  const canvas = document.getElementById('screen');
+  const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+  let sum = 0;
+  for (let i = 0; i < data.length; ++i) sum = (sum * 31 + data[i]) | 0;
+  return [window.fompyPage.presents, sum];`;
+
+// A paused stretch: nothing presented, the sound suspended, the picture
+// dimmed by the page; the canvas as it was. Left, held when the pause began
+// and let go during it, is let go for the game.
+async function checkPause(driver) {
+  await driver.keys([['down', 'left', 60], ['down', 'p', 30], ['up', 'p', 100], ['up', 'left']]);
+  let state = await waitFor(driver, 'the pause', (s) => s.paused && s.dimmed);
+  const [presents0, picture0] = await driver.run(kPresentsScript);
+  await sleep(600);
+  const [presents1, picture1] = await driver.run(kPresentsScript);
+  state = await driver.run(kStateScript);
+  if (presents1 !== presents0) fail(`${presents1 - presents0} frames were presented while paused`);
+  if (picture1 !== picture0) fail('the canvas changed while paused');
+  if (state.audio !== 'suspended') fail(`the sound is '${state.audio}' while paused`);
+  await driver.tap('p');
+  await waitFor(driver, 'the game to go on', (s) => !s.paused && !s.dimmed && s.presents > presents1);
+
+  // The page losing the focus pauses; the focus coming back does not resume.
+  await driver.run(`window.dispatchEvent(new Event('blur'));`);
+  await waitFor(driver, 'the pause on losing the focus', (s) => s.paused && s.dimmed);
+  await driver.run(`window.dispatchEvent(new Event('focus'));`);
+  await sleep(200);
+  if (!(await driver.run(kStateScript)).paused) fail('the focus coming back resumed the game');
+  await driver.tap('p');
+  state = await waitFor(driver, 'the game to go on', (s) => !s.paused);
+  const downs = countOf(state.script, ' left down');
+  if (downs === 0 || downs !== countOf(state.script, ' left up')) {
+    fail(`Left held at the pause was not let go for the game: ${downs} downs, ` +
+         `${countOf(state.script, ' left up')} ups`);
+  }
+  console.log('browser_test: paused by P and by the focus: no frame, no sound, the picture dimmed');
+}
+
+// F12: the picture as a 640x480 PNG download, nearest-neighbour.
+async function checkScreenshot(driver, checkpoint, downloads) {
+  await driver.tap('f12');
+  const state = await waitFor(driver, 'the screenshot', (s) => s.shots === 1);
+  if (!/^fompy-talden-\d{8}-\d{6}\.png$/.test(state.lastShot)) {
+    fail(`the screenshot is named '${state.lastShot}'`);
+  }
+  const file = path.join(downloads, state.lastShot);
+  const deadline = Date.now() + kStepTimeoutMs;
+  while (!fs.existsSync(file) && Date.now() < deadline) await sleep(100);
+  if (!fs.existsSync(file)) fail(`the screenshot ${state.lastShot} was not downloaded`);
+  await sleep(200);
+  const shot = readPng(file);
+  if (shot.width !== 640 || shot.height !== 480) fail(`the screenshot is ${shot.width}x${shot.height}`);
+  let differing = 0;
+  for (let y = 0; y < 480; ++y) {
+    const sy = Math.floor(((2 * y + 1) * kHeight) / 960);
+    for (let x = 0; x < 640; ++x) {
+      const sx = Math.floor(((2 * x + 1) * kWidth) / 1280);
+      const got = shot.rgba.subarray((y * 640 + x) * 4, (y * 640 + x) * 4 + 3);
+      const want = checkpoint.rgba.subarray((sy * kWidth + sx) * 4, (sy * kWidth + sx) * 4 + 3);
+      if (!got.equals(want)) ++differing;
+    }
+  }
+  if (differing > 0) fail(`the screenshot differs from the canvas in ${differing} pixels`);
+  console.log(`browser_test: F12 downloads ${state.lastShot}, the picture at 640x480`);
+}
+
 // ---------------------------------------------------------------------------
 // The run.
 
-async function playInBrowser(driver, url, out) {
+async function playInBrowser(driver, url, out, downloads) {
   const checkpoints = [];
   await driver.navigate(url);
 
+  // Nothing of the game runs before the start gesture; the gesture itself
+  // (Enter, which would leave the intro) is not the game's.
+  let state = await waitFor(driver, 'the start prompt', (s) => s.prompt);
+  await sleep(300);
+  state = await waitFor(driver, 'the start prompt', (s) => s.prompt);
+  if (state.pictures > 0 || state.log) fail('the program ran before the start gesture');
+  await driver.screenshot(path.join(out, 'prompt.png'));
+  await driver.tap('enter');
+
   // The intro draws its mosaic and title, then waits for Enter.
-  await waitFor(driver, 'the intro to wait for Enter', (s) => s.waiting && s.pictures >= 2);
+  state = await waitFor(driver, 'the intro to wait for Enter', (s) => s.waiting && s.pictures >= 2);
   const layout = await driver.run(`
     const canvas = document.getElementById('screen');
     const box = canvas.getBoundingClientRect();
@@ -412,6 +562,15 @@ async function playInBrowser(driver, url, out) {
   }
   if (layout.width < 2 * kWidth) fail(`the canvas is shown only ${layout.width} pixels wide`);
   if (layout.rendering !== 'pixelated') fail(`the canvas is scaled '${layout.rendering}', not pixelated`);
+  if (state.touch) fail('the touch controls show without a touch screen');
+  // The intro's jingle is heard: its cue started on running sound.
+  const jingle = /^\S+ sound play (\d+)$/m.exec(state.log);
+  if (!jingle) fail('the intro played no cue');
+  if (state.audio !== 'running' || state.heard[0] !== Number(jingle[1])) {
+    fail(`the intro's jingle ${jingle[1]} was not heard: audio ${state.audio}, ` +
+         `started ${JSON.stringify(state.heard)}`);
+  }
+  await checkAltEnter(driver);
   checkpoints.push(await capture(driver, 'intro', out));
   compareScreenshot(checkpoints.at(-1), out);
 
@@ -422,17 +581,17 @@ async function playInBrowser(driver, url, out) {
 
   // Enter: the menu, with its tune once the key press has allowed sound.
   await driver.tap('enter');
-  let state = await waitFor(driver, 'the menu', (s) => s.log.includes(' sound loop 117\n') &&
+  state = await waitFor(driver, 'the menu', (s) => s.log.includes(' sound loop 117\n') &&
                             s.presents >= 60);
   state = await waitFor(driver, 'the five recordings to be decoded',
                         (s) => s.decoded + s.soundErrors.length === 5);
   if (state.soundErrors.length > 0) fail(`recordings not decoded: ${state.soundErrors.join('; ')}`);
   if (state.audio !== 'running') fail(`the page's audio is '${state.audio}' after a key press`);
-  if (state.soundHint) fail('the page still asks for a key press to turn the sound on');
   if (state.voiceResource !== 117 || !state.voiceLoops) {
     fail(`the menu tune is not looping: the voice plays ${state.voiceResource}`);
   }
   checkpoints.push(await capture(driver, 'menu', out));
+  await checkVolume(driver);
 
   // The menu's frames come at the game's pace, 70 a second, on the page's clock.
   const kRateScript = 'return [window.fompyPage.presents, performance.now()];';
@@ -451,12 +610,14 @@ async function playInBrowser(driver, url, out) {
   await driver.keys([['down', 'left', 40], ['up', 'left', 40], ['down', 'up', 40], ['up', 'up', 40],
                      ['down', 'right', 40], ['up', 'right', 40], ['down', 'right', 40],
                      ['up', 'right', 40], ['down', 'space', 40], ['up', 'space']]);
+  await checkPause(driver);
   await sleep(300);
   checkpoints.push(await capture(driver, 'game', out));
   await driver.keys([['down', 'down']]);
   await waitFor(driver, 'the game to end', (s) => s.log.includes(' sound play 111\n') && s.waiting);
   checkpoints.push(await capture(driver, 'game-over', out));
   compareScreenshot(checkpoints.at(-1), out);
+  await checkScreenshot(driver, checkpoints.at(-1), downloads);
   await driver.keys([['up', 'down', 60], ['down', 'escape', 60], ['up', 'escape']]);
 
   // Back in the menu: Up wraps the marker round to "QUIT".
@@ -464,8 +625,14 @@ async function playInBrowser(driver, url, out) {
   await driver.tap('up');
   await sleep(200);
   await driver.tap('enter');
-  state = await waitFor(driver, 'the program to end', (s) => s.ended);
+  state = await waitFor(driver, 'the program to end', (s) => s.ended && s.again);
   await driver.screenshot(path.join(out, 'ended.png'));
+  // The Enter that chose "QUIT", held until it repeats, leaves "Play again" be.
+  const enter = { key: 'Enter', code: 'Enter', windowsVirtualKeyCode: 13, text: '\r' };
+  await driver.cdp('Input.dispatchKeyEvent', { type: 'keyDown', ...enter, autoRepeat: true });
+  await driver.cdp('Input.dispatchKeyEvent', { type: 'keyUp', ...enter });
+  await sleep(300);
+  if ((await driver.run(kStateScript)).runs !== 1) fail('a held Enter pressed "Play again"');
 
   const seen = await driver.run('return window.keysSeen;');
   const scrolling = seen.filter(([, prevented]) => !prevented);
@@ -474,10 +641,248 @@ async function playInBrowser(driver, url, out) {
   return { checkpoints, log: state.log, script: state.script };
 }
 
-function replayHeadless(native, script, out) {
-  const scriptFile = path.join(out, 'browser.script');
-  const logFile = path.join(out, 'headless.log');
-  const dumpDir = path.join(out, 'headless-pictures');
+
+// ---------------------------------------------------------------------------
+// A phone: touch emulation, a phone-sized page upright and lying.
+
+const kPortrait = { width: 390, height: 844, angle: 0, type: 'portraitPrimary' };
+const kLandscape = { width: 844, height: 390, angle: 90, type: 'landscapePrimary' };
+
+async function emulatePhone(driver, screen) {
+  await driver.cdp('Emulation.setDeviceMetricsOverride', {
+    width: screen.width, height: screen.height, deviceScaleFactor: 1, mobile: true,
+    screenOrientation: { type: screen.type, angle: screen.angle },
+  });
+}
+
+// Where the canvas and each touch control are, by key number.
+const kControlsScript = `
+  const rect = (element) => {
+    const r = element.getBoundingClientRect();
+    return { left: r.left, top: r.top, right: r.right, bottom: r.bottom,
+             x: (r.left + r.right) / 2, y: (r.top + r.bottom) / 2 };
+  };
+  const controls = {};
+  for (const button of document.querySelectorAll('#pad button, #actions button')) {
+    controls[button.dataset.key ?? button.id] = {
+      ...rect(button), name: button.getAttribute('aria-label') || button.textContent.trim(),
+      held: button.classList.contains('held') };
+  }
+  const root = document.documentElement;
+  return { canvas: rect(document.getElementById('screen')), controls,
+           viewport: { width: window.innerWidth, height: window.innerHeight },
+           scrolls: root.scrollHeight > window.innerHeight || root.scrollWidth > window.innerWidth };`;
+
+// The controls show beside or below the picture, never over it, thumb-sized
+// and named, and the page fits the screen without scrolling.
+async function checkTouchLayout(driver, screen) {
+  const layout = await driver.run(kControlsScript);
+  const what = `${screen.width}x${screen.height}`;
+  const names = Object.keys(layout.controls);
+  if (names.length !== 8) fail(`${what}: ${names.length} touch controls, not 8`);
+  if (layout.scrolls) fail(`${what}: the page scrolls`);
+  const c = layout.canvas;
+  if (c.right - c.left < 0.45 * Math.min(screen.width, screen.height)) {
+    fail(`${what}: the picture is only ${c.right - c.left} pixels wide`);
+  }
+  for (const [name, b] of Object.entries(layout.controls)) {
+    if (!b.name) fail(`${what}: touch control ${name} has no accessible name`);
+    if (b.right - b.left < 48 || b.bottom - b.top < 48) {
+      fail(`${what}: '${b.name}' is ${b.right - b.left}x${b.bottom - b.top}, under 48x48`);
+    }
+    if (b.left < 0 || b.top < 0 || b.right > layout.viewport.width || b.bottom > layout.viewport.height) {
+      fail(`${what}: '${b.name}' is off the screen`);
+    }
+    if (b.left < c.right && c.left < b.right && b.top < c.bottom && c.top < b.bottom) {
+      fail(`${what}: '${b.name}' overlaps the picture`);
+    }
+  }
+  console.log(`browser_test: ${what}: eight touch controls beside the picture, none over it`);
+  return layout;
+}
+
+const kTouchKeys = { enter: 0, escape: 1, space: 2, left: 3, up: 4, right: 5, down: 6 };
+
+async function tapControl(driver, key) {
+  const { controls } = await driver.run(kControlsScript);
+  await driver.touchTap(controls[kTouchKeys[key]]);
+}
+
+// From the start gesture to "QUIT" with the touch controls only.
+async function playByTouch(driver, url, out) {
+  const checkpoints = [];
+  await driver.cdp('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+  await emulatePhone(driver, kPortrait);
+  await driver.navigate(url);
+  let state = await waitFor(driver, 'the start prompt', (s) => s.prompt && s.touch);
+  let layout = await checkTouchLayout(driver, kPortrait);
+  // The gesture: a tap on Enter, which would leave the intro were it the game's.
+  await driver.touchTap(layout.controls[kTouchKeys.enter]);
+  state = await waitFor(driver, 'the intro', (s) => s.waiting && s.pictures >= 2 && !s.prompt);
+  await sleep(200);
+  if ((await driver.run(kStateScript)).log.includes(' sound loop 117')) {
+    fail('the tap that started the program reached the game');
+  }
+  await tapControl(driver, 'enter');
+  await waitFor(driver, 'the menu', (s) => s.log.includes(' sound loop 117\n') && s.presents >= 60);
+  checkpoints.push(await capture(driver, 'touch-menu', out));
+  await emulatePhone(driver, kLandscape);
+  await sleep(200);
+  layout = await checkTouchLayout(driver, kLandscape);
+
+  await tapControl(driver, 'enter');
+  await waitFor(driver, 'the game to start', (s) => s.log.includes(' sound play 107\n'));
+  // A finger sliding off Right lets it go.
+  const { controls } = await driver.run(kControlsScript);
+  await driver.touch('touchStart', [controls[kTouchKeys.right]]);
+  await sleep(60);
+  await driver.touch('touchMove', [{ x: controls[kTouchKeys.right].x, y: 5 }]);
+  await sleep(100);
+  state = await driver.run(kStateScript);
+  if ((await driver.run(kControlsScript)).controls[kTouchKeys.right].held ||
+      countOf(state.script, ' right down') !== countOf(state.script, ' right up')) {
+    fail('a finger sliding off Right did not let it go');
+  }
+  await driver.touch('touchEnd', []);
+  await tapControl(driver, 'up');
+  await tapControl(driver, 'space');
+  // Two fingers: Down held while Left is tapped, then Down held to the end.
+  const down = { ...controls[kTouchKeys.down], id: 0 };
+  const left = { ...controls[kTouchKeys.left], id: 1 };
+  await driver.touch('touchStart', [down]);
+  await sleep(100);
+  await driver.touch('touchStart', [down, left]);
+  await sleep(60);
+  await driver.touch('touchEnd', [left]);  // the fingers that come up
+  state = await waitFor(driver, 'the game to end', (s) => s.log.includes(' sound play 111\n') && s.waiting);
+  if (!/ left down\n/.test(state.script) || !/ down down\n/.test(state.script)) {
+    fail(`two fingers did not hold Down and Left: ${state.script}`);
+  }
+  checkpoints.push(await capture(driver, 'touch-game-over', out));
+  await driver.touch('touchEnd', []);
+  await sleep(60);
+  await tapControl(driver, 'escape');
+  await waitFor(driver, 'the menu again', (s) => countOf(s.log, ' sound loop 117') === 2);
+  await tapControl(driver, 'up');
+  await sleep(200);
+  await tapControl(driver, 'enter');
+  state = await waitFor(driver, 'the program to end', (s) => s.ended && s.again);
+  await driver.screenshot(path.join(out, 'touch-ended.png'));
+  return { checkpoints, log: state.log, script: state.script };
+}
+
+// "Play again" starts a new run, intro first; in it a gamepad's A leaves the
+// intro, its d-pad and stick move the menu's marker, round to "QUIT".
+async function playAgainWithGamepad(driver) {
+  const { log: firstLog } = await driver.run(kStateScript);
+  const again = await driver.run(`
+    const r = document.getElementById('again').getBoundingClientRect();
+    return { x: (r.left + r.right) / 2, y: (r.top + r.bottom) / 2 };`);
+  await driver.touchTap(again);
+  let state = await waitFor(driver, 'the intro anew',
+                            (s) => s.runs === 2 && s.waiting && s.pictures >= 2 && !s.again);
+  if (state.log.includes(' end ') || state.log.split('\n')[0] !== firstLog.split('\n')[0]) {
+    fail(`"Play again" did not start a new run from the intro: ${state.log.slice(0, 200)}`);
+  }
+  console.log('browser_test: "Play again" starts the intro anew');
+
+  await driver.run(`
+    const buttons = Array.from({ length: 17 }, () => ({ pressed: false, value: 0 }));
+    window.testPad = { index: 0, id: 'test pad', connected: true, mapping: 'standard',
+                       buttons, axes: [0, 0, 0, 0], timestamp: 0 };
+    navigator.getGamepads = () => [window.testPad];
+    window.dispatchEvent(new Event('gamepadconnected'));`);
+  const pressPad = async (button) => {
+    await driver.run(`window.testPad.buttons[${button}].pressed = true;`);
+    await sleep(100);
+    await driver.run(`window.testPad.buttons[${button}].pressed = false;`);
+    await sleep(100);
+  };
+  await pressPad(0);  // A: Enter
+  await waitFor(driver, 'the menu from the gamepad', (s) => s.log.includes(' sound loop 117\n'));
+  await pressPad(13);  // the d-pad's down: "GAME B"
+  await driver.run('window.testPad.axes[1] = -1;');  // the stick up: "GAME A"
+  await sleep(150);
+  await driver.run('window.testPad.axes[1] = 0;');
+  await sleep(100);
+  await pressPad(16);  // Guide: pause
+  state = await waitFor(driver, 'the gamepad to pause', (s) => s.paused);
+  await pressPad(16);
+  await waitFor(driver, 'the gamepad to resume', (s) => !s.paused);
+  await pressPad(12);  // the d-pad's up: round to "QUIT"
+  await pressPad(0);
+  state = await waitFor(driver, 'the program to end by the gamepad', (s) => s.ended);
+  if (countOf(state.script, ' down down') !== 1 || countOf(state.script, ' up down') !== 2) {
+    fail(`the gamepad's d-pad and stick did not reach the game as arrows: ${state.script}`);
+  }
+  console.log('browser_test: a gamepad leaves the intro, moves the marker to "QUIT" and pauses');
+  return { checkpoints: [], log: state.log, script: state.script };
+}
+
+// The service worker keeps the page: with the server gone it starts again.
+async function playOffline(driver, url, server) {
+  const deadline = Date.now() + kStepTimeoutMs;
+  while (!(await driver.run('return navigator.serviceWorker.controller !== null;'))) {
+    if (Date.now() > deadline) fail('no service worker controls the page');
+    await sleep(100);
+  }
+  server.closeAllConnections();
+  await new Promise((resolve) => server.close(resolve));
+  await driver.navigate(url);
+  await waitFor(driver, 'the start prompt offline', (s) => s.prompt);
+  await driver.touchTap({ x: 195, y: 100 });
+  await waitFor(driver, 'the intro offline', (s) => s.waiting && s.pictures >= 2);
+  console.log('browser_test: with the server gone, the page loads and the game starts');
+}
+
+function checkManifest(site) {
+  const manifest = JSON.parse(fs.readFileSync(path.join(site, 'manifest.webmanifest'), 'utf8'));
+  if (!['fullscreen', 'standalone'].includes(manifest.display)) fail('the manifest has no display');
+  const sizes = manifest.icons.map((icon) => {
+    const png = readPng(path.join(site, icon.src));
+    if (icon.sizes !== `${png.width}x${png.height}`) fail(`${icon.src} is not ${icon.sizes}`);
+    return png.width;
+  });
+  if (!sizes.includes(192) || !sizes.includes(512)) fail('the manifest lacks 192 or 512 icons');
+}
+
+// The page's icons are kept in the source tree: they must be what the
+// desktop build's icon writer draws from the tile art today.
+function checkIcons(site, native, out) {
+  const writer = path.join(path.dirname(native), 'make-icons');
+  if (!fs.existsSync(writer)) fail(`${writer} is missing: build the target make-icons`);
+  const folder = path.join(site, 'icons');
+  const icons = fs.readdirSync(folder).filter((name) => /^fompy-talden-\d+\.png$/.test(name));
+  const drawn = path.join(out, 'icons');
+  fs.rmSync(drawn, { recursive: true, force: true });
+  fs.mkdirSync(drawn, { recursive: true });
+  const sizes = icons.map((name) => /(\d+)/.exec(name)[1]);
+  const run = spawnSync(writer, [drawn, ...sizes], { encoding: 'utf8' });
+  if (run.status !== 0) fail(`make-icons failed: ${run.stderr}`);
+  for (const name of icons) {
+    if (!fs.readFileSync(path.join(folder, name)).equals(fs.readFileSync(path.join(drawn, name)))) {
+      fail(`icons/${name} is not what make-icons draws: run make-icons src/platform/web/icons ` +
+           sizes.join(' '));
+    }
+  }
+  console.log(`browser_test: the page's icons (${sizes.join(', ')}) are the tile art's`);
+}
+
+function compareRun(name, browser, options, out) {
+  fs.writeFileSync(path.join(out, `${name}.log`), browser.log);
+  console.log(`browser_test: ${name}: played from the intro to "QUIT" in the browser: ` +
+              `${browser.log.split('\n').length - 1} log lines`);
+  const headless = replayHeadless(options.native, browser.script, out, name);
+  compareLogs(browser.log, headless.log);
+  if (!headless.log.endsWith(' end quit\n')) fail('the headless replay did not end with "QUIT"');
+  console.log(`browser_test: ${name}: the headless replay of the same keys gives the same run log`);
+  for (const checkpoint of browser.checkpoints) comparePictures(checkpoint, headless.dumpDir);
+}
+
+function replayHeadless(native, script, out, name) {
+  const scriptFile = path.join(out, `${name}.script`);
+  const logFile = path.join(out, `${name}-headless.log`);
+  const dumpDir = path.join(out, `${name}-headless-pictures`);
   fs.rmSync(dumpDir, { recursive: true, force: true });
   fs.writeFileSync(scriptFile, script);
   const run = spawnSync(native, ['--headless', '--script', scriptFile, '--log', logFile,
@@ -502,18 +907,19 @@ async function main() {
     driver.base = driverProcess.base;
     await driver.open(process.env.CHROMIUM || '/usr/bin/chromium', profile);
     const url = `http://127.0.0.1:${server.address().port}/index.html?record`;
-    const browser = await playInBrowser(driver, url, out);
-    fs.writeFileSync(path.join(out, 'browser.log'), browser.log);
-    console.log(`browser_test: played from the intro to "QUIT" in the browser: ` +
-                `${browser.log.split('\n').length - 1} log lines`);
-
-    const headless = replayHeadless(options.native, browser.script, out);
-    compareLogs(browser.log, headless.log);
-    if (!headless.log.endsWith(' end quit\n')) fail('the headless replay did not end with "QUIT"');
-    console.log('browser_test: the headless replay of the same keys gives the same run log');
-    for (const checkpoint of browser.checkpoints) comparePictures(checkpoint, headless.dumpDir);
+    const downloads = path.join(out, 'downloads');
+    fs.rmSync(downloads, { recursive: true, force: true });
+    fs.mkdirSync(downloads, { recursive: true });
+    await driver.cdp('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    compareRun('browser', await playInBrowser(driver, url, out, downloads), options, out);
+    compareRun('touch', await playByTouch(driver, url, out), options, out);
+    compareRun('gamepad', await playAgainWithGamepad(driver), options, out);
+    checkManifest(options.site);
+    checkIcons(options.site, options.native, out);
+    if (server.misses.length > 0) fail(`the page asked for missing files: ${server.misses.join(', ')}`);
+    await playOffline(driver, url, server);
     console.log(`browser_test: passed in ${((Date.now() - started) / 1000).toFixed(1)} s ` +
-                `(screenshots, script and logs in ${out})`);
+                `(screenshots, scripts and logs in ${out})`);
   } finally {
     await driver.close().catch(() => {});
     if (driverProcess) {

@@ -7,8 +7,9 @@
 
 extern "C" {
 
-// Finds the page's canvas and sets it to width by height pixels, starts
-// listening to the keyboard and to the gestures that allow sound.
+// Finds the page's canvas and sets it to width by height pixels. The page
+// listens to the keyboard, the touch controls and the gamepads for the life of
+// the page; each run of the program starts with an empty queue of key events.
 void WebPageOpen(int width, int height);
 
 // 1 when the page was opened with "?record" (the browser test does so): the
@@ -19,16 +20,37 @@ int WebPageWantsRecord();
 // canvas. present is 1 for a presented frame, 0 for a primary picture.
 void WebPageShowPicture(const std::uint8_t* rgba, int present);
 
-// Moves up to capacity queued key events into codes, oldest first, and
-// returns how many: the key's number (platform::Key) plus 0x80 for a down.
-// Never blocks.
-int WebPageTakeKeyEvents(std::uint8_t* codes, int capacity);
+// The page's key events, kWebKeyEventSize numbers each: the kind (a
+// WebKeyEventKind), the key (platform::Key) or, for a stick, the axis's value
+// (-32768 to 32767), the device (-1 the keyboard, -2 the touch controls, 0 or
+// more a gamepad) and the control on that device (a key code's number, a
+// button, an axis).
+enum WebKeyEventKind : std::int32_t {
+    kWebKeyPress = 0,       // a source went down
+    kWebKeyRepeat = 1,      // the keyboard's auto-repeat of a held key
+    kWebKeyRelease = 2,     // a source let go
+    kWebKeyAxis = 3,        // a stick axis moved: axis 0 left and right, 1 up and down
+    kWebKeyDeviceGone = 4,  // everything the device held is let go (a pause, a lost pad)
+};
+inline constexpr int kWebKeyEventSize = 4;
+
+// Moves up to capacity queued key events into events (capacity *
+// kWebKeyEventSize numbers), oldest first, and returns how many. Never blocks.
+int WebPageTakeKeyEvents(std::int32_t* events, int capacity);
 
 // Sleeps (Asyncify) until a key event is queued; returns at once when one is.
+// While the page is paused, it sleeps on until the pause is over.
 void WebPageWaitForKeyEvent();
 
-// Keeps a copy of one complete wave file, decoded once sound is allowed.
+// Sleeps (Asyncify) while the page is paused. Returns 1 when it slept, 0 when
+// the page was not paused.
+int WebPageWaitWhilePaused();
+
+// Keeps a copy of one complete wave file and decodes it for the page's sound.
 void WebPageLoadSound(int resource, const std::uint8_t* wave, int size);
+// Sleeps (Asyncify) until every wave handed over is decoded (or has failed):
+// the first cue is heard from its start.
+void WebPageWaitForSounds();
 // The single voice: starting a sound stops the one playing. loop is 0 or 1.
 void WebPagePlaySound(int resource, int loop);
 void WebPageStopSound();

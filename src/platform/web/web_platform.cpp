@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "platform/web/web_page.h"
 #include "resources/wave_resources.h"
@@ -23,8 +24,7 @@ namespace {
 constexpr int kScriptStream = 0;
 constexpr int kLogStream = 1;
 
-constexpr std::uint8_t kKeyDownFlag = 0x80;  // in the page's key event codes
-constexpr int kKeyEventBatch = 64;           // key events taken from the page at a time
+constexpr int kKeyEventBatch = 64;  // key events taken from the page at a time
 
 }  // namespace
 
@@ -41,8 +41,8 @@ WebPlatform::WebPlatform(const WebOptions& options)
       framePeriod_(1000.0 / std::max(options.fps, 1)),
       script_(options.record ? std::make_unique<PageStream>(kScriptStream) : nullptr),
       log_(options.record ? std::make_unique<PageStream>(kLogStream) : nullptr),
-      journal_(JournalOptions{log_ ? log_->Lines() : nullptr,
-                              script_ ? script_->Lines() : nullptr, Script{}}) {
+      journal_(JournalOptions{log_ ? log_->Lines() : nullptr, script_ ? script_->Lines() : nullptr,
+                              Script{}}) {
     WebPageOpen(kScreenWidth, kScreenHeight);
     for (Cue cue : kAllCues) {
         const auto wave = ft::WaveResource(CueNumber(cue));
@@ -50,12 +50,13 @@ WebPlatform::WebPlatform(const WebOptions& options)
             WebPageLoadSound(CueNumber(cue), wave.data(), static_cast<int>(wave.size()));
         }
     }
+    // Before the first frame, so the intro's jingle is heard from its start.
+    WebPageWaitForSounds();
 }
 
 WebPlatform::~WebPlatform() = default;
 
-void WebPlatform::ShowPicture(const Picture& picture, const Palette& palette,
-                              PictureKind kind) {
+void WebPlatform::ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) {
     assert(picture.pixels != nullptr && picture.pitch >= kScreenWidth);
     if (!coloursMade_ || palette != palette_) {
         palette_ = palette;
@@ -129,22 +130,43 @@ void WebPlatform::Finish(EndReason reason) {
 
 bool WebPlatform::AbsorbPageKeys(std::uint64_t time) {
     bool any = false;
-    std::array<std::uint8_t, kKeyEventBatch> codes{};
+    const auto enqueue = [&](const std::optional<KeyChange>& change) {
+        if (!change) return;
+        journal_.Input().Enqueue(InputEvent{
+            time, change->down ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp, change->key});
+        any = true;
+    };
+    std::array<std::int32_t, kKeyEventBatch * kWebKeyEventSize> events{};
     for (;;) {
-        const int count = WebPageTakeKeyEvents(codes.data(), static_cast<int>(codes.size()));
+        const int count = WebPageTakeKeyEvents(events.data(), kKeyEventBatch);
         for (int i = 0; i < count; ++i) {
-            const std::uint8_t code = codes[static_cast<std::size_t>(i)];
-            const auto keyNumber = static_cast<std::uint8_t>(code & ~kKeyDownFlag);
-            if (keyNumber >= kKeyCount) continue;
-            const bool down = (code & kKeyDownFlag) != 0;
-            const auto key = static_cast<Key>(keyNumber);
-            // A held key's auto-repeat arrives as another down and sets its
-            // pressed flag again.
-            journal_.Input().Enqueue(
-                InputEvent{time, down ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp, key});
-            any = true;
+            const std::int32_t* event = &events[static_cast<std::size_t>(i) * kWebKeyEventSize];
+            const std::int32_t kind = event[0];
+            const KeySource source{event[2], event[3]};
+            if (kind == kWebKeyAxis) {
+                const bool across = source.control == 0;
+                for (const KeyChange& change : held_.MoveAxis(
+                         source, std::clamp(event[1], -32768, 32767), across ? Key::Left : Key::Up,
+                         across ? Key::Right : Key::Down)) {
+                    enqueue(change);
+                }
+                continue;
+            }
+            if (kind == kWebKeyDeviceGone) {
+                for (const KeyChange& change : held_.ReleaseDevice(source.device)) enqueue(change);
+                continue;
+            }
+            if (event[1] < 0 || event[1] >= kKeyCount) continue;
+            const auto key = static_cast<Key>(event[1]);
+            // A held key's auto-repeat sets its pressed flag again, but only
+            // for a key the game sees held by that very key: the repeats of
+            // an Enter the page kept for Alt+Enter, or of a key held down
+            // through a pause, start nothing.
+            if (kind == kWebKeyPress) enqueue(held_.Press(key, source));
+            if (kind == kWebKeyRepeat) enqueue(held_.Repeat(key, source));
+            if (kind == kWebKeyRelease) enqueue(held_.Release(key, source));
         }
-        if (count < static_cast<int>(codes.size())) return any;
+        if (count < kKeyEventBatch) return any;
     }
 }
 
@@ -158,6 +180,9 @@ void WebPlatform::WaitForNextSlot() {
     const double left = std::max(nextSlot_ - now, 0.0);
     emscripten_sleep(static_cast<unsigned>(std::lround(left)));
     nextSlot_ += framePeriod_;
+    // A pause holds the program here, between two frames: nothing presented,
+    // no game time passing. The schedule starts anew after it.
+    if (WebPageWaitWhilePaused() != 0) scheduleStarted_ = false;
 }
 
 void WebPlatform::SendText() {

@@ -1,7 +1,9 @@
 // web_platform.h -- the browser's platform: the picture in the page's canvas,
-// the seven keys from the page's keyboard events, the single voice through
-// Web Audio, frames paced on the browser's clock. The game's blocking loops
-// run as they are: each wait sleeps in the browser's event loop (Asyncify).
+// the seven keys from the page's keyboard, touch controls and gamepads, the
+// single voice through Web Audio, frames paced on the browser's clock. The
+// game's blocking loops run as they are: each wait sleeps in the browser's
+// event loop (Asyncify). The page's comforts (pause, volume, screenshots) live
+// in the page; a pause holds the program between two frames.
 #pragma once
 
 #include <array>
@@ -13,6 +15,7 @@
 
 #include "platform/journal/run_journal.h"
 #include "platform/platform.h"
+#include "platform/window/pad_keys.h"
 
 namespace platform {
 
@@ -55,8 +58,8 @@ private:
         std::size_t sent_ = 0;
     };
 
-    // Queues the key events the page has gathered as input due at time. True
-    // when there was any.
+    // Queues the key changes the page's events make as input due at time.
+    // True when there was any.
     bool AbsorbPageKeys(std::uint64_t time);
     // After a present: sleeps until the next slot of the frame schedule.
     void WaitForNextSlot();
@@ -75,6 +78,9 @@ private:
     double framePeriod_;
     double nextSlot_ = 0.0;
     bool scheduleStarted_ = false;
+
+    // Which keyboard keys, touch controls and gamepad controls hold which keys.
+    HeldKeys held_;
 
     // Only with WebOptions::record: the recorded script and the run log.
     std::unique_ptr<PageStream> script_;

@@ -1,0 +1,635 @@
+// page.js -- the web page's side of the game for the life of the page: the
+// start prompt, the keyboard, the touch controls and the gamepads, the sound,
+// the comforts (pause, volume, screenshots) and "Play again". Each run of the
+// program is a new instance of the WebAssembly module (fompy-talden.js, built
+// with MODULARIZE), as a new process would be; its platform reaches this page
+// through web_page.js. window.fompyPage shows everything to the browser test
+// and to anyone curious.
+
+(function() {
+  'use strict';
+
+  var kKeyboard = -1;      // the device numbers of the key sources (web_page.h)
+  var kTouch = -2;
+  var Kind = {press: 0, repeat: 1, release: 2, axis: 3, deviceGone: 4};
+  var kVolumeStep = 10;
+  var kShotWidth = 640;    // screenshots: the 4:3 picture as players see it
+  var kShotHeight = 480;
+
+  // The seven keys in the program's order (platform::Key): Enter, Escape,
+  // Space, Left, Up, Right, Down.
+  var keyCodes = {
+    'Enter': 0, 'NumpadEnter': 0, 'Escape': 1, 'Space': 2,
+    'ArrowLeft': 3, 'ArrowUp': 4, 'ArrowRight': 5, 'ArrowDown': 6
+  };
+  var keyNames = {
+    'Enter': 0, 'Escape': 1, 'Esc': 1, ' ': 2, 'Spacebar': 2,
+    'ArrowLeft': 3, 'Left': 3, 'ArrowUp': 4, 'Up': 4,
+    'ArrowRight': 5, 'Right': 5, 'ArrowDown': 6, 'Down': 6
+  };
+  // A gamepad's buttons in the standard mapping, as on the desktop: A and
+  // Start Enter, B and Back Escape, X Space, the d-pad the arrows. The left
+  // stick (axes 0 and 1) holds the arrows too; Guide pauses.
+  var padButtons = {0: 0, 9: 0, 1: 1, 8: 1, 2: 2, 14: 3, 12: 4, 15: 5, 13: 6};
+  var kGuideButton = 16;
+
+  var page = {
+    // 'idle' until the first gesture, 'running', then 'ended' after "QUIT".
+    state: 'idle',
+    runs: 0,               // runs started on this page
+    paused: false,
+
+    // The run's own: reset when a run starts.
+    canvas: null,
+    context: null,
+    image: null,           // ImageData of the canvas's size
+    pictures: 0,           // pictures shown so far
+    presents: 0,           // of them, presented frames
+    keyEvents: [],         // key events not yet taken by the program, 4 numbers each
+    wake: null,            // ends the program's wait for a key event
+    waiting: false,        // the program waits for a key event
+    resumeProgram: null,   // ends the program's wait while paused
+    ended: false,          // the program has ended
+    script: '',            // with ?record: the delivered keys, as a headless script
+    log: '',               // with ?record: the run log
+
+    // The page's own.
+    codeNumbers: {},       // a keyboard key's code: its number as a key source
+    swallowed: {},         // the Enter keys of an Alt+Enter, until they come up
+    touchHeld: {},         // a touch control's key: the pointers on it
+    pads: {},              // a gamepad's index: its buttons and axes as last seen
+    padPolling: false,
+    module: null,          // the compiled WebAssembly module, a promise
+    factory: null,         // createFompyTalden, a promise
+
+    waves: {},             // resource number: the wave file's bytes
+    buffers: {},           // resource number: its decoded AudioBuffer
+    decoded: 0,            // how many waves were decoded
+    decoding: 0,           // how many are being decoded
+    soundsReady: null,     // ends the program's wait for the decoding
+    soundErrors: [],       // waves that could not be decoded, and why
+    audio: null,           // the AudioContext, made at the first gesture
+    gain: null,            // the volume, between the voice and the speakers
+    voice: null,           // the AudioBufferSourceNode playing, if any
+    voiceResource: 0,      // the resource it plays
+    heard: [],             // the resources started in this run, in order
+    wanted: null,          // the sound the program asked for last: {resource, loop}
+    volume: 100,           // 0 to 100
+    muted: false,
+    lastShot: '',          // the name of the last screenshot offered
+    shots: 0,
+
+    element: function(id) { return document.getElementById(id); },
+
+    failure: function(text) {
+      if (window.showFailure) window.showFailure(text);
+    },
+
+    // ---------------------------------------------------------------------
+    // Runs.
+
+    // The module is fetched and compiled while the prompt shows; nothing of
+    // the game runs before the player's gesture.
+    load: function() {
+      var url = 'fompy-talden.wasm';
+      var compile = function() {
+        return fetch(url).then(function(response) {
+          if (!response.ok) throw new Error(url + ': ' + response.status);
+          return response.arrayBuffer();
+        }).then(function(bytes) { return WebAssembly.compile(bytes); });
+      };
+      // Streaming needs the server to call it application/wasm; others get
+      // the bytes compiled whole.
+      page.module = WebAssembly.compileStreaming ?
+          WebAssembly.compileStreaming(fetch(url)).catch(compile) : compile();
+      page.factory = new Promise(function(resolve, reject) {
+        var script = document.createElement('script');
+        script.src = 'fompy-talden.js';
+        script.onload = function() { resolve(window.createFompyTalden); };
+        script.onerror = function() { reject(new Error('fompy-talden.js could not be loaded')); };
+        document.body.appendChild(script);
+      });
+      page.module.catch(function(error) {
+        page.failure('The game could not be loaded: ' + error);
+      });
+    },
+
+    // The start gesture and "Play again": a new run, intro first.
+    start: function() {
+      if (page.state === 'running') return;
+      page.enableSound();
+      page.state = 'running';
+      page.runs++;
+      page.paused = false;
+      page.pictures = 0;
+      page.presents = 0;
+      page.keyEvents = [];
+      page.wake = null;
+      page.waiting = false;
+      page.resumeProgram = null;
+      page.ended = false;
+      page.script = '';
+      page.log = '';
+      page.touchHeld = {};
+      page.heard = [];
+      page.element('start').hidden = true;
+      page.element('again').hidden = true;
+      page.element('paused').hidden = true;
+      page.factory.then(function(create) {
+        return create({
+          instantiateWasm: function(imports, receive) {
+            page.module.then(function(compiled) {
+              return WebAssembly.instantiate(compiled, imports).then(function(instance) {
+                receive(instance, compiled);
+              });
+            }).catch(function(error) {
+              page.failure('The game could not be started: ' + error);
+            });
+            return {};
+          },
+          onAbort: function(what) { page.failure('The game stopped: ' + what); }
+        });
+      }).catch(function(error) {
+        page.failure('The game could not be loaded: ' + error);
+      });
+    },
+
+    // The program has ended: the picture goes black, "Play again" shows.
+    end: function() {
+      page.ended = true;
+      page.state = 'ended';
+      page.paused = false;
+      page.stopSound();
+      page.context.fillStyle = '#000';
+      page.context.fillRect(0, 0, page.canvas.width, page.canvas.height);
+      page.element('paused').hidden = true;
+      var again = page.element('again');
+      again.hidden = false;
+      again.focus({preventScroll: true});
+    },
+
+    // ---------------------------------------------------------------------
+    // Key events, from every source, for the program.
+
+    queue: function(kind, key, device, control) {
+      page.keyEvents.push(kind, key, device, control);
+      if (!page.paused) page.wakeProgram();
+    },
+
+    wakeProgram: function() {
+      var wake = page.wake;
+      if (wake && page.keyEvents.length > 0) {
+        page.wake = null;
+        page.waiting = false;
+        wake();
+      }
+    },
+
+    keyOf: function(event) {
+      if (event.code in keyCodes) return keyCodes[event.code];
+      if (event.key in keyNames) return keyNames[event.key];
+      return -1;
+    },
+
+    codeNumber: function(event) {
+      var code = event.code || event.key;
+      if (!(code in page.codeNumbers)) {
+        page.codeNumbers[code] = Object.keys(page.codeNumbers).length;
+      }
+      return page.codeNumbers[code];
+    },
+
+    isEnter: function(event) {
+      return event.code === 'Enter' || event.code === 'NumpadEnter' || event.key === 'Enter';
+    },
+
+    onKey: function(event, down) {
+      if (down) {
+        page.enableSound();
+        page.showTouch(false);
+      }
+      if (page.state === 'idle') {
+        // The gesture that starts the program is not the game's key.
+        if (down && !event.repeat && ['Alt', 'Control', 'Shift', 'Meta'].indexOf(event.key) < 0) {
+          event.preventDefault();
+          page.start();
+        }
+        return;
+      }
+      if (down && page.comfort(event)) {
+        event.preventDefault();
+        return;
+      }
+      // Alt+Enter is the page's own key, as on the desktop: fullscreen. Its
+      // Enter stays the page's until it comes up, auto-repeat and all.
+      var swallowed = page.swallowed[event.code] === true;
+      if (!down) delete page.swallowed[event.code];
+      if (down && !swallowed && event.altKey && page.isEnter(event)) {
+        event.preventDefault();
+        if (!event.repeat) {
+          page.swallowed[event.code] = true;
+          page.toggleFullscreen();
+        }
+        return;
+      }
+      if (page.state !== 'running') {
+        // The Enter that chose "QUIT", still held, does not press "Play again".
+        if (event.repeat) event.preventDefault();
+        return;
+      }
+      var key = page.keyOf(event);
+      if (key < 0) return;
+      // The arrows and Space would scroll the page, Enter might act on it.
+      event.preventDefault();
+      if (page.paused || (down && swallowed)) return;
+      var kind = !down ? Kind.release : event.repeat ? Kind.repeat : Kind.press;
+      page.queue(kind, key, kKeyboard, page.codeNumber(event));
+    },
+
+    // The keys of the comforts; true when the event was one.
+    comfort: function(event) {
+      if (event.ctrlKey || event.metaKey || event.altKey) return false;
+      switch (event.code) {
+        case 'KeyP':
+        case 'Pause':
+          if (!event.repeat) page.togglePause();
+          return true;
+        case 'KeyM':
+          if (!event.repeat) page.setVolume(page.volume, !page.muted);
+          return true;
+        case 'NumpadAdd':
+        case 'BracketRight':
+          page.setVolume(page.volume + kVolumeStep, false);
+          return true;
+        case 'NumpadSubtract':
+        case 'BracketLeft':
+          page.setVolume(page.volume - kVolumeStep, false);
+          return true;
+        case 'F12':
+        case 'PrintScreen':
+          if (!event.repeat) page.screenshot();
+          return true;
+      }
+      return false;
+    },
+
+    toggleFullscreen: function() {
+      if (document.fullscreenElement) {
+        document.exitFullscreen();
+      } else if (document.documentElement.requestFullscreen) {
+        document.documentElement.requestFullscreen().catch(function() {});
+      }
+    },
+
+    // ---------------------------------------------------------------------
+    // The touch controls: buttons beside or below the picture, shown on a
+    // touch screen until a keyboard is used.
+
+    showTouch: function(on) {
+      if (document.body.classList.contains('touch') === on) return;
+      document.body.classList.toggle('touch', on);
+      page.element('pad').hidden = !on;
+      page.element('actions').hidden = !on;
+    },
+
+    touchDown: function(button, pointer) {
+      var key = Number(button.dataset.key);
+      var held = page.touchHeld[key] || (page.touchHeld[key] = []);
+      if (held.indexOf(pointer) >= 0) return;
+      held.push(pointer);
+      button.classList.add('held');
+      if (held.length === 1) page.queue(Kind.press, key, kTouch, key);
+    },
+
+    touchUp: function(button, pointer) {
+      var key = Number(button.dataset.key);
+      var held = page.touchHeld[key] || [];
+      var at = held.indexOf(pointer);
+      if (at < 0) return;
+      held.splice(at, 1);
+      if (held.length > 0) return;
+      button.classList.remove('held');
+      page.queue(Kind.release, key, kTouch, key);
+    },
+
+    listenToTouch: function() {
+      var buttons = document.querySelectorAll('button[data-key]');
+      Array.prototype.forEach.call(buttons, function(button) {
+        button.addEventListener('pointerdown', function(event) {
+          event.preventDefault();
+          // A finger sliding off the button lets it go: no capture.
+          if (button.hasPointerCapture(event.pointerId)) {
+            button.releasePointerCapture(event.pointerId);
+          }
+          if (page.state === 'running' && !page.paused) page.touchDown(button, event.pointerId);
+        });
+        ['pointerup', 'pointercancel', 'pointerleave'].forEach(function(type) {
+          button.addEventListener(type, function(event) { page.touchUp(button, event.pointerId); });
+        });
+        button.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+      });
+      page.element('pause-button').addEventListener('click', page.togglePause);
+      if (navigator.maxTouchPoints > 0 || window.matchMedia('(pointer: coarse)').matches) {
+        page.showTouch(true);
+      }
+      window.addEventListener('pointerdown', function(event) {
+        if (event.pointerType === 'touch') page.showTouch(true);
+      }, true);
+    },
+
+    // ---------------------------------------------------------------------
+    // Gamepads, read through the Gamepad API at every animation frame while
+    // one is connected.
+
+    pollPads: function() {
+      var seen = {};
+      var pads = navigator.getGamepads ? navigator.getGamepads() : [];
+      for (var i = 0; i < pads.length; ++i) {
+        var pad = pads[i];
+        if (!pad || !pad.connected) continue;
+        seen[pad.index] = true;
+        var last = page.pads[pad.index] || (page.pads[pad.index] = {buttons: {}, axes: [0, 0]});
+        for (var b = 0; b < pad.buttons.length; ++b) {
+          var pressed = pad.buttons[b].pressed;
+          if (pressed === (last.buttons[b] === true)) continue;
+          last.buttons[b] = pressed;
+          page.padButton(pad.index, b, pressed);
+        }
+        for (var a = 0; a < 2 && a < pad.axes.length; ++a) {
+          var value = Math.round(Math.max(-1, Math.min(1, pad.axes[a])) * 32767);
+          if (value === last.axes[a]) continue;
+          last.axes[a] = value;
+          if (page.state === 'running' && !page.paused) page.queue(Kind.axis, value, pad.index, a);
+        }
+      }
+      Object.keys(page.pads).forEach(function(index) {
+        if (seen[index]) return;
+        delete page.pads[index];
+        if (page.state === 'running') page.queue(Kind.deviceGone, 0, Number(index), 0);
+      });
+      page.padPolling = Object.keys(page.pads).length > 0;
+      if (page.padPolling) window.requestAnimationFrame(page.pollPads);
+    },
+
+    padButton: function(index, button, pressed) {
+      if (button === kGuideButton) {
+        if (pressed) page.togglePause();
+        return;
+      }
+      if (!(button in padButtons) || page.state !== 'running') return;
+      if (pressed && page.paused) return;
+      page.queue(pressed ? Kind.press : Kind.release, padButtons[button], index, button);
+    },
+
+    onPadConnected: function() {
+      if (page.padPolling) return;
+      page.padPolling = true;
+      window.requestAnimationFrame(page.pollPads);
+    },
+
+    // ---------------------------------------------------------------------
+    // Pause: the program is held between two frames; the picture is dimmed
+    // by the page, over the canvas, never in it.
+
+    pause: function() {
+      if (page.state !== 'running' || page.paused) return;
+      page.paused = true;
+      // Keys held now are let go for the game; what is still held when the
+      // pause ends presses nothing until it comes up and goes down again.
+      page.queue(Kind.deviceGone, 0, kKeyboard, 0);
+      page.queue(Kind.deviceGone, 0, kTouch, 0);
+      Object.keys(page.pads).forEach(function(index) {
+        page.queue(Kind.deviceGone, 0, Number(index), 0);
+      });
+      page.touchHeld = {};
+      Array.prototype.forEach.call(document.querySelectorAll('button.held'), function(button) {
+        button.classList.remove('held');
+      });
+      if (page.audio && page.audio.state === 'running') page.audio.suspend();
+      page.element('paused').hidden = false;
+    },
+
+    resume: function() {
+      if (!page.paused) return;
+      page.paused = false;
+      page.element('paused').hidden = true;
+      if (page.audio) page.audio.resume().catch(function() {});
+      var resumeProgram = page.resumeProgram;
+      page.resumeProgram = null;
+      if (resumeProgram) resumeProgram();
+      page.wakeProgram();
+    },
+
+    togglePause: function() {
+      if (page.paused) {
+        page.resume();
+      } else {
+        page.pause();
+      }
+    },
+
+    // ---------------------------------------------------------------------
+    // Sound. Browsers allow it only after a gesture of the player: the start
+    // gesture makes the audio context; each later gesture resumes it while
+    // the browser holds it suspended (not every key counts as a gesture).
+
+    enableSound: function() {
+      var audio = page.audio;
+      if (!audio) {
+        var Context = window.AudioContext || window.webkitAudioContext;
+        if (!Context) return;
+        audio = new Context();
+        page.audio = audio;
+        page.gain = audio.createGain();
+        page.gain.connect(audio.destination);
+        page.applyVolume();
+        Object.keys(page.waves).forEach(function(name) { page.decodeWave(Number(name)); });
+      }
+      if (audio.state === 'suspended' && !page.paused) audio.resume().catch(function() {});
+    },
+
+    loadSound: function(resource, bytes) {
+      var known = page.waves[resource];
+      page.waves[resource] = bytes;
+      // A new run hands over the same waves: decoded once for the page.
+      if (known && known.length === bytes.length && page.buffers[resource]) return;
+      if (page.audio) page.decodeWave(resource);
+    },
+
+    decodeWave: function(resource) {
+      page.decoding++;
+      var finished = function() {
+        page.decoding--;
+        if (page.decoding === 0 && page.soundsReady) {
+          var ready = page.soundsReady;
+          page.soundsReady = null;
+          ready();
+        }
+      };
+      // decodeAudioData takes the buffer away; it gets a copy.
+      page.audio.decodeAudioData(page.waves[resource].slice().buffer).then(function(buffer) {
+        if (!page.buffers[resource]) page.decoded++;
+        page.buffers[resource] = buffer;
+        // A loop asked for before its wave was ready starts now; a cue
+        // that was due then is over.
+        var wanted = page.wanted;
+        if (wanted && wanted.loop && wanted.resource === resource && !page.voice) {
+          page.playSound(resource, true);
+        }
+        finished();
+      }, function(error) {
+        page.soundErrors.push(resource + ': ' + error);
+        finished();
+      });
+    },
+
+    playSound: function(resource, loop) {
+      page.stopSound();
+      page.wanted = {resource: resource, loop: loop};
+      var buffer = page.buffers[resource];
+      if (!page.audio || !buffer) return;
+      var source = page.audio.createBufferSource();
+      source.buffer = buffer;
+      source.loop = loop;
+      source.connect(page.gain);
+      source.onended = function() {
+        if (page.voice === source) {
+          page.voice = null;
+          page.voiceResource = 0;
+        }
+      };
+      source.start();
+      page.voice = source;
+      page.voiceResource = resource;
+      page.heard.push(resource);
+    },
+
+    stopSound: function() {
+      page.wanted = null;
+      var voice = page.voice;
+      page.voice = null;
+      page.voiceResource = 0;
+      if (voice) {
+        voice.onended = null;
+        voice.stop();
+        voice.disconnect();
+      }
+    },
+
+    // The volume applies to what the cues play, never to what the game asks.
+    setVolume: function(volume, muted) {
+      page.volume = Math.max(0, Math.min(100, volume));
+      page.muted = muted;
+      page.applyVolume();
+      try {
+        window.localStorage.setItem('fompy-talden.volume', String(page.volume));
+        window.localStorage.setItem('fompy-talden.muted', muted ? '1' : '0');
+      } catch (error) {
+        // no storage: the setting lasts for the page
+      }
+      var note = page.element('volume');
+      note.textContent = muted ? 'Sound off' : 'Volume ' + page.volume + '%';
+      note.hidden = false;
+      clearTimeout(page.volumeNoteTimer);
+      page.volumeNoteTimer = setTimeout(function() { note.hidden = true; }, 1500);
+    },
+
+    applyVolume: function() {
+      if (page.gain) page.gain.gain.value = page.muted ? 0 : page.volume / 100;
+    },
+
+    readVolume: function() {
+      try {
+        var volume = Number(window.localStorage.getItem('fompy-talden.volume'));
+        if (window.localStorage.getItem('fompy-talden.volume') !== null && volume >= 0 &&
+            volume <= 100) {
+          page.volume = Math.round(volume);
+        }
+        page.muted = window.localStorage.getItem('fompy-talden.muted') === '1';
+      } catch (error) {
+        // no storage: the defaults
+      }
+    },
+
+    // ---------------------------------------------------------------------
+    // Screenshots: the picture on screen as a 640x480 PNG download, each
+    // picture pixel shown nearest-neighbour as on the desktop.
+
+    screenshot: function() {
+      if (page.pictures === 0) return;
+      var from = page.context.getImageData(0, 0, page.canvas.width, page.canvas.height);
+      var shot = document.createElement('canvas');
+      shot.width = kShotWidth;
+      shot.height = kShotHeight;
+      var context = shot.getContext('2d');
+      var image = context.createImageData(kShotWidth, kShotHeight);
+      for (var y = 0; y < kShotHeight; ++y) {
+        var fromY = Math.floor(((2 * y + 1) * from.height) / (2 * kShotHeight));
+        for (var x = 0; x < kShotWidth; ++x) {
+          var fromX = Math.floor(((2 * x + 1) * from.width) / (2 * kShotWidth));
+          var i = (fromY * from.width + fromX) * 4;
+          image.data.set(from.data.subarray(i, i + 4), (y * kShotWidth + x) * 4);
+        }
+      }
+      context.putImageData(image, 0, 0);
+      var name = page.shotName(new Date());
+      shot.toBlob(function(blob) {
+        var link = document.createElement('a');
+        link.href = URL.createObjectURL(blob);
+        link.download = name;
+        document.body.appendChild(link);
+        link.click();
+        link.remove();
+        setTimeout(function() { URL.revokeObjectURL(link.href); }, 10000);
+        page.lastShot = name;
+        page.shots++;
+      }, 'image/png');
+    },
+
+    // fompy-talden-YYYYMMDD-HHMMSS.png, with a suffix for a second in one second.
+    shotName: function(date) {
+      var two = function(n) { return (n < 10 ? '0' : '') + n; };
+      var stamp = date.getFullYear() + two(date.getMonth() + 1) + two(date.getDate()) + '-' +
+          two(date.getHours()) + two(date.getMinutes()) + two(date.getSeconds());
+      page.shotCount = stamp === page.shotStamp ? page.shotCount + 1 : 1;
+      page.shotStamp = stamp;
+      return 'fompy-talden-' + stamp + (page.shotCount > 1 ? '-' + page.shotCount : '') + '.png';
+    },
+
+    // ---------------------------------------------------------------------
+
+    init: function() {
+      page.canvas = page.element('screen');
+      page.context = page.canvas.getContext('2d', {alpha: false});
+      page.readVolume();
+      window.addEventListener('keydown', function(event) { page.onKey(event, true); });
+      window.addEventListener('keyup', function(event) { page.onKey(event, false); });
+      // The start gesture: a click or a tap anywhere, or a key (above).
+      window.addEventListener('pointerup', function(event) {
+        if (page.state === 'idle') {
+          event.preventDefault();
+          page.start();
+        }
+      });
+      window.addEventListener('pointerup', page.enableSound);
+      window.addEventListener('touchend', page.enableSound);
+      page.element('again').addEventListener('click', page.start);
+      // A hidden tab or a page that lost the focus pauses; a key resumes.
+      window.addEventListener('blur', page.pause);
+      document.addEventListener('visibilitychange', function() {
+        if (document.hidden) page.pause();
+      });
+      window.addEventListener('gamepadconnected', page.onPadConnected);
+      page.listenToTouch();
+      page.load();
+      if ('serviceWorker' in navigator && window.location.protocol !== 'file:') {
+        navigator.serviceWorker.register('sw.js').catch(function(error) {
+          console.warn('The game cannot be kept for offline play: ' + error);
+        });
+      }
+      window.fompyPage = page;
+    }
+  };
+
+  page.init();
+})();
