@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shortcuts for developers; the README's two commands are ./run.sh and ./test.sh,
 # which need nothing but a shell on a fresh machine.
 .PHONY: run test clean web windows

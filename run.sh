@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds the release game and starts it.
 # Arguments go to the game: ./run.sh --window
 set -e

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds the web version of the game into build/web/ (index.html,
 # fompy-talden.js, fompy-talden.wasm), installing Debian's emscripten first
 # when it is missing. Any static file server can serve the folder:

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds the Windows version of the game: build/windows/fompy-talden-VERSION-win64.zip
 # holding fompy-talden.exe (64-bit, needs no DLL but Windows' own), README.txt
 # and LICENSE.txt. Installs Debian's MinGW-w64 first when it is missing. The

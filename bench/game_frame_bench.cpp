@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // game_frame_bench.cpp -- the cost of one game frame of the core: everything a
 // pass of the game loop does (background copy, boxes, settled cells, keys,
 // gravity, the falling piece, the present's copy), on a busy late-game well,
@@ -5,8 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include "game/game.h"
-#include "render/furniture.h"
 #include "program/program.h"
+#include "render/furniture.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // present_bench.cpp -- what the players' platform costs to show the game's
 // pictures in a window (conversion through the palette, scaling, the window
 // update), and how evenly it paces them. The pictures are the game's own: the
@@ -38,10 +39,10 @@
 
 #include "platform/headless/headless_platform.h"
 #include "platform/script.h"
-#include "platform/window/screen_fit.h"
 #include "platform/sdl/sdl_platform.h"
-#include "render/framebuffer.h"
+#include "platform/window/screen_fit.h"
 #include "program/program.h"
+#include "render/framebuffer.h"
 
 namespace {
 

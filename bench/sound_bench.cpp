@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sound_bench.cpp -- what asking for sound costs the game thread: every
 // PlayCue, LoopCue and StopSound of the players' platform timed, wall clock,
 // over a recorded session shown with --playback at 70 frames/s with sound on
@@ -85,9 +86,10 @@ void Report(const char* what, std::vector<double> ms) {
     const double median = Quantile(ms, 0.5);
     const double p99 = Quantile(ms, 0.99);
     const double p999 = Quantile(ms, 0.999);
-    std::printf("%-9s %6zu calls: median %.4f ms, 99th %.4f ms, 99.9th %.4f ms, max %.4f ms; "
-                "%zu over 1 ms, %zu over 5 ms\n",
-                what, ms.size(), median, p99, p999, ms.empty() ? 0.0 : ms.back(), over1, over5);
+    std::printf(
+        "%-9s %6zu calls: median %.4f ms, 99th %.4f ms, 99.9th %.4f ms, max %.4f ms; "
+        "%zu over 1 ms, %zu over 5 ms\n",
+        what, ms.size(), median, p99, p999, ms.empty() ? 0.0 : ms.back(), over1, over5);
 }
 
 [[noreturn]] void Usage(const std::string& why) {
@@ -130,8 +132,8 @@ int main(int argc, char** argv) {
         event.time += static_cast<std::uint64_t>(introWait);
     }
     const char* driver = std::getenv("SDL_AUDIODRIVER");
-    std::printf("session %s, intro wait +%d frames, %d runs, SDL_AUDIODRIVER=%s\n",
-                session.c_str(), introWait, runs, driver != nullptr ? driver : "(unset)");
+    std::printf("session %s, intro wait +%d frames, %d runs, SDL_AUDIODRIVER=%s\n", session.c_str(),
+                introWait, runs, driver != nullptr ? driver : "(unset)");
 
     std::vector<double> play;
     std::vector<double> loop;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // win32_draw_bench.cpp -- the two ways the Windows platform can put a picture
 // on screen, timed against each other in a real window: the 8-bit picture
 // with its palette as a DIB that GDI scales (Indexed), and the picture

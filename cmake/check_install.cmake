@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # check_install.cmake -- installs the build into a scratch prefix and checks
 # that the pieces find one another there: the desktop entry's Exec and Icon,
 # the AppStream launchable and binary, every icon size, the manual page, the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # debian_docs.cmake -- the texts Debian wants in /usr/share/doc/<package>,
 # made at configure time from what the source tree already keeps, so there is
 # nothing more to keep up to date by hand:

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # hardening.cmake -- optimised builds get the hardening Debian builds its
 # packages with (dpkg-buildflags with hardening=+all): fortified libc calls,
 # strong stack protector, format-string errors, a read-only GOT bound at

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # mingw-w64-x86_64.cmake -- the toolchain of the Windows build: Debian's
 # MinGW-w64 for 64-bit Windows (g++-mingw-w64-x86-64-posix), its threads
 # model POSIX for std::thread and friends. Libraries are found in its own

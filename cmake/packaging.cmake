@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # packaging.cmake -- everything `cmake --install` puts in place (the program,
 # desktop entry, icons, manual page, AppStream metadata, licence and notes),
 # the Debian package CPack makes of it, and the `screenshots` target that

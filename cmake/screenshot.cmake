@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # screenshot.cmake -- makes one README screenshot: runs the program headless on
 # a key script, takes the run's last picture and scales it to 640x480 with
 # nearest-neighbour sampling (2 across, 2.4 down), the 4:3 look players see.

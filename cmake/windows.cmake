@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # windows.cmake -- the Windows build (preset "windows", toolchain
 # cmake/mingw-w64-x86_64.cmake): the game's libraries, the headless platform
 # and the Windows platform in one program, fompy-talden.exe, linked so that

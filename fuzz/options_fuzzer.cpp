@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // options_fuzzer.cpp -- libFuzzer target of the command-line parser. The input
 // is the argument list, arguments separated by NUL bytes (as argv cannot hold
 // one); every list either parses into options within their ranges or fails
@@ -60,11 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(o.fps >= 1 && o.fps <= 1000, "fps out of range", std::to_string(o.fps));
     Require(!o.frames || *o.frames >= 1, "a frame limit of 0", "");
     const bool timedemo = !o.timedemoPath.empty();
-    Require(o.headless || timedemo || (o.scriptPath.empty() && o.dumpDir.empty() && !o.frames &&
-                                       o.clock == 0),
+    Require(o.headless || timedemo ||
+                (o.scriptPath.empty() && o.dumpDir.empty() && !o.frames && o.clock == 0),
             "a headless-only option without --headless", "");
-    Require(!timedemo || (!o.headless && o.scriptPath.empty() && o.logPath.empty() &&
-                          o.dumpDir.empty()),
+    Require(!timedemo ||
+                (!o.headless && o.scriptPath.empty() && o.logPath.empty() && o.dumpDir.empty()),
             "a timedemo with a script, a log or pictures", "");
     Require((o.recordPath.empty() && o.playbackPath.empty()) || (!o.headless && !timedemo),
             "recording or playback without the window", "");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // script_fuzzer.cpp -- libFuzzer target of the key script parser: any bytes
 // either parse into a script that reads back the same when written out again,
 // or fail with one line "NAME:LINE: reason"; and a file of those bytes, read

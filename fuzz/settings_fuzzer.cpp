@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // settings_fuzzer.cpp -- libFuzzer target of the settings file's reader and
 // writer: any bytes give settings within their ranges and one-line warnings;
 // the file written from them reads back to the same settings without a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // make_sounds.cpp -- synthesises the game's five wave recordings and writes
 // them out as a C++ source that builds them into the program.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wave_resources.h -- the five wave recordings built into the program. The
 // build generates them (see resources/); the program reads no files.
 #pragma once

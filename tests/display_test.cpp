@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: MIT
 // The display's surfaces, locks, background copy and presentation, and the
 // pixel primitives on surfaces whose pitch is wider than 320.
+#include "display/display.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "display/display.h"
 #include "render/framebuffer.h"
 #include "test_platform.h"
 
@@ -117,8 +119,8 @@ TEST(Display, BlitBackgroundCopiesTheWellWindowForEveryScrollRow) {
         for (int y = 0; y < 200; ++y) {
             for (int x = 0; x < 320; ++x) {
                 const bool inside = x >= 50 && x <= 149 && y >= 49 && y <= 198;
-                const int expected = inside ? static_cast<std::uint8_t>((x - 50) * 7 + (y - 49 + t))
-                                            : 255;
+                const int expected =
+                    inside ? static_cast<std::uint8_t>((x - 50) * 7 + (y - 49 + t)) : 255;
                 ASSERT_EQ(ReadPixel(back, x, y), expected) << "t=" << t << " " << x << "," << y;
             }
         }

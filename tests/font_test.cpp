@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // font_test.cpp -- glyph lookup, orientation and placement of small and big text.
 #include "render/font.h"
 

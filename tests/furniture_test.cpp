@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // furniture_test.cpp -- the game screen's scenery, the well pattern and the
 // scroll cycle of the well background.
 #include "render/furniture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole games on the headless platform: what crosses the game loop, the piece
 // control, the playfield, the display and the sound cues, frame by frame.
 #include <gtest/gtest.h>
@@ -163,8 +164,9 @@ TEST(GameRun, GameOverPlaysLandingThenGameOverCueAndWaitsForAFreshPress) {
     EXPECT_EQ(PlayOneGame(run), platform::EndReason::Quit);
 
     const auto events = run.Events();
-    auto over = std::find_if(events.begin(), events.end(),
-                             [](const std::string& l) { return Split(l).second == "sound play 111"; });
+    auto over = std::find_if(events.begin(), events.end(), [](const std::string& l) {
+        return Split(l).second == "sound play 111";
+    });
     ASSERT_NE(over, events.end());
     ASSERT_NE(over, events.begin());
     EXPECT_EQ(Split(*(over - 1)).second, "sound play 116");
@@ -177,7 +179,7 @@ TEST(GameRun, GameOverPlaysLandingThenGameOverCueAndWaitsForAFreshPress) {
     for (const auto& line : log)
         if (line.find(" primary ") != std::string::npos) primaries.push_back(line);
     ASSERT_EQ(primaries.size(), 1u);
-    EXPECT_EQ(Split(primaries[0]).first, 100000u);  // drawn only after the release
+    EXPECT_EQ(Split(primaries[0]).first, 100000u);         // drawn only after the release
     EXPECT_EQ(Split(log[log.size() - 2]).first, 100011u);  // the game frame after the press
     EXPECT_EQ(Split(log[log.size() - 2]).second.rfind("present", 0), 0u);
 
@@ -220,9 +222,10 @@ TEST(GameRun, EscapeLeavesAGameAndTheNextStartsAtZeroWithTheSamePiece) {
     EXPECT_EQ(run.program.piece.rotation, piece.rotation);
     EXPECT_EQ(run.program.score, 0) << "the left game's " << score << " points carried over";
     const auto events = run.Events();
-    EXPECT_EQ(std::count_if(events.begin(), events.end(),
-                            [](const std::string& l) { return Split(l).second == "sound play 111"; }),
-              0);
+    EXPECT_EQ(
+        std::count_if(events.begin(), events.end(),
+                      [](const std::string& l) { return Split(l).second == "sound play 111"; }),
+        0);
 }
 
 TEST(GameRun, GameBStartsOnRubbleForTheChosenLevel) {

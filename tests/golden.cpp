@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // golden.cpp -- reading and renewing the expected pictures with libpng.
 #include "golden.h"
 

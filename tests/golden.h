@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // golden.h -- pictures checked against expected pictures kept in
 // tests/golden/ as 8-bit indexed PNG files, made once from a run and looked
 // at by eye. With FT_RENEW_GOLDEN=1 in the environment a check whose picture

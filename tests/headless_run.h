@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: MIT
 // headless_run.h -- runs the real program (or one of its parts) in-process on
 // the headless platform, keeping the log and, on request, copies of the
 // pictures, so that end-to-end tests can look at both.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,8 +12,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/headless/headless_platform.h"
 #include "platform/journal/run_log.h"

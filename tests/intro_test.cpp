@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // intro_test.cpp -- the intro from outside: the fixed mosaic, the jingle, the
 // black title words and the two waits for Enter.
 #include "frontend/intro.h"
@@ -136,7 +137,8 @@ TEST(IntroScreen, EnterPressedDuringTheMosaicEndsTheIntroRightAfterTheWords) {
     PressDuringMosaic host;
     Program program(host);
     SetUpDisplay(program);
-    EXPECT_NO_THROW(IntroScreen(program.keyboard, program.display, program.random, program.platform));  // no wait for input: the latched press counts
+    EXPECT_NO_THROW(IntroScreen(program.keyboard, program.display, program.random,
+                                program.platform));  // no wait for input: the latched press counts
     EXPECT_EQ(host.waits, 0);
     EXPECT_EQ(host.pictures.size(), 2u);
     EXPECT_EQ(host.sounds, std::vector<std::string>{"play 106"});

@@ -1,11 +1,13 @@
+// SPDX-License-Identifier: MIT
 // Key polling as the game sees it, driven through the headless platform's
 // delivery points: what each poll reports, what it clears, and what the two
 // wait loops leave behind.
+#include "state/keyboard.h"
+
 #include <gtest/gtest.h>
 
 #include "display/display.h"
 #include "platform/headless/headless_platform.h"
-#include "state/keyboard.h"
 
 using namespace ft;
 using platform::HeadlessOptions;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // menu_test.cpp -- the menu from outside: whole runs on the headless platform,
 // checked by their logs and against expected pictures kept in tests/golden
 // (pages and marker, circling pieces, start frame, information screen).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line: the players' window options and their bad values, the
 // options that need --headless, and the --help and --version texts.
 #include "shell/options.h"
@@ -100,8 +101,10 @@ TEST(Options, HeadlessAndWindowOptionsDoNotMix) {
     ASSERT_TRUE(ParseOptions({"--headless", "--frames", "10", "--log", "-"}).ok());
     // A window option in a headless run is a mistake worth saying.
     for (const std::vector<std::string>& mixed :
-         {std::vector<std::string>{"--headless", "--no-aspect"}, {"--window", "--headless"},
-          {"--headless", "--renderer", "gpu"}, {"--fps", "35", "--headless"},
+         {std::vector<std::string>{"--headless", "--no-aspect"},
+          {"--window", "--headless"},
+          {"--headless", "--renderer", "gpu"},
+          {"--fps", "35", "--headless"},
           {"--timedemo", "s.txt", "--scale", "3"}}) {
         const std::string error = Refusal(mixed);
         EXPECT_NE(error.find("is for the window"), std::string::npos) << error;
@@ -126,7 +129,8 @@ TEST(Options, RecordingPlaybackAndTimedemoGoWhereTheyMakeSense) {
     Refusal({"--record"});
     Refusal({"--record="});
     // The timedemo is a headless run of its own, with a clock and a frame limit.
-    const OptionsParse demo = ParseOptions({"--timedemo", "s.txt", "--clock", "5", "--frames", "9"});
+    const OptionsParse demo =
+        ParseOptions({"--timedemo", "s.txt", "--clock", "5", "--frames", "9"});
     ASSERT_TRUE(demo.ok()) << demo.reason();
     EXPECT_EQ(demo->timedemoPath, "s.txt");
     EXPECT_EQ(demo->clock, 5u);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keys held by several sources at once: the keyboard, gamepad buttons, the
 // d-pad and the left stick. The game sees one down when the first source goes
 // down, one up when the last lets go, and the keyboard's auto-repeat.

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: MIT
 // The palette's start colours (the same on every run, because the generator
 // is not reseeded before the first game), its fixed entries and the gradient.
+#include "render/palette.h"
+
 #include <gtest/gtest.h>
 
 #include "game/piece.h"
-#include "render/palette.h"
 #include "state/random.h"
 
 using namespace ft;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture made into window pixels: colours packed for 32- and 16-bit
 // windows, nearest-neighbour scaling by whole and by uneven factors, partial
 // draws that touch only what changed, and finding what changed.

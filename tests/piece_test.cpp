@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // piece_test.cpp -- moving, rotating and dropping the falling piece; landing,
 // scoring, game over and the preview.
 #include "game/piece.h"

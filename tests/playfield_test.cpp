@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // playfield_test.cpp -- line clearing and its score, the rubble rows, and
 // drawing the settled cells.
 #include "game/playfield.h"

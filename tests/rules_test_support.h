@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // rules_test_support.h -- a frame wider than the screen and a platform that
 // records cues, for the tests of the font, furniture and game rules.
 #pragma once
@@ -45,8 +46,8 @@ public:
     std::vector<platform::Cue> played;
     std::uint32_t seconds = 777;
 
-    void ShowPicture(const platform::Picture&, const platform::Palette&, platform::PictureKind) override {
-    }
+    void ShowPicture(const platform::Picture&, const platform::Palette&,
+                     platform::PictureKind) override {}
     void DeliverDueInput(platform::KeyState&) override {}
     void WaitForInput(platform::KeyState&) override {}
     void PlayCue(platform::Cue cue) override { played.push_back(cue); }

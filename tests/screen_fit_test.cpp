@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the 320x200 picture goes on windows and screens of many sizes: the
 // 4:3 shape or square pixels, any size or whole multiples, centred between
 // black bars.

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 // Key scripts: what a valid script yields, and that every kind of bad line is
 // refused with the file and line that caused it.
+#include "platform/script.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "platform/script.h"
 
 using platform::InputEvent;
 using platform::Key;
@@ -42,8 +43,7 @@ TEST(Script, EmptyScriptIsValid) {
 TEST(Script, EveryKeyNameRoundTrips) {
     for (int k = 0; k < platform::kKeyCount; ++k) {
         const auto key = static_cast<Key>(k);
-        const auto parse =
-            ParseScript("5 " + std::string(platform::KeyName(key)) + " down\n", "s");
+        const auto parse = ParseScript("5 " + std::string(platform::KeyName(key)) + " down\n", "s");
         ASSERT_TRUE(parse.ok()) << parse.reason();
         EXPECT_EQ((*parse).events.at(0).key, key);
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sessions_test.cpp -- the recorded sessions of bench/sessions, the timedemo's
 // inputs: every one parses and says how it was made; the short one and the
 // GAME B one, replayed in-process, play the game they were made for and end
@@ -66,7 +67,8 @@ public:
 
     void PlayCue(platform::Cue cue) override {
         HeadlessPlatform::PlayCue(cue);
-        if (cue == platform::Cue::GameStart) starts.push_back({program->settings, program->playfield});
+        if (cue == platform::Cue::GameStart)
+            starts.push_back({program->settings, program->playfield});
     }
 };
 

@@ -1,13 +1,13 @@
+// SPDX-License-Identifier: MIT
 // The settings file as players edit it: what the game writes back keeps
 // their own lines, reads back the same, and the key lists obey the rules of
 // the bindings; the key names are the same however a player writes them.
 #include "platform/window/settings.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
-
-#include <unistd.h>
 
 #include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // shapes_stamp_test.cpp -- the shape tables and tile patterns, and stamping
 // with its pixel collision test: walls, bottom, the well top, visiting order.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // test_platform.h -- a platform for unit tests that keeps copies of what was
 // shown, records the sound calls, and delivers input the test hands it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wave_resources_test.cpp -- the recordings built into the program: their
 // RIFF structure, formats and sizes, and that each sounds without clipping.
 #include "resources/wave_resources.h"

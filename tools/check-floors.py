@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks that every folder of src/ includes only folders on its own floor or
 below, as docs/architecture.md draws them. Prints each include that runs up a
 floor, or across to a folder of the same floor that is not its own, and exits

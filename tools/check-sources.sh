@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 # The project's own files: what git tracks, less what others wrote (the zlib
 # header of the web build) and data.
 sources=$(git ls-files -- '*.cpp' '*.h' '*.c' '*.sh' '*.inc' '*.py' '*.cmake' \
-    'CMakeLists.txt' '*.js' '*.mjs' '*.html' 'Makefile' '.ci/run' |
+    '*CMakeLists.txt' '*.js' '*.mjs' '*.js.in' '*.rc.in' '*.html' 'Makefile' '.ci/run' |
     grep -v '^src/platform/web/zlib/')
 cxx=$(printf '%s\n' $sources | grep -E '\.(cpp|h|c)$')
 

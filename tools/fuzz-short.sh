@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets of the script, option and settings parsers (preset "fuzz")
 # and runs each for a short fixed budget from the seed corpus in fuzz/corpus.
 # A crash, a sanitizer report or a broken parser promise fails the script; the

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs, from Debian's packages, whatever the build and the tests need and
 # this machine lacks. Uses sudo when not run as root. Safe to run again.
 set -e
@@ -10,7 +11,7 @@ PACKAGES="cmake ninja-build g++ pkg-config make \
 libsdl2-dev libpng-dev zlib1g-dev \
 libgtest-dev libgmock-dev libbenchmark-dev \
 xvfb xauth xdotool evilwm imagemagick python3 \
-clang libclang-rt-14-dev \
+clang clang-format libclang-rt-14-dev \
 dpkg-dev lintian desktop-file-utils appstream groff-base"
 
 # --- The web build (./web.sh: --web) and its browser test

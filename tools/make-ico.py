@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Packs PNG icons into one Windows .ico file, each image kept as PNG (as
 Windows reads them since Vista), smallest first.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // make_icons.cpp -- draws the desktop icon from the game's own tile art: a T
 // piece coming down onto a row of settled tiles, pixel-sharp, at every size the
 // desktop asks for. The art is the window's icon's (platform/window/window_icon.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // make_manpage.cpp -- writes the manual page, fompy-talden(6), in troff. Its
 // OPTIONS section comes from the same option table as --help, so the two
 // never disagree.
@@ -92,7 +93,8 @@ constexpr std::string_view kFiles =
     "alone. The game's own options (scrolling, preview, starting level) are not kept. "
     "Screenshots go to $XDG_PICTURES_DIR/fompy-talden (~/Pictures/fompy-talden). Its sounds "
     "and its icon are built into the program. Otherwise it reads and writes only the files "
-    "its options name: a window run writes its session to the --record file and its run log to the --log file, and shows "
+    "its options name: a window run writes its session to the --record file and its run log to the "
+    "--log file, and shows "
     "the session of the --playback script; a headless run reads its --script and writes its "
     "--log and its --dump pictures; --timedemo reads its script.";
 

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The Debian package, checked as a distribution would take it. Builds it from
 # the release build (build/release, the one ./run.sh plays) and then:
 #   - lintian at its default settings: any error or warning fails, and so does

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // play_sessions.cpp -- plays the real game in-process with a bot at the keys
 // and writes down what it pressed as a headless key script: the recorded
 // sessions of bench/sessions that the timedemo replays.
@@ -31,11 +32,11 @@
 #include "game/shapes.h"
 #include "game/stamp.h"
 #include "platform/headless/headless_platform.h"
+#include "platform/journal/run_journal.h"
+#include "platform/line_sink.h"
+#include "platform/platform.h"
 #include "platform/script.h"
 #include "platform/text.h"
-#include "platform/line_sink.h"
-#include "platform/journal/run_journal.h"
-#include "platform/platform.h"
 #include "program/program.h"
 
 namespace {
@@ -885,7 +886,8 @@ int main(int argc, char** argv) {
     // The replay, as fompy-talden --headless --script runs it.
     const platform::Result<platform::Script> parse = platform::ParseScript(script, fileName);
     if (!parse.ok()) {
-        std::fprintf(stderr, "play-sessions: the script does not parse: %s\n", parse.reason().c_str());
+        std::fprintf(stderr, "play-sessions: the script does not parse: %s\n",
+                     parse.reason().c_str());
         return 1;
     }
     platform::MemoryLines replayLog;

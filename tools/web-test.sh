@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The browser test of the web build (tests/web/browser_test.mjs): builds
 # build/web/, plays the page from the intro to "QUIT" in headless Chromium (with
 # the keyboard, then by touch on a phone-sized page, then with a gamepad) and

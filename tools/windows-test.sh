@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The tests of the Windows build under Wine (tests/windows): builds the zip
 # with ./windows.sh, then checks its contents and the program's imports, the
 # headless runs against the Linux program's, and a real window under Xvfb.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the texts of the Windows zip, with Windows' line ends: README.txt
 from cmake/windows/README.txt.in, with the option help of README.md's
 "Command line" section (the program's --help, which a test keeps equal), and

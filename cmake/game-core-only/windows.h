@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Found first on the include path of the game's own libraries, this header
 // stops the build of any game file that reaches for a platform library: the
 // game talks to the machine only through platform/platform.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // display.cpp -- surfaces, locks, the background copy and presentation.
 #include "display/display.h"
 
@@ -41,7 +42,9 @@ FrameBuffer LockBackBuffer(Display& display) {
     return Lock(display, LockedSurface::BackBuffer, display.backBuffer);
 }
 
-void UnlockBackBuffer(Display& display) { Unlock(display, LockedSurface::BackBuffer); }
+void UnlockBackBuffer(Display& display) {
+    Unlock(display, LockedSurface::BackBuffer);
+}
 
 FrameBuffer LockPrimary(Display& display) {
     return Lock(display, LockedSurface::Primary, display.primary);
@@ -57,7 +60,9 @@ FrameBuffer LockBackground(Display& display) {
     return Lock(display, LockedSurface::Background, display.background);
 }
 
-void UnlockBackground(Display& display) { Unlock(display, LockedSurface::Background); }
+void UnlockBackground(Display& display) {
+    Unlock(display, LockedSurface::Background);
+}
 
 void BlitBackground(Display& display, const BlitRect& source, std::int32_t x, std::int32_t y) {
     assert(display.locked != LockedSurface::BackBuffer);

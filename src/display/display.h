@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // display.h -- the three 320x200 8-bit surfaces (the visible primary picture,
 // the back buffer every menu and game frame is drawn into, and the well
 // background), the locks that lend them out as the one FrameBuffer, the
@@ -28,10 +29,10 @@ enum class LockedSurface : std::uint8_t { None, Primary, BackBuffer, Background 
 
 // Lives from OpenDisplay to CloseDisplay. Every surface starts all colour 0.
 struct Display {
-    Surface primary;     // the visible picture
-    Surface backBuffer;  // keeps its picture across presents
-    Surface background;  // the well pattern, filled once at start-up
-    Palette palette{};   // the live palette, shown with every picture
+    Surface primary;        // the visible picture
+    Surface backBuffer;     // keeps its picture across presents
+    Surface background;     // the well pattern, filled once at start-up
+    Palette palette{};      // the live palette, shown with every picture
     BlitRect blitSource{};  // source of the latest BlitBackground
     LockedSurface locked = LockedSurface::None;
     bool open = false;

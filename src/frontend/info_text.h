@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // info_text.h -- the lines of the information screen.
 #pragma once
 

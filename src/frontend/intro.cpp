@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // intro.cpp -- the tile mosaic, the jingle and the title words.
 #include "frontend/intro.h"
 

@@ -1,7 +1,7 @@
+// SPDX-License-Identifier: MIT
 // intro.h -- the opening screen: a mosaic of random tiles, the jingle and the
 // title cut into it in black; it waits for Enter.
 #pragma once
-
 
 #include "display/display.h"
 #include "platform/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // menu.cpp -- the menu pages, the information screen, the circling pieces and
 // the menu tune.
 #include "frontend/menu.h"
@@ -18,7 +19,7 @@ constexpr std::int32_t kItemX = 120;
 constexpr std::int32_t kMarkerX = 110;
 
 // Radians per frame for each animation slot; slot i circles piece kind i.
-constexpr std::array<float, 8> kSlotSteps = {0.005f, 0.01f,  0.015f, 0.02f,
+constexpr std::array<float, 8> kSlotSteps = {0.005f, 0.01f, 0.015f, 0.02f,
                                              0.025f, 0.03f, 0.035f, 0.04f};
 
 struct Item {
@@ -27,7 +28,9 @@ struct Item {
     std::uint8_t colour;
 };
 
-std::int32_t PageTop(MenuPage page) { return page == MenuPage::Options ? 80 : 70; }
+std::int32_t PageTop(MenuPage page) {
+    return page == MenuPage::Options ? 80 : 70;
+}
 std::int32_t LastIndex(MenuPage page) {
     return page == MenuPage::Main ? 4 : page == MenuPage::Options ? 3 : 6;
 }
@@ -52,10 +55,8 @@ void DrawPage(FrameBuffer& fb, MenuPage page, const GameSettings& settings) {
             break;
         }
         case MenuPage::Options:
-            DrawText(fb, settings.scrolling ? "SCROLLING ON" : "SCROLLING OFF", kItemX, 80,
-                     32);
-            DrawText(fb, settings.showNext ? "SHOW NEXT YES" : "SHOW NEXT NO", kItemX, 90,
-                     32);
+            DrawText(fb, settings.scrolling ? "SCROLLING ON" : "SCROLLING OFF", kItemX, 80, 32);
+            DrawText(fb, settings.showNext ? "SHOW NEXT YES" : "SHOW NEXT NO", kItemX, 90, 32);
             DrawText(fb, "LEVEL", kItemX, 100, 32);
             DrawText(fb, "BACK", kItemX, 110, 33);
             break;
@@ -74,21 +75,47 @@ void ActOnEnter(MenuState& menu, GameSettings& settings) {
     switch (menu.page) {
         case MenuPage::Main:
             switch (menu.cursor) {
-                case 0: settings.variant = GameVariant::A; menu.leaving = true; break;
-                case 1: settings.variant = GameVariant::B; menu.leaving = true; break;
-                case 2: menu.page = MenuPage::Options; menu.cursor = 0; break;
-                case 3: menu.showInfo = true; break;
-                case 4: settings.quit = true; menu.leaving = true; break;
-                default: break;
+                case 0:
+                    settings.variant = GameVariant::A;
+                    menu.leaving = true;
+                    break;
+                case 1:
+                    settings.variant = GameVariant::B;
+                    menu.leaving = true;
+                    break;
+                case 2:
+                    menu.page = MenuPage::Options;
+                    menu.cursor = 0;
+                    break;
+                case 3:
+                    menu.showInfo = true;
+                    break;
+                case 4:
+                    settings.quit = true;
+                    menu.leaving = true;
+                    break;
+                default:
+                    break;
             }
             break;
         case MenuPage::Options:
             switch (menu.cursor) {
-                case 0: settings.scrolling = settings.scrolling ? 0 : 1; break;
-                case 1: settings.showNext = settings.showNext ? 0 : 1; break;
-                case 2: menu.page = MenuPage::Level; menu.cursor = 0; break;
-                case 3: menu.page = MenuPage::Main; menu.cursor = 0; break;
-                default: break;
+                case 0:
+                    settings.scrolling = settings.scrolling ? 0 : 1;
+                    break;
+                case 1:
+                    settings.showNext = settings.showNext ? 0 : 1;
+                    break;
+                case 2:
+                    menu.page = MenuPage::Level;
+                    menu.cursor = 0;
+                    break;
+                case 3:
+                    menu.page = MenuPage::Main;
+                    menu.cursor = 0;
+                    break;
+                default:
+                    break;
             }
             break;
         case MenuPage::Level:
@@ -114,8 +141,10 @@ void RunMenuFrame(MenuState& menu, GameSettings& settings, Keyboard& keyboard, D
                   platform::Platform& platform) {
     // Positions come from the angles before this frame's step.
     for (std::size_t i = 0; i < menu.angles.size(); ++i) {
-        menu.slotX[i] = static_cast<float>(150.0 + 140.0 * std::cos(static_cast<double>(menu.angles[i])));
-        menu.slotY[i] = static_cast<float>(85.0 + 75.0 * std::sin(static_cast<double>(menu.angles[i])));
+        menu.slotX[i] =
+            static_cast<float>(150.0 + 140.0 * std::cos(static_cast<double>(menu.angles[i])));
+        menu.slotY[i] =
+            static_cast<float>(85.0 + 75.0 * std::sin(static_cast<double>(menu.angles[i])));
     }
     for (std::size_t i = 0; i < menu.angles.size(); ++i) menu.angles[i] += kSlotSteps[i];
 

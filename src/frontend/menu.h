@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // menu.h -- the front end before every game: the main, options and level
 // pages, the information screen, the circling pieces and the menu tune.
 #pragma once
@@ -18,9 +19,9 @@ enum class MenuPage : std::uint8_t { Main, Options, Level };
 // visit; showInfo lives for the run.
 struct MenuState {
     MenuPage page = MenuPage::Main;
-    std::int32_t cursor = 0;   // marked item; may stand one outside the page until drawn
-    bool leaving = false;   // the menu ends after this frame
-    bool showInfo = false;  // the information screen replaces the pages
+    std::int32_t cursor = 0;        // marked item; may stand one outside the page until drawn
+    bool leaving = false;           // the menu ends after this frame
+    bool showInfo = false;          // the information screen replaces the pages
     std::array<float, 8> angles{};  // radians, one per animation slot, never reduced
     std::array<float, 8> slotX{};
     std::array<float, 8> slotY{};

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // game.cpp -- one game from the start sequence through the frame loop to the
 // game-over screen.
 #include "game/game.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // game.h -- one game: its start, the frame loop with gravity, levels, the
 // scrolling well and the score display, and the game-over screen.
 #pragma once
@@ -17,11 +18,11 @@ namespace ft {
 
 // Set up anew at the start of every game (gameOver by the outer loop).
 struct GameState {
-    bool gameOver = false;          // a drop has ended the game
-    std::int32_t dropInterval = 0;  // frames between gravity steps, from the level
-    std::int32_t dropCounter = 0;   // frames towards the next gravity step
-    std::int32_t levelFrames = 0;   // frames towards the next rise of the level
-    float scrollTop = 10.0f;        // background row at the top of the well
+    bool gameOver = false;           // a drop has ended the game
+    std::int32_t dropInterval = 0;   // frames between gravity steps, from the level
+    std::int32_t dropCounter = 0;    // frames towards the next gravity step
+    std::int32_t levelFrames = 0;    // frames towards the next rise of the level
+    float scrollTop = 10.0f;         // background row at the top of the well
     std::array<char, 40> hudText{};  // the text last formatted for the level or score box
     std::int32_t hudLength = 0;      // its character count
 };

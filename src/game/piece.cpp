@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // piece.cpp -- the falling piece: its moves, its landing (settle, game-over
 // check, spawn, row clearing, score) and the next-piece preview.
 #include "game/piece.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // piece.h -- the falling piece: moving, rotating and dropping it, its landing
 // (settling, clearing rows, scoring, spawning the next piece) and the preview.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // playfield.cpp -- the settled cells of the well: emptying and drawing them,
 // removing full rows with their score, and the rubble rows of "GAME B".
 #include "game/playfield.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // playfield.h -- the settled cells of the well, line clearing with its score,
 // and the rubble rows of "GAME B".
 #pragma once
@@ -40,7 +41,7 @@ void DrawPlayfield(FrameBuffer& fb, const Playfield& playfield);
 int ClearFullRows(Playfield& playfield, Score& score);
 // Reseeds from the clock, fills the bottom 3 * level + 1 rows with random
 // rubble (one hole in six, tiles 1 to 5), then clears full rows. level 1 to 9.
-int FillRubbleRows(Playfield& playfield, Score& score, Random& random,
-                   platform::Platform& platform, std::int32_t level);
+int FillRubbleRows(Playfield& playfield, Score& score, Random& random, platform::Platform& platform,
+                   std::int32_t level);
 
 }  // namespace ft

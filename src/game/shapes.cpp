@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // shapes.cpp -- the shape tables of the seven piece kinds and the lookup of the
 // tile patterns stored behind the glyphs of the font.
 #include "game/shapes.h"

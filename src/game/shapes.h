@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // shapes.h -- the seven piece kinds in their four rotations, and the lookup of
 // the seven 5x5 tile patterns. Constant data, fixed at build time.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // stamp.cpp -- one routine for everything done with a 5x5 cell (draw it, settle
 // it into the playfield, test its place against the frame's pixels), and its
 // application to every filled cell of a piece.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // stamp.h -- drawing, settling and collision-testing one 5x5 tile or a whole
 // piece. Collision is decided on the pixels of the frame being composed:
 // colours 1 to 21 are solid, everything else free.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // line_sink.h -- where the lines of a run log or a recording go. Each write
 // is one whole line, so that whatever a sink keeps ends on a line end.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // platform.h -- everything the game needs of the machine it runs on, and
 // nothing more. The players' platform (SDL2) and the headless platform (tests,
 // replays, benchmarks) implement it; no library type crosses this seam.
@@ -41,7 +42,9 @@ inline constexpr std::array<Cue, 5> kAllCues = {Cue::Intro, Cue::GameStart, Cue:
                                                 Cue::Landing, Cue::MenuTune};
 
 // The wave recording's number of a cue, as the run log names it.
-constexpr int CueNumber(Cue cue) { return static_cast<int>(cue); }
+constexpr int CueNumber(Cue cue) {
+    return static_cast<int>(cue);
+}
 
 // The seven keys the game reads, in the order of their Windows key codes.
 enum class Key : std::uint8_t { Enter, Escape, Space, Left, Up, Right, Down };
@@ -52,8 +55,8 @@ inline constexpr int kKeyCount = 7;
 struct KeyState {
     std::array<bool, kKeyCount> held{};     // the key is down now
     std::array<bool, kKeyCount> pressed{};  // went down since its last poll
-    bool closePending = false;      // a request to close the window was delivered
-    bool anyDownDelivered = false;  // some key-down was ever delivered in this run
+    bool closePending = false;              // a request to close the window was delivered
+    bool anyDownDelivered = false;          // some key-down was ever delivered in this run
 };
 
 // The visible 320 by 200 picture: pixel (x, y) is pixels[y * pitch + x].
@@ -91,8 +94,7 @@ public:
     // display after each PresentFrame (Present) and each UnlockPrimary (Primary).
     // A Present advances the run's virtual time by one and makes the next key
     // poll a delivery point; it may block to pace frames. Borrowed for the call.
-    virtual void ShowPicture(const Picture& picture, const Palette& palette,
-                             PictureKind kind) = 0;
+    virtual void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) = 0;
 
     // Called at every key poll. At delivery point 1 it delivers every event that
     // is due into keys; at any other poll it does nothing. Never blocks.

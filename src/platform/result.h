@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // result.h -- a value, or the reason there is none: what every reader of user
 // text and every opener of a device or file returns. (std::expected would do,
 // but neither GCC 12's library nor Emscripten's has it in C++20.)
@@ -17,7 +18,7 @@ struct Failure {
 template <typename T>
 class [[nodiscard]] Result {
 public:
-    Result(T value) : value_(std::move(value)) {}           // NOLINT: a value converts
+    Result(T value) : value_(std::move(value)) {}                    // NOLINT: a value converts
     Result(Failure failure) : reason_(std::move(failure.reason)) {}  // NOLINT: so does a failure
 
     bool ok() const { return value_.has_value(); }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // script.cpp -- parsing of key scripts, strict about every field.
 #include "platform/script.h"
 
@@ -17,9 +18,11 @@ namespace {
 constexpr std::size_t kMaxLineLength = 4096;
 
 constexpr const char* kKeyNames[kKeyCount] = {"enter", "escape", "space", "left",
-                                             "up",    "right",  "down"};
+                                              "up",    "right",  "down"};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -41,8 +44,8 @@ std::optional<std::uint64_t> ParseWhole(std::string_view text, std::uint64_t max
         case Decimal::Status::Ok:
             return number.value;
         case Decimal::Status::TooLarge:
-            reason = "'" + std::string(text) + "' is too large (at most " + std::to_string(max) +
-                     ")";
+            reason =
+                "'" + std::string(text) + "' is too large (at most " + std::to_string(max) + ")";
             return std::nullopt;
         case Decimal::Status::NotANumber:
             break;
@@ -149,14 +152,19 @@ bool ParseLine(const std::vector<std::string_view>& f, Script& script, std::uint
 
 }  // namespace
 
-const char* KeyName(Key key) { return kKeyNames[static_cast<int>(key)]; }
+const char* KeyName(Key key) {
+    return kKeyNames[static_cast<int>(key)];
+}
 
 std::string FormatScriptEvent(const InputEvent& event) {
     std::string line = std::to_string(event.time) + " ";
     switch (event.kind) {
-        case InputEvent::Kind::KeyDown: return line + KeyName(event.key) + " down";
-        case InputEvent::Kind::KeyUp: return line + KeyName(event.key) + " up";
-        case InputEvent::Kind::Close: return line + "close";
+        case InputEvent::Kind::KeyDown:
+            return line + KeyName(event.key) + " down";
+        case InputEvent::Kind::KeyUp:
+            return line + KeyName(event.key) + " up";
+        case InputEvent::Kind::Close:
+            return line + "close";
     }
     return line;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // script.h -- the recording format: timed key and close events and the values
 // of the run's reseeds, as a headless run replays them and every platform
 // records them.

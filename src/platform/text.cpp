@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // text.cpp -- quoting user text in messages.
 #include "platform/text.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // text.h -- text from users (paths, option values, script lines) as it may
 // stand inside the program's one-line messages.
 #pragma once

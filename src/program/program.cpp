@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // program.cpp -- start-up, the outer loop and shutdown.
 #include "program/program.h"
 

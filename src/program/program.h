@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // program.h -- the whole program's state and its spine: start-up, the intro,
 // the outer loop of menu and game, and shutdown.
 #pragma once
@@ -32,8 +33,8 @@ struct Program {
 
     // What a game touches, lent to it.
     GameContext Game() {
-        return GameContext{platform, keyboard, display,   random, settings,
-                           piece,    playfield, score, game};
+        return GameContext{platform, keyboard,  display, random, settings,
+                           piece,    playfield, score,   game};
     }
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // font.cpp -- the 5x5 glyph font with the tile patterns behind it, and text
 // drawn from it at 1:1 and in the intro's big blocks.
 #include "render/font.h"

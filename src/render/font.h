@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // font.h -- the built-in 5x5 glyph font (capital letters, digits and eight
 // punctuation marks) in two sizes. The seven tile patterns are stored right
 // behind the 44 glyphs in the same table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // framebuffer.cpp -- pixel primitives on the locked surface.
 #include "render/framebuffer.h"
 

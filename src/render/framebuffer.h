@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // framebuffer.h -- the view of the one locked 8-bit surface, and the three
 // pixel primitives every other drawing operation is built on.
 #pragma once

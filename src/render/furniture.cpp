@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // furniture.cpp -- the game screen's scenery, drawn once per game, and the well
 // background: its block pattern and the slow downward scroll of its copy.
 #include "render/furniture.h"
@@ -96,8 +97,7 @@ BlitRect WellSourceRect(float scrollTop) {
 }
 
 float AdvanceScroll(float scrollTop, bool scrolling) {
-    if (scrolling)
-        scrollTop = static_cast<float>(static_cast<double>(scrollTop) - kScrollStep);
+    if (scrolling) scrollTop = static_cast<float>(static_cast<double>(scrollTop) - kScrollStep);
     // Reset even when not scrolling; a value of 0 shows the same rows as 10.
     if (scrollTop <= 0) scrollTop = kScrollStart;
     return scrollTop;

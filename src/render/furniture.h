@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // furniture.h -- the game screen's static scenery (gradient, bevelled well
 // frame, boxes, title line) and the well background with its slow scroll.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // palette.h -- the 256-colour palette: its random start colours, the fixed
 // colours of tiles, scenery and text, and the game screen's gradient.
 #pragma once

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 // main.cpp -- the entry point: reads the command line, opens the platform the
 // player or the test asked for, and runs the program on it.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -24,8 +25,8 @@
 #endif
 #include "platform/text.h"
 #include "platform/window/settings.h"
-#include "shell/options.h"
 #include "program/program.h"
+#include "shell/options.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ std::optional<std::string> SameFileTwice(const ft::Options& options) {
         bool output;
     };
     const Named files[] = {
-        {"--script", options.scriptPath, false},   {"--playback", options.playbackPath, false},
+        {"--script", options.scriptPath, false},     {"--playback", options.playbackPath, false},
         {"--timedemo", options.timedemoPath, false}, {"--log", options.logPath, true},
         {"--record", options.recordPath, true},
     };
@@ -201,13 +202,18 @@ platform::Result<std::unique_ptr<platform::Win32Host>> OpenPlayersPlatform(
     const PlayersOptions& options) {
     return platform::OpenWin32Platform(options);
 }
-platform::SettingsChanges ChangesOf(const platform::Win32Host&) { return {}; }
+platform::SettingsChanges ChangesOf(const platform::Win32Host&) {
+    return {};
+}
 #else
 platform::RendererChoice RendererOf(ft::Renderer renderer) {
     switch (renderer) {
-        case ft::Renderer::Gpu: return platform::RendererChoice::Gpu;
-        case ft::Renderer::Software: return platform::RendererChoice::Software;
-        case ft::Renderer::Auto: break;
+        case ft::Renderer::Gpu:
+            return platform::RendererChoice::Gpu;
+        case ft::Renderer::Software:
+            return platform::RendererChoice::Software;
+        case ft::Renderer::Auto:
+            break;
     }
     return platform::RendererChoice::Auto;
 }
@@ -243,9 +249,12 @@ ft::Renderer RendererNamed(const std::string& name) {
 
 const char* NameOf(ft::Renderer renderer) {
     switch (renderer) {
-        case ft::Renderer::Gpu: return "gpu";
-        case ft::Renderer::Software: return "software";
-        case ft::Renderer::Auto: break;
+        case ft::Renderer::Gpu:
+            return "gpu";
+        case ft::Renderer::Software:
+            return "software";
+        case ft::Renderer::Auto:
+            break;
     }
     return "auto";
 }

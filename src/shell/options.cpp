@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // options.cpp -- parsing the command line from the option table.
 #include "shell/options.h"
 
@@ -31,8 +32,8 @@ struct OptionSpec {
 // A whole number in [min, max], or an error reason.
 std::string ParseNumber(const std::string& text, std::uint64_t min, std::uint64_t max,
                         std::uint64_t& value) {
-    const std::string range = "a whole number from " + std::to_string(min) + " to " +
-                              std::to_string(max);
+    const std::string range =
+        "a whole number from " + std::to_string(min) + " to " + std::to_string(max);
     const platform::Decimal number = platform::ParseDecimal(text, max);
     if (number.status != platform::Decimal::Status::Ok || number.value < min) {
         return "expects " + range + ", not '" + text + "'";
@@ -74,12 +75,18 @@ const std::vector<OptionSpec>& OptionTable() {
         {"window", nullptr,
          "play in a window instead of fullscreen; Alt+Enter switches at any time "
          "(default: fullscreen, or as the settings file remembers)",
-         [](Options& o, const std::string&) { o.window = true; return std::string(); },
+         [](Options& o, const std::string&) {
+             o.window = true;
+             return std::string();
+         },
          Scope::Window},
         {"fullscreen", nullptr,
          "play fullscreen even where the settings file remembers a window (default: "
          "fullscreen, or as the settings file remembers)",
-         [](Options& o, const std::string&) { o.fullscreen = true; return std::string(); },
+         [](Options& o, const std::string&) {
+             o.fullscreen = true;
+             return std::string();
+         },
          Scope::Window},
         {"scale", "N", "window's start size, N times 320 wide (1 to 16, default 2)",
          [](Options& o, const std::string& v) {
@@ -92,12 +99,18 @@ const std::vector<OptionSpec>& OptionTable() {
         {"no-aspect", nullptr,
          "square pixels, 320x200, instead of the 4:3 shape of the monitors of the day, "
          "each pixel 1.2 times as tall as wide (default: 4:3)",
-         [](Options& o, const std::string&) { o.noAspect = true; return std::string(); },
+         [](Options& o, const std::string&) {
+             o.noAspect = true;
+             return std::string();
+         },
          Scope::Window},
         {"integer-scale", nullptr,
          "scale the picture by whole multiples only, with wider black bars "
          "(default: the largest size that fits)",
-         [](Options& o, const std::string&) { o.integerScale = true; return std::string(); },
+         [](Options& o, const std::string&) {
+             o.integerScale = true;
+             return std::string();
+         },
          Scope::Window},
         {"renderer", "gpu|software",
          "who scales the picture: the GPU, or the program itself into the window without "
@@ -134,23 +147,35 @@ const std::vector<OptionSpec>& OptionTable() {
          },
          Scope::Window},
         {"no-sound", nullptr, "open no sound device at all (default: sound)",
-         [](Options& o, const std::string&) { o.noSound = true; return std::string(); },
+         [](Options& o, const std::string&) {
+             o.noSound = true;
+             return std::string();
+         },
          Scope::Window},
         {"no-autopause", nullptr,
          "keep playing when the window loses the keyboard or is minimised (default: the "
          "game pauses then)",
-         [](Options& o, const std::string&) { o.noAutopause = true; return std::string(); },
+         [](Options& o, const std::string&) {
+             o.noAutopause = true;
+             return std::string();
+         },
          Scope::Window},
         {"no-settings", nullptr,
          "neither read nor write the settings file, "
          "$XDG_CONFIG_HOME/fompy-talden/settings.ini (default: read at the start, written "
          "at the end)",
-         [](Options& o, const std::string&) { o.noSettings = true; return std::string(); },
+         [](Options& o, const std::string&) {
+             o.noSettings = true;
+             return std::string();
+         },
          Scope::Window},
         {"headless", nullptr,
          "run without window or sound, for tests and replays: scripted keys, logged "
          "output (default: the players' window and sound)",
-         [](Options& o, const std::string&) { o.headless = true; return std::string(); }},
+         [](Options& o, const std::string&) {
+             o.headless = true;
+             return std::string();
+         }},
         {"script", "FILE", "headless: the key events to play (default: no key is ever pressed)",
          [](Options& o, const std::string& v) {
              o.scriptPath = v;
@@ -166,7 +191,8 @@ const std::vector<OptionSpec>& OptionTable() {
              return e;
          },
          Scope::Headless},
-        {"frames", "N", "headless: end the run right after the N-th presented frame (default: no limit)",
+        {"frames", "N",
+         "headless: end the run right after the N-th presented frame (default: no limit)",
          [](Options& o, const std::string& v) {
              std::uint64_t n = 0;
              auto e = ParseNumber(v, 1, std::numeric_limits<std::int64_t>::max(), n);
@@ -190,29 +216,38 @@ const std::vector<OptionSpec>& OptionTable() {
          },
          Scope::Headless},
         {"record", "FILE",
-         "window: write the session to FILE as a script that replays it exactly with --headless --script (default: not recorded)",
+         "window: write the session to FILE as a script that replays it exactly with --headless "
+         "--script (default: not recorded)",
          [](Options& o, const std::string& v) {
              o.recordPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
          },
          Scope::Window},
         {"playback", "FILE",
-         "show the session of a script in the window at its normal speed; Escape ends it (default: the keyboard plays)",
+         "show the session of a script in the window at its normal speed; Escape ends it (default: "
+         "the keyboard plays)",
          [](Options& o, const std::string& v) {
              o.playbackPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
          },
          Scope::Window},
         {"timedemo", "FILE",
-         "replay a script headless as fast as the machine allows and print the frame rate; takes --clock and --frames (default: off)",
+         "replay a script headless as fast as the machine allows and print the frame rate; takes "
+         "--clock and --frames (default: off)",
          [](Options& o, const std::string& v) {
              o.timedemoPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
          }},
         {"help", nullptr, "show this help and exit",
-         [](Options& o, const std::string&) { o.help = true; return std::string(); }},
+         [](Options& o, const std::string&) {
+             o.help = true;
+             return std::string();
+         }},
         {"version", nullptr, "show the version and exit",
-         [](Options& o, const std::string&) { o.version = true; return std::string(); }},
+         [](Options& o, const std::string&) {
+             o.version = true;
+             return std::string();
+         }},
     };
     return table;
 }
@@ -233,8 +268,8 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
             return platform::Failure{"unexpected argument '" + arg + "'; try --help"};
         }
         const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos
-                                                                            : equals - 2);
+        const std::string name =
+            arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
         const OptionSpec* option = nullptr;
         for (const OptionSpec& s : OptionTable()) {
             if (name == s.name) option = &s;

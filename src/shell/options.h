@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // options.h -- the command line. One table of options yields the parser and
 // the --help text.
 #pragma once
@@ -40,9 +41,9 @@ struct Options {
     bool noAutopause = false;
     bool noSettings = false;  // neither read nor write the settings file
     // Recording and replaying sessions.
-    std::string recordPath;    // the window run's input and reseeds, as a script
-    std::string playbackPath;  // a script shown in the window at its normal speed
-    std::string timedemoPath;  // a script replayed headless as fast as possible
+    std::string recordPath;          // the window run's input and reseeds, as a script
+    std::string playbackPath;        // a script shown in the window at its normal speed
+    std::string timedemoPath;        // a script replayed headless as fast as possible
     std::vector<std::string> given;  // the names of the options given, without "--"
     bool Given(const std::string& name) const;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // keyboard.cpp -- key polling and the two wait loops.
 #include "state/keyboard.h"
 
@@ -34,7 +35,9 @@ bool IsKeyActive(Keyboard& keyboard, Key key) {
     return poll.down || poll.pressed;
 }
 
-bool WasKeyPressed(Keyboard& keyboard, Key key) { return PollKey(keyboard, key).pressed; }
+bool WasKeyPressed(Keyboard& keyboard, Key key) {
+    return PollKey(keyboard, key).pressed;
+}
 
 void WaitKeyReleased(Keyboard& keyboard, Key key) {
     for (;;) {

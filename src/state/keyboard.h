@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // keyboard.h -- how the intro, the menu and the game read the seven keys:
 // one poll per question, each poll clearing the key's pressed flag.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // random.h -- the game's one random generator, a 32-bit linear congruential
 // generator. Its fixed start state makes the first piece, the start palette and
 // the intro mosaic the same on every run; games reseed it from the clock.

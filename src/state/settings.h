@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // settings.h -- the player's choices, held for the run and never saved.
 #pragma once
 

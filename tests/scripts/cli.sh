@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The command line of the real binary: exit statuses, messages, the headless
 # log on standard output, picture dumps, and the whole program from the intro
 # to "QUIT".

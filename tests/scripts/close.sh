@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Every way a window run ends: a close request from the window manager in the
 # intro, the menu, a game and the game-over screen, and SIGTERM; each ends the
 # run at once with status 0, a log whose last line is "end close", and a

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The players' comforts in a real X window (Xvfb), none of which may leave a
 # trace in the game's run:
 # - F12 saves the picture on the screen as a 640x480 PNG, the headless

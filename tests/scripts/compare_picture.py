@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Compares a screenshot of the game's window with a 320x200 picture of a
 headless run: every source pixel must show, in its exact colour, at the centre
 of the block it was scaled to. Both files are binary PPM (P6).

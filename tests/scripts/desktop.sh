@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The desktop's own keys and window in a real X session (Xvfb 800x600), first
 # bare, then under a small window manager (evilwm):
 # - fullscreen fills the screen and shows the headless run's picture, with

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # A session played with real key presses in an X window (Xvfb): intro, menu,
 # a game to its game-over screen, back to the menu and "QUIT". Recorded with
 # --record and logged with --log, it replays headless with the identical log,

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The settings file in a real X window (Xvfb, no window manager):
 # - the first start is fullscreen; Alt+Enter to a window and a clean end
 #   remember the window, and the next start without options opens one;

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The players' platform in a real X window (Xvfb): it opens, shows the very
 # picture the headless run draws (converted through the palette, scaled 2 by
 # 2.4 into a 640x480 window), takes keys from the X server, and ends with

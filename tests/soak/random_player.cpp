@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // random_player.cpp -- the soak's player: menu goals, game styles, the rating
 // of places for a steered piece, and the presses of wait loops.
 #include "random_player.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // random_player.h -- the soak's player: random presses and releases of the
 // seven keys, with probabilities that walk the menus, start both games, switch
 // the options, choose starting levels, open the information screen, and play

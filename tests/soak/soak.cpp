@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // soak.cpp -- fompy-soak: runs the real program on random keys for many frames,
 // through menus and games, checking the game's invariants after every picture;
 // meant for the build with AddressSanitizer and UndefinedBehaviorSanitizer.

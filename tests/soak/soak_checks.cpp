@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // soak_checks.cpp -- the invariants of a soak run and the padding canary.
 #include "soak_checks.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // soak_checks.h -- the game's invariants, checked on the whole program state
 // after every picture of a soak run: the falling piece inside the well, the
 // playfield's tile numbers, the level, the score and the steps it moves in,

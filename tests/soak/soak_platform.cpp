@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // soak_platform.cpp -- random keys in, every picture checked, the run counted
 // and its input written down as a key script.
 #include "soak_platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // soak_platform.h -- the platform of soak runs: the real program on random
 // keys from the player, every picture checked against the game's invariants,
 // counts of what the run went through, and the current program run's input
@@ -10,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/line_sink.h"
 #include "platform/journal/run_journal.h"
+#include "platform/line_sink.h"
 #include "platform/platform.h"
 #include "random_player.h"
 #include "soak_checks.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // soak_test.cpp -- the soak's own parts: each invariant check catches what it
 // is there to catch, the score watch reads rows from the score's steps, and a
 // soak run's recorded keys replay on the headless platform to the same state.
@@ -179,7 +180,8 @@ TEST(SoakRecording, RecordedKeysReplayToTheSameState) {
     host.EndRun();
     ASSERT_GT(host.Stats().gamesA + host.Stats().gamesB, 0u) << "the run played no game";
 
-    const platform::Result<platform::Script> parse = platform::ParseScript(host.RunScript(), "soak");
+    const platform::Result<platform::Script> parse =
+        platform::ParseScript(host.RunScript(), "soak");
     ASSERT_TRUE(parse.ok()) << parse.reason();
     platform::HeadlessOptions replayOptions;
     replayOptions.script = (*parse);

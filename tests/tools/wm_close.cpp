@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wm_close.cpp -- asks an X window to close, as a window manager's close
 // button or Alt+F4 does: a WM_DELETE_WINDOW message of the WM_PROTOCOLS kind.
 // xdotool has no way to send one.

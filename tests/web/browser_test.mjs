@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // browser_test.mjs -- the web build in a real browser: headless Chromium,
 // driven through chromedriver's WebDriver protocol, plays the program from the
 // intro through a game to "QUIT" with real key presses. The page records the

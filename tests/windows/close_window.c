@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* close_window.c -- asks an X window to close as a window manager's close
  * button does: a WM_DELETE_WINDOW message of the WM_PROTOCOLS kind.
  *

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Compares two folders of 8-bit indexed PNG pictures, the --dump of two
 runs: the same file names, and in each pair the same size, the same palette
 and the same colour index in every pixel, however each file was compressed

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The headless runs of the Windows program under Wine against the Linux
 # program's: every kept session and every README screenshot run gives the
 # same log, byte for byte, and the same exit status; the --dump pictures

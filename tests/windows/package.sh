@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The Windows zip: exactly the program, README.txt and LICENSE.txt, the texts
 # with Windows' line ends; the program a 64-bit windowed one that imports
 # only Windows' own DLLs and carries its icon, version information and

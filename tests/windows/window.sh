@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The Windows program in a real window under Wine and Xvfb: it opens at
 # twice the picture's 4:3 size showing the very picture of the headless run,
 # Alt+Enter takes it to fullscreen over the whole screen and back without an

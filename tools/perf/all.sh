@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # all.sh -- every measurement of docs/performance.md, one after the other,
 # from the release build: the core's game frame, the present's cost and
 # pacing, the CPU shares and peak memory, the start-up time, the timedemo.

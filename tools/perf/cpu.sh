@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # cpu.sh -- the share of one core the whole program takes in a 640x480 window
 # under Xvfb: waiting in the intro, in a game at 70 frames a second (no key
 # held; gravity plays), waiting on the game-over screen, and replaying the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* first_frame_shim.c -- preloaded into fompy-talden by startup.sh: at the
  * first window update that puts the intro's mosaic on the screen (most of
  * the window lit; the updates before it are black), writes the time since

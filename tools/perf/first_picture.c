@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* first_picture.c -- how long a program takes to show its first picture, as
  * an X client sees it: starts the program and polls the middle of the screen
  * (160x120 pixels) with XGetImage every 5 ms until it differs from what

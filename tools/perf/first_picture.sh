@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # first_picture.sh -- the game's start against the floor's (tools/perf/floor.c,
 # a bare SDL2 program that only opens a window and fills it), as an X client
 # sees it: first_picture.c times exec to the first picture with more than one

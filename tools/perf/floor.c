@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* floor.c -- the floor of the start-up measurements: a bare SDL2 program that
  * only opens a window and fills it, as the game opens its own (framebuffer
  * acceleration off, drawing into the window surface), then waits to be ended.
@@ -14,9 +15,8 @@ int main(int argc, char** argv) {
     const int fullscreen = argc > 1 && strcmp(argv[1], "--fullscreen") == 0;
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
-    SDL_Window* window = SDL_CreateWindow(
-        "floor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480,
-        fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    SDL_Window* window = SDL_CreateWindow("floor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                          640, 480, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (window == NULL) return 1;
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == NULL) return 1;

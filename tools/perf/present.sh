@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # present.sh -- bench-present under a private Xvfb: the cost of showing a
 # frame by the window surface (software) and by SDL's renderer through Mesa's
 # software OpenGL (gpu), in a 640x480 and a 1280x960 window, then the pacing

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # sound.sh -- what the game thread spends on PlayCue, LoopCue and StopSound,
 # over the short session played back at 70 frames/s with sound, on SDL's dummy
 # and disk drivers (the disk driver writes the sound to a file in a scratch

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # startup.sh -- the time from exec to the intro's mosaic on screen, in a
 # 640x480 window under Xvfb, over RUNS runs (median and max), and the peak
 # resident memory by then.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # timedemo.sh -- the timedemo's figures for the recorded sessions kept in
 # bench/sessions: each replayed headless as fast as the machine allows,
 # RUNS times (default 9), with the median frame rate of the runs.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # windows-draw.sh -- the Windows platform's two ways of drawing, timed under
 # Wine in an Xvfb window: an 8-bit DIB with its palette that GDI scales, and
 # 32-bit pixels converted and scaled by the program. Wine's GDI is not

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # windows.sh -- the Windows program's costs under Wine, measured as the
 # desktop's are (startup.sh, first_picture.sh, cpu.sh) in a 640x480 window
 # under a private Xvfb 800x600x24: exec of `wine fompy-talden.exe` to the

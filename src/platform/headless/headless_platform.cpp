@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // headless_platform.cpp -- scripted input, logged output, no window, no sleep.
 #include "platform/headless/headless_platform.h"
 
@@ -19,8 +20,7 @@ void HeadlessPlatform::ShowPicture(const Picture& picture, const Palette& palett
     journal_.Picture(picture, palette, kind);
     if (!dumpDir_.empty() && dumpError_.empty()) {
         char name[32];
-        std::snprintf(name, sizeof name, "/%06llu.png",
-                      static_cast<unsigned long long>(pictures_));
+        std::snprintf(name, sizeof name, "/%06llu.png", static_cast<unsigned long long>(pictures_));
         if (const Result<void> written = WriteIndexedPng(dumpDir_ + name, picture, palette);
             !written) {
             dumpError_ = written.reason();
@@ -33,19 +33,29 @@ void HeadlessPlatform::ShowPicture(const Picture& picture, const Palette& palett
     }
 }
 
-void HeadlessPlatform::DeliverDueInput(KeyState& keys) { journal_.Input().DeliverAtPoll(keys); }
+void HeadlessPlatform::DeliverDueInput(KeyState& keys) {
+    journal_.Input().DeliverAtPoll(keys);
+}
 
 void HeadlessPlatform::WaitForInput(KeyState& keys) {
     if (!journal_.Input().HasPending()) throw RunEnded{EndReason::Script};
     journal_.Input().DeliverAtWait(keys);
 }
 
-void HeadlessPlatform::PlayCue(Cue cue) { journal_.PlayCue(cue); }
+void HeadlessPlatform::PlayCue(Cue cue) {
+    journal_.PlayCue(cue);
+}
 
-void HeadlessPlatform::LoopCue(Cue cue) { journal_.LoopCue(cue); }
+void HeadlessPlatform::LoopCue(Cue cue) {
+    journal_.LoopCue(cue);
+}
 
-void HeadlessPlatform::StopSound() { journal_.StopSound(); }
+void HeadlessPlatform::StopSound() {
+    journal_.StopSound();
+}
 
-std::uint32_t HeadlessPlatform::CalendarSeconds() { return journal_.Reseed(clock_); }
+std::uint32_t HeadlessPlatform::CalendarSeconds() {
+    return journal_.Reseed(clock_);
+}
 
 }  // namespace platform

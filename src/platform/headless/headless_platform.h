@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // headless_platform.h -- the platform of tests, replays and benchmarks: a
 // scripted keyboard, an in-memory display and a logging sound service. A run
 // is deterministic: the same script and options give the same log.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // png_dump.cpp -- indexed PNG writing through libpng.
 #include "platform/headless/png_dump.h"
 
@@ -7,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-
 
 namespace platform {
 

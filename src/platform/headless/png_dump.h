@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // png_dump.h -- pictures written as 8-bit indexed PNG files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // png_zlib.cpp -- indexed PNG writing for the builds without libpng (Windows):
 // the rows deflated by zlib, and the few chunks an 8-bit palette picture
 // needs written by hand. The files decode to the same pixels and palette as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // file_lines.cpp -- whole lines to a file descriptor, failures kept.
 #include "platform/journal/file_lines.h"
 
@@ -95,8 +96,8 @@ void FileLines::Flush() {
 }
 
 void FileLines::Fail(int error) {
-    failure_ = "cannot write the " + what_ + " '" + PrintableText(path_) + "': " +
-               std::strerror(error);
+    failure_ =
+        "cannot write the " + what_ + " '" + PrintableText(path_) + "': " + std::strerror(error);
     if (mode_ == Mode::StopRunOnFailure) throw OutputFailed{failure_};
     std::fprintf(stderr, "fompy-talden: %s; the game goes on without it\n", failure_.c_str());
 }
@@ -115,8 +116,8 @@ Result<void> FileLines::Close() {
     }
     if (ownsFd_ && fd_ >= 0) {
         if (::close(fd_) != 0 && failure_.empty()) {
-            failure_ = "cannot write the " + what_ + " '" + PrintableText(path_) + "': " +
-                       std::strerror(errno);
+            failure_ = "cannot write the " + what_ + " '" + PrintableText(path_) +
+                       "': " + std::strerror(errno);
         }
     }
     fd_ = -1;

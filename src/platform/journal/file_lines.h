@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // file_lines.h -- a run log or recording written to a file (or standard
 // output) so that nothing written is lost or torn: every write ends on a line
 // end, a partial write (a full disk) is cut back to the last whole line, and a
@@ -55,9 +56,9 @@ private:
     std::string path_;
     std::string what_;
     Mode mode_;
-    std::string pending_;      // whole lines not yet written
+    std::string pending_;        // whole lines not yet written
     std::uint64_t written_ = 0;  // bytes in the file, all of them whole lines
-    std::string failure_;      // the first failure; nothing is written after it
+    std::string failure_;        // the first failure; nothing is written after it
 };
 
 }  // namespace platform

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // input_timeline.cpp -- delivery of timed input events at the delivery points.
 #include "platform/journal/input_timeline.h"
 

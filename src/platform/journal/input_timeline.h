@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // input_timeline.h -- the run's virtual time and the delivery of timed input
 // events, shared by every platform: a live run, its recording and its replay
 // deliver the same events at the same key polls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // run_journal.cpp -- the run's time, log and recording kept together.
 #include "platform/journal/run_journal.h"
 
@@ -29,11 +30,17 @@ void RunJournal::Picture(const platform::Picture& picture, const Palette& palett
     log_.Picture(timeline_.Now(), kind, picture, palette);
 }
 
-void RunJournal::PlayCue(Cue cue) { log_.PlayCue(timeline_.Now(), cue); }
+void RunJournal::PlayCue(Cue cue) {
+    log_.PlayCue(timeline_.Now(), cue);
+}
 
-void RunJournal::LoopCue(Cue cue) { log_.LoopCue(timeline_.Now(), cue); }
+void RunJournal::LoopCue(Cue cue) {
+    log_.LoopCue(timeline_.Now(), cue);
+}
 
-void RunJournal::StopSound() { log_.StopSound(timeline_.Now()); }
+void RunJournal::StopSound() {
+    log_.StopSound(timeline_.Now());
+}
 
 std::uint32_t RunJournal::Reseed(std::uint32_t live) {
     const std::uint32_t seconds =
@@ -43,6 +50,8 @@ std::uint32_t RunJournal::Reseed(std::uint32_t live) {
     return seconds;
 }
 
-void RunJournal::Finish(EndReason reason) { log_.End(timeline_.Now(), reason); }
+void RunJournal::Finish(EndReason reason) {
+    log_.End(timeline_.Now(), reason);
+}
 
 }  // namespace platform

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // run_journal.h -- what every platform keeps of a run, in one place: the
 // run's virtual time and the delivery of its input, the run log, the
 // recording of the delivered input and reseeds, the reseeds a replay takes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // run_log.cpp -- formatting of the run log's lines.
 #include "platform/journal/run_log.h"
 
@@ -30,10 +31,14 @@ std::uint32_t PaletteCrc(const Palette& palette) {
 
 const char* EndReasonName(EndReason reason) {
     switch (reason) {
-        case EndReason::Quit: return "quit";
-        case EndReason::Script: return "script";
-        case EndReason::Frames: return "frames";
-        case EndReason::Close: return "close";
+        case EndReason::Quit:
+            return "quit";
+        case EndReason::Script:
+            return "script";
+        case EndReason::Frames:
+            return "frames";
+        case EndReason::Close:
+            return "close";
     }
     return "quit";
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // run_log.h -- the run's observable events, one text line each: pictures (as
 // CRC-32s of their pixels and palette), sound operations, reseeds and the end.
 // Tests, replays and outside checkers compare these logs byte for byte.

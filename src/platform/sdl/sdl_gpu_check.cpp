@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sdl_gpu_check.cpp -- whether the GPU should scale the picture, decided at
 // start-up without loading OpenGL.
 //

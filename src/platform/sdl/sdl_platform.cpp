@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sdl_platform.cpp -- the players' platform: SDL's keyboard and game
 // controller events turned into the seven keys and delivered at the delivery
 // points, frame pacing, the window and the single voice put together.
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <map>
@@ -18,18 +20,16 @@
 #include <utility>
 #include <vector>
 
-#include <csignal>
-
 #if defined(__unix__) || defined(__APPLE__)
 #include <signal.h>
 #endif
 
-#include "platform/window/key_names.h"
-#include "platform/window/pad_keys.h"
-#include "platform/window/screenshot.h"
 #include "platform/sdl/sdl_quiet.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_video.h"
+#include "platform/window/key_names.h"
+#include "platform/window/pad_keys.h"
+#include "platform/window/screenshot.h"
 
 namespace platform {
 
@@ -51,7 +51,9 @@ constexpr Uint32 kSignalLookMilliseconds = 200;
 // a closed terminal. Each asks the program to end as closing the window does.
 volatile std::sig_atomic_t closeSignalled = 0;
 
-extern "C" void OnCloseSignal(int) { closeSignalled = 1; }
+extern "C" void OnCloseSignal(int) {
+    closeSignalled = 1;
+}
 
 void CatchCloseSignals() {
 #if defined(__unix__) || defined(__APPLE__)
@@ -87,48 +89,90 @@ std::optional<std::string_view> NameOf(SDL_Keycode code) {
         return FindKeyName("Keypad" + std::to_string(code - SDLK_KP_1 + 1));
     }
     switch (code) {
-        case SDLK_LEFT: return "Left";
-        case SDLK_RIGHT: return "Right";
-        case SDLK_UP: return "Up";
-        case SDLK_DOWN: return "Down";
-        case SDLK_SPACE: return "Space";
-        case SDLK_RETURN: return "Enter";
-        case SDLK_ESCAPE: return "Escape";
-        case SDLK_TAB: return "Tab";
-        case SDLK_BACKSPACE: return "Backspace";
-        case SDLK_INSERT: return "Insert";
-        case SDLK_DELETE: return "Delete";
-        case SDLK_HOME: return "Home";
-        case SDLK_END: return "End";
-        case SDLK_PAGEUP: return "PageUp";
-        case SDLK_PAGEDOWN: return "PageDown";
-        case SDLK_KP_0: return "Keypad0";
-        case SDLK_KP_ENTER: return "KeypadEnter";
-        case SDLK_KP_PLUS: return "KeypadPlus";
-        case SDLK_KP_MINUS: return "KeypadMinus";
-        case SDLK_KP_MULTIPLY: return "KeypadMultiply";
-        case SDLK_KP_DIVIDE: return "KeypadDivide";
-        case SDLK_KP_PERIOD: return "KeypadPeriod";
-        case SDLK_LSHIFT: return "LeftShift";
-        case SDLK_RSHIFT: return "RightShift";
-        case SDLK_LCTRL: return "LeftCtrl";
-        case SDLK_RCTRL: return "RightCtrl";
-        case SDLK_LALT: return "LeftAlt";
-        case SDLK_RALT: return "RightAlt";
-        case SDLK_PAUSE: return "Pause";
-        case SDLK_PRINTSCREEN: return "PrintScreen";
-        case SDLK_COMMA: return "Comma";
-        case SDLK_PERIOD: return "Period";
-        case SDLK_SLASH: return "Slash";
-        case SDLK_SEMICOLON: return "Semicolon";
-        case SDLK_QUOTE: return "Apostrophe";
-        case SDLK_LEFTBRACKET: return "LeftBracket";
-        case SDLK_RIGHTBRACKET: return "RightBracket";
-        case SDLK_BACKSLASH: return "Backslash";
-        case SDLK_MINUS: return "Minus";
-        case SDLK_EQUALS: return "Equals";
-        case SDLK_BACKQUOTE: return "Backquote";
-        default: return std::nullopt;
+        case SDLK_LEFT:
+            return "Left";
+        case SDLK_RIGHT:
+            return "Right";
+        case SDLK_UP:
+            return "Up";
+        case SDLK_DOWN:
+            return "Down";
+        case SDLK_SPACE:
+            return "Space";
+        case SDLK_RETURN:
+            return "Enter";
+        case SDLK_ESCAPE:
+            return "Escape";
+        case SDLK_TAB:
+            return "Tab";
+        case SDLK_BACKSPACE:
+            return "Backspace";
+        case SDLK_INSERT:
+            return "Insert";
+        case SDLK_DELETE:
+            return "Delete";
+        case SDLK_HOME:
+            return "Home";
+        case SDLK_END:
+            return "End";
+        case SDLK_PAGEUP:
+            return "PageUp";
+        case SDLK_PAGEDOWN:
+            return "PageDown";
+        case SDLK_KP_0:
+            return "Keypad0";
+        case SDLK_KP_ENTER:
+            return "KeypadEnter";
+        case SDLK_KP_PLUS:
+            return "KeypadPlus";
+        case SDLK_KP_MINUS:
+            return "KeypadMinus";
+        case SDLK_KP_MULTIPLY:
+            return "KeypadMultiply";
+        case SDLK_KP_DIVIDE:
+            return "KeypadDivide";
+        case SDLK_KP_PERIOD:
+            return "KeypadPeriod";
+        case SDLK_LSHIFT:
+            return "LeftShift";
+        case SDLK_RSHIFT:
+            return "RightShift";
+        case SDLK_LCTRL:
+            return "LeftCtrl";
+        case SDLK_RCTRL:
+            return "RightCtrl";
+        case SDLK_LALT:
+            return "LeftAlt";
+        case SDLK_RALT:
+            return "RightAlt";
+        case SDLK_PAUSE:
+            return "Pause";
+        case SDLK_PRINTSCREEN:
+            return "PrintScreen";
+        case SDLK_COMMA:
+            return "Comma";
+        case SDLK_PERIOD:
+            return "Period";
+        case SDLK_SLASH:
+            return "Slash";
+        case SDLK_SEMICOLON:
+            return "Semicolon";
+        case SDLK_QUOTE:
+            return "Apostrophe";
+        case SDLK_LEFTBRACKET:
+            return "LeftBracket";
+        case SDLK_RIGHTBRACKET:
+            return "RightBracket";
+        case SDLK_BACKSLASH:
+            return "Backslash";
+        case SDLK_MINUS:
+            return "Minus";
+        case SDLK_EQUALS:
+            return "Equals";
+        case SDLK_BACKQUOTE:
+            return "Backquote";
+        default:
+            return std::nullopt;
     }
 }
 
@@ -284,8 +328,8 @@ private:
 class SdlPlatform final : public WindowPlatform {
 public:
     explicit SdlPlatform(const SdlOptions& options)
-        : journal_(JournalOptions{options.log, options.record,
-                                  options.playback.value_or(Script{})}),
+        : journal_(
+              JournalOptions{options.log, options.record, options.playback.value_or(Script{})}),
           pacer_(options.fps),
           playback_(options.playback.has_value()),
           keys_(options.keys),
@@ -334,8 +378,7 @@ public:
         return changes;
     }
 
-    void ShowPicture(const Picture& picture, const Palette& palette,
-                     PictureKind kind) override {
+    void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) override {
         video_.Show(picture, palette);
         // The sound device opens on the voice's own thread once the first
         // picture is on the screen; a cue asked for meanwhile waits for it.
@@ -573,8 +616,7 @@ private:
             }
             // Whatever the key stood for when it went down, it lets go of.
             if (const std::optional<Key> released = KeyOf(code, false)) {
-                Enqueue(held_.Release(*released, KeySource{kKeyboardDevice, code}), time,
-                        queued);
+                Enqueue(held_.Release(*released, KeySource{kKeyboardDevice, code}), time, queued);
             }
             return;
         }
@@ -632,9 +674,8 @@ private:
                 break;
             case Comfort::Louder:
             case Comfort::Quieter:
-                volume_ = std::clamp(volume_ + (comfort == Comfort::Louder ? kVolumeStep
-                                                                           : -kVolumeStep),
-                                     0, 100);
+                volume_ = std::clamp(
+                    volume_ + (comfort == Comfort::Louder ? kVolumeStep : -kVolumeStep), 0, 100);
                 volumeChanged_ = true;
                 // A volume key unmutes, as players expect of one.
                 if (mute_) muteChanged_ = true;

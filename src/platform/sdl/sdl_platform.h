@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sdl_platform.h -- the players' platform: an SDL2 window or desktop
 // fullscreen, the keyboard and gamepads, frame pacing and the single sound voice.
 #pragma once
@@ -30,7 +31,7 @@ struct SdlOptions {
     int scale = 2;           // start size of the window in multiples of PictureSize(fit)
     int windowWidth = 0;     // or the window's start size, when both are above 0
     int windowHeight = 0;
-    ScreenFit fit;           // 4:3 or square pixels; any size or whole multiples
+    ScreenFit fit;  // 4:3 or square pixels; any size or whole multiples
     RendererChoice renderer = RendererChoice::Auto;
     // The comforts around the game, none of which reaches its frames or log.
     bool sound = true;  // false: no sound device is opened at all

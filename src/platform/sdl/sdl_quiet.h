@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sdl_quiet.h -- what the SDL platform does around SDL's own start-up calls.
 // Used only inside platform/sdl.
 #pragma once

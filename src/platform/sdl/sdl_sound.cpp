@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sdl_sound.cpp -- the single voice on SDL's own audio device.
 //
 // Why not SDL_mixer: one voice needs no mixer, only a callback that copies the
@@ -145,7 +146,9 @@ void Voice::OnDeviceAdded(bool isCapture) {
     wake_.notify_one();
 }
 
-void Voice::SetVolume(int percent) { volume_ = std::clamp(percent, 0, 100); }
+void Voice::SetVolume(int percent) {
+    volume_ = std::clamp(percent, 0, 100);
+}
 
 void Voice::SetPaused(bool paused) {
     {

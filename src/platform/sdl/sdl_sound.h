@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sdl_sound.h -- the single voice of the players' platform: the five wave
 // recordings played, looped and stopped on SDL's own audio device. Used only
 // inside platform/sdl.
@@ -112,7 +113,8 @@ private:
     // Read by the audio thread as it fills each buffer.
     std::atomic<int> volume_{100};
     std::atomic<bool> paused_{false};
-    std::array<std::vector<std::uint8_t>, 5> recordings_;  // in the order of kAllCues, device format
+    std::array<std::vector<std::uint8_t>, 5>
+        recordings_;  // in the order of kAllCues, device format
 };
 
 }  // namespace platform::sdl

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sdl_video.cpp -- the window: the two ways of drawing into it, letterboxing,
 // redraws.
 //
@@ -64,8 +65,8 @@ bool HasWindowManager(SDL_Window* window) {
     if (xlib == nullptr) return true;
     using InternAtom = Atom (*)(Display*, const char*, Bool);
     using DefaultRootWindow = ::Window (*)(Display*);
-    using GetWindowProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*,
-                                      int*, unsigned long*, unsigned long*, unsigned char**);
+    using GetWindowProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*, int*,
+                                      unsigned long*, unsigned long*, unsigned char**);
     using Free = int (*)(void*);
     const auto intern = reinterpret_cast<InternAtom>(dlsym(xlib, "XInternAtom"));
     const auto root = reinterpret_cast<DefaultRootWindow>(dlsym(xlib, "XDefaultRootWindow"));
@@ -108,7 +109,7 @@ void SetWindowIcon(SDL_Window* window) {
     std::vector<IconPixel> icon = DrawIcon(kWindowIconSize);
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
         icon.data(), kWindowIconSize, kWindowIconSize, 32, kWindowIconSize * 4,
-        SDL_PIXELFORMAT_RGBA32);  // red, green, blue, alpha in memory order
+        SDL_PIXELFORMAT_RGBA32);     // red, green, blue, alpha in memory order
     if (surface == nullptr) return;  // no icon of its own, nothing worse
     SDL_SetWindowIcon(window, surface);
     SDL_FreeSurface(surface);
@@ -241,8 +242,7 @@ std::string Video::UseRenderer(Uint32 flags) {
     renderer_.reset(SDL_CreateRenderer(window_.get(), -1, flags));
     if (!renderer_) return SDL_GetError();
     texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
-                                     SDL_TEXTUREACCESS_STREAMING, kScreenWidth,
-                                     kScreenHeight));
+                                     SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight));
     if (!texture_) {
         std::string why = SDL_GetError();
         renderer_.reset();
@@ -260,8 +260,7 @@ void Video::Show(const Picture& picture, const Palette& palette) {
     ScreenRect area = ChangedArea(kept, picture);
     for (int y = area.y; y < area.y + area.height; ++y) {
         std::memcpy(pixels_.data() + static_cast<std::ptrdiff_t>(y) * kScreenWidth,
-                    picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch,
-                    kScreenWidth);
+                    picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch, kScreenWidth);
     }
     if (palette != palette_) {
         palette_ = palette;
@@ -305,8 +304,7 @@ void Video::ToggleFullscreen() {
 bool Video::SetFullscreen(bool fullscreen) {
     SDL_Window* window = window_.get();
     if (windowManager_) {
-        return SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) ==
-               0;
+        return SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
     }
     // Without a window manager the window is moved and sized by the program:
     // over the whole of its display, and back where and as large as it was.
@@ -474,7 +472,8 @@ void Video::DrawPausedWord(const ScreenRect& target) {
                 const std::size_t at =
                     static_cast<std::size_t>(glyph * ft::kGlyphBytes + row * kGlyphSide + column);
                 if (ft::kGlyphTable[at] == 0) continue;
-                blocks.push_back(WindowRectOf(target, left + (k * kGlyphStep + column) * kPausedZoom,
+                blocks.push_back(WindowRectOf(target,
+                                              left + (k * kGlyphStep + column) * kPausedZoom,
                                               top + row * kPausedZoom, kPausedZoom, kPausedZoom));
             }
         }

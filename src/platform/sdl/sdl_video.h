@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sdl_video.h -- the window of the players' platform: the 320x200 8-bit
 // picture converted through its palette and scaled, letterboxed, into a window
 // or desktop fullscreen, by the program into the window surface or by the GPU.
@@ -12,10 +13,10 @@
 #include <string>
 #include <utility>
 
-#include "platform/window/picture_scale.h"
 #include "platform/platform.h"
-#include "platform/window/screen_fit.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/window/picture_scale.h"
+#include "platform/window/screen_fit.h"
 
 namespace platform::sdl {
 

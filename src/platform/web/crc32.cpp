@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // crc32.cpp -- zlib's CRC-32 for the web build's run log (see zlib/zlib.h).
 #include <array>
 #include <cstdint>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # make_service_worker.cmake -- writes the web folder's service worker (sw.js)
 # from sw.js.in, its cache named after a hash of every file it keeps.
 #   cmake -DSITE=<web folder> -DTEMPLATE=<sw.js.in> -DFILES=<a;b;...> -P make_service_worker.cmake

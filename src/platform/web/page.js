@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // page.js -- the web page's side of the game for the life of the page: the
 // start prompt, the keyboard, the touch controls and the gamepads, the sound,
 // the comforts (pause, volume, screenshots) and "Play again". Each run of the

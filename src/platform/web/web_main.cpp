@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // web_main.cpp -- the entry point of the web build: opens the browser's
 // platform and runs the program on it, from the intro to "QUIT".
 #include "platform/web/web_page.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // web_page.h -- the page's side of the web platform, written in JavaScript
 // (web_page.js) and called from C++. Used only inside platform/web. Pointers
 // are into the program's memory and borrowed for the call.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // web_page.js -- the program's side of the page (declared in web_page.h): an
 // Emscripten JavaScript library, linked with --js-library, that hands the
 // program's pictures, sounds and text to the page (page.js, window.fompyPage)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // web_platform.cpp -- the browser's platform: the page's key events turned
 // into the seven keys and delivered at the delivery points, the picture
 // converted through its palette for the canvas, frames paced by sleeping in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // web_platform.h -- the browser's platform: the picture in the page's canvas,
 // the seven keys from the page's keyboard, touch controls and gamepads, the
 // single voice through Web Audio, frames paced on the browser's clock. The

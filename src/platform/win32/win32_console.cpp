@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // win32_console.cpp -- standard output and error for a windowed program.
 #include "platform/win32/win32_console.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // win32_console.h -- the program is a windowed one, so that started from
 // Explorer it opens no console; started from a console, what it prints
 // reaches that console all the same.

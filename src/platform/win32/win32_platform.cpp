@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: MIT
 // win32_platform.cpp -- the Windows platform: the window's key messages
 // turned into the seven keys and delivered at the delivery points, frame
 // pacing on a waitable timer, the window and the single voice put together.
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
+// After windows.h, whose types it uses.
 #include <xinput.h>
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // win32_platform.h -- the players' platform on Windows, on the system's own
 // libraries: a window or borderless fullscreen from user32, the picture put
 // on screen through GDI, keys from the window's messages, pacing on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // win32_sound.cpp -- the single voice on the wave-out device.
 //
 // The recordings come in three formats; the device is opened in the format
@@ -97,8 +98,9 @@ void Voice::Play(Cue cue, bool loop) {
             MMSYSERR_NOERROR) {
             device_ = nullptr;
             if (!deviceFailed_) {
-                std::fprintf(stderr, "fompy-talden: the sound device refused a sound; "
-                                     "some sounds stay silent\n");
+                std::fprintf(stderr,
+                             "fompy-talden: the sound device refused a sound; "
+                             "some sounds stay silent\n");
             }
             deviceFailed_ = true;
             return;

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: MIT
 // win32_sound.h -- the single voice of the Windows platform: the five wave
 // recordings played, looped and stopped on the wave-out device, each in its
 // own format. Used only inside platform/win32.
 #pragma once
 
 #include <windows.h>
+// After windows.h, whose types it uses.
 #include <mmsystem.h>
 
 #include <array>
@@ -40,12 +42,12 @@ private:
 
     void Close();
 
-    bool open_ = false;            // Open found a device
-    bool deviceFailed_ = false;    // a device refused a format; said once
-    HWAVEOUT device_ = nullptr;    // opened in deviceFormat_
+    bool open_ = false;          // Open found a device
+    bool deviceFailed_ = false;  // a device refused a format; said once
+    HWAVEOUT device_ = nullptr;  // opened in deviceFormat_
     WAVEFORMATEX deviceFormat_{};
     WAVEHDR header_{};
-    bool queued_ = false;  // header_ is prepared and written
+    bool queued_ = false;                  // header_ is prepared and written
     std::array<Recording, 5> recordings_;  // in the order of kAllCues
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // win32_video.cpp -- the window and the picture in it, through GDI.
 #include "platform/win32/win32_video.h"
 
@@ -74,10 +75,9 @@ bool Screen::Open(const Win32Options& options, DrawMode mode, std::string& error
     windowed_ = WindowedRect(std::clamp(options.scale, 1, 16));
     windowedKnown_ = true;
     const RECT area = fullscreen_ ? MonitorArea(nullptr, false) : windowed_;
-    window_ = CreateWindowExW(0, kWindowClass, kWindowTitle,
-                              fullscreen_ ? kFullscreenStyle : kWindowedStyle, area.left, area.top,
-                              area.right - area.left, area.bottom - area.top, nullptr, nullptr,
-                              instance, this);
+    window_ = CreateWindowExW(
+        0, kWindowClass, kWindowTitle, fullscreen_ ? kFullscreenStyle : kWindowedStyle, area.left,
+        area.top, area.right - area.left, area.bottom - area.top, nullptr, nullptr, instance, this);
     if (window_ == nullptr) {
         error = "cannot open a window (error " + std::to_string(GetLastError()) + ")";
         return false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // win32_video.h -- the window of the Windows platform: the 320x200 8-bit
 // picture scaled, letterboxed, into a window or borderless fullscreen through
 // GDI, and the window's own messages (close, focus, size, paint). Used only
@@ -67,7 +68,7 @@ private:
     ScreenFit fit_;
     DrawMode mode_ = DrawMode::Indexed;
     bool fullscreen_ = false;
-    RECT windowed_{};           // where the window was before going fullscreen
+    RECT windowed_{};  // where the window was before going fullscreen
     bool windowedKnown_ = false;
     bool closeRequested_ = false;
     bool focusLost_ = false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // key_names.cpp -- the table of key names.
 #include "platform/window/key_names.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // key_names.h -- the names of the keyboard's keys, as a player writes them in
 // the settings file ("A", "7", "Left", "Keypad4", "Space", ...), one table for
 // every platform; each platform maps its own key codes onto these names. Also

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pad_keys.cpp -- keys held by several sources at once.
 #include "platform/window/pad_keys.h"
 

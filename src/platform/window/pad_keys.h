@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pad_keys.h -- the seven keys when several things can hold each of them down:
 // a keyboard key, a gamepad's buttons, its d-pad and its left stick. A key goes
 // down for the game when the first of them goes down and up when the last one

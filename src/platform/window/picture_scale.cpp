@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // picture_scale.cpp -- palette conversion, nearest-neighbour scaling and the
 // changed part of the picture.
 //

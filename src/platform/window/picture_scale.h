@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // picture_scale.h -- the 8-bit picture made into the pixels of a window or a
 // texture: each colour index through the palette into a packed 16- or 32-bit
 // pixel, scaled nearest-neighbour onto a target rectangle, and only the part of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // screen_fit.cpp -- the picture's rectangle on a window or screen.
 #include "platform/window/screen_fit.h"
 

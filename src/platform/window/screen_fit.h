@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // screen_fit.h -- where the 320x200 picture goes on a window or a screen of any
 // size: its shape (4:3 as on a monitor of its day, or square pixels), whole
 // multiples only or any size, centred, with black bars around it.

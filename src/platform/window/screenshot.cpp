@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // screenshot.cpp -- scaling, naming and writing screenshots. The PNG is
 // written with zlib and a few chunks of our own, so that every players'
 // platform can save one without libpng.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // screenshot.h -- the picture on the screen kept as a PNG file, shaped as
 // players see it: 640x480 for the 4:3 picture, 640x400 with square pixels,
 // every pixel of the game's picture a block of the file's (nearest neighbour).

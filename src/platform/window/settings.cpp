@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // settings.cpp -- reading and writing the settings file.
 #include "platform/window/settings.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // settings.h -- the settings file of the players' platforms: what a player
 // chose about the window, the sound and the keys, remembered from one run to
 // the next. A plain text file of "name = value" lines that players may edit;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // window_icon.cpp -- the icon drawn from the tiles.
 #include "platform/window/window_icon.h"
 
@@ -52,8 +53,7 @@ std::vector<IconPixel> DrawIcon(int size) {
     std::vector<IconPixel> icon(static_cast<std::size_t>(size) * size);
     for (int y = 0; y < factor * kIconArtSide; ++y) {
         for (int x = 0; x < factor * kIconArtSide; ++x) {
-            icon[(offset + y) * size + offset + x] =
-                art[(y / factor) * kIconArtSide + x / factor];
+            icon[(offset + y) * size + offset + x] = art[(y / factor) * kIconArtSide + x / factor];
         }
     }
     return icon;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // window_icon.h -- the program's icon, drawn from the game's own tile art: a T
 // piece coming down onto a row of settled tiles, pixel-sharp at every size. The
 // icons the build installs and the icon a window carries are this one picture.
