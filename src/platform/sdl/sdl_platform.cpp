@@ -21,6 +21,7 @@
 #include <vector>
 
 #if defined(__unix__) || defined(__APPLE__)
+#include <pthread.h>
 #include <signal.h>
 #endif
 
@@ -43,27 +44,47 @@ constexpr Uint32 kPadWaitMilliseconds = 10;
 // Control numbers of the stick axes, apart from the buttons' (KeySource).
 constexpr std::int32_t kAxisControl = 1000;
 
-// How often a wait for a key looks whether a signal asked the program to end
-// (milliseconds): a signal handler cannot wake SDL's wait itself.
-constexpr Uint32 kSignalLookMilliseconds = 200;
-
-// SIGINT, SIGTERM and SIGHUP in a window run: the terminal's Ctrl+C, kill,
-// a closed terminal. Each asks the program to end as closing the window does.
-volatile std::sig_atomic_t closeSignalled = 0;
-
-extern "C" void OnCloseSignal(int) {
-    closeSignalled = 1;
-}
-
-void CatchCloseSignals() {
+// SIGINT, SIGTERM and SIGHUP in a window run (the terminal's Ctrl+C, kill,
+// a closed terminal) each ask the program to end as closing the window does:
+// a thread of their own waits for them and posts SDL's quit event, which
+// wakes a wait for a key at once, like the window's close button. The
+// signals are blocked in every other thread, so none of them is interrupted.
+class CloseSignals {
+public:
+    CloseSignals() {
 #if defined(__unix__) || defined(__APPLE__)
-    struct sigaction action {};
-    action.sa_handler = OnCloseSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no restart: a blocking call returns to look at the flag
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+        sigemptyset(&signals_);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, kStopSignal}) sigaddset(&signals_, signal);
+        // Before any other thread starts (SDL's, the sound's): they inherit it.
+        if (pthread_sigmask(SIG_BLOCK, &signals_, nullptr) != 0) return;
+        watcher_ = std::thread([this] {
+            for (;;) {
+                int signal = 0;
+                if (sigwait(&signals_, &signal) != 0 || signal == kStopSignal) return;
+                SDL_Event quit{};
+                quit.type = SDL_QUIT;
+                SDL_PushEvent(&quit);
+            }
+        });
 #endif
-}
+    }
+    CloseSignals(const CloseSignals&) = delete;
+    CloseSignals& operator=(const CloseSignals&) = delete;
+    ~CloseSignals() {
+#if defined(__unix__) || defined(__APPLE__)
+        if (!watcher_.joinable()) return;
+        pthread_kill(watcher_.native_handle(), kStopSignal);
+        watcher_.join();
+#endif
+    }
+
+private:
+#if defined(__unix__) || defined(__APPLE__)
+    static constexpr int kStopSignal = SIGUSR2;  // ends the watcher at shutdown
+    sigset_t signals_{};
+#endif
+    std::thread watcher_;
+};
 
 // SDL itself: initialised before anything else of the platform, shut down
 // after everything else.
@@ -345,10 +366,9 @@ public:
     // Video only: without a display there is no game. The sound and the
     // gamepads start after the first picture (see ShowPicture, WaitForInput).
     Result<void> Open(const SdlOptions& options) {
-        // The signals that ask a program to end become a close request of our
-        // own, SIGHUP included, which SDL's handlers leave out.
+        // The signals that ask a program to end become a close request (see
+        // CloseSignals), SIGHUP included, which SDL's own handlers leave out.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        CatchCloseSignals();
         ChooseScreenDrivers();
         {
             // What we say about a failure is one line; the libraries SDL
@@ -390,7 +410,6 @@ public:
     void DeliverDueInput(KeyState& keys) override {
         if (!journal_.Input().IsDeliveryDue()) return;
         PollAll(journal_.Input().Now());
-        TakeCloseSignal(journal_.Input().Now());
         EndPlaybackIfStopped();
         journal_.Input().DeliverAtPoll(keys);
     }
@@ -420,7 +439,6 @@ public:
             bool arrived = false;
             SDL_Event event;
             while (!arrived) {
-                if (TakeCloseSignal(time)) break;
                 if (pads_.IsAnyOpen()) {
                     // Asleep between looks; window events redraw meanwhile
                     // through the video's event watch as soon as SDL sees them.
@@ -428,9 +446,9 @@ public:
                         SDL_Delay(kPadWaitMilliseconds);
                         continue;
                     }
-                } else if (SDL_WaitEventTimeout(&event,
-                                                static_cast<int>(kSignalLookMilliseconds)) == 0) {
-                    continue;  // look again: a signal may have come
+                } else if (SDL_WaitEvent(&event) == 0) {
+                    SDL_Delay(10);  // no event system left to wait on; do not spin
+                    continue;
                 }
                 time = stamp();
                 arrived = Absorb(event, time);
@@ -471,24 +489,10 @@ private:
         voice_.SetWaiting(true);  // the sound device rests here too
         for (std::uint64_t t = journal_.Input().Now(); t < due; ++t) {
             PollAll(journal_.Input().Now());
-            TakeCloseSignal(journal_.Input().Now());
             EndPlaybackIfStopped();
             pacer_.WaitForNextSlot();
         }
         voice_.SetWaiting(false);
-    }
-
-    // A signal that asked the program to end is queued as a close request due
-    // at time, once. True when it was.
-    bool TakeCloseSignal(std::uint64_t time) {
-        if (closeSignalled == 0 || closeQueued_) return false;
-        closeQueued_ = true;
-        if (playback_) {
-            playbackStop_ = EndReason::Close;
-        } else {
-            journal_.Input().Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
-        }
-        return true;
     }
 
     // Escape (Quit) or a close request (Close) ends a playback at once.
@@ -718,8 +722,8 @@ private:
         bool paused = true;
         while (paused) {
             SDL_Event event;
-            if (SDL_WaitEventTimeout(&event, static_cast<int>(kSignalLookMilliseconds)) == 0) {
-                if (closeSignalled != 0) paused = false;
+            if (SDL_WaitEvent(&event) == 0) {
+                SDL_Delay(10);  // no event system left to wait on; do not spin
                 continue;
             }
             switch (event.type) {
@@ -773,8 +777,10 @@ private:
         pausedTicks_ += SDL_GetPerformanceCounter() - began;
     }
 
-    // Destroyed in reverse: pads, voice and window go before SDL itself.
+    // Destroyed in reverse: pads, voice and window go before SDL itself, and
+    // the signal watcher, made before any thread, goes before SDL too.
     SdlLibrary library_;
+    CloseSignals closeSignals_;
     sdl::Video video_;
     sdl::Voice voice_;
     Gamepads pads_;
@@ -786,7 +792,6 @@ private:
     // Playing a recorded script back instead of reading the keyboard.
     bool playback_ = false;
     std::optional<EndReason> playbackStop_;  // Escape or a close request during the show
-    bool closeQueued_ = false;               // a close signal has been queued
     // The comforts.
     KeyBindings keys_;
     bool sound_ = true;
