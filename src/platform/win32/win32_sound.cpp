@@ -3,10 +3,11 @@
 //
 // The recordings come in three formats; the device is opened in the format
 // of the cue to play, and opened again only when the next cue's differs. The
-// device reads the samples straight from the program's image, and a looped
-// cue is one buffer marked as its own loop.
+// device reads the samples from the program's copy of the recording, made at
+// the volume, and a looped cue is one buffer marked as its own loop.
 #include "platform/win32/win32_sound.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -107,10 +108,12 @@ void Voice::Play(Cue cue, bool loop) {
         }
         deviceFormat_ = recording->format;
     }
+    playing_ = recording;
+    levelled_.resize(recording->samples.size());
+    Level();
     header_ = WAVEHDR{};
-    // The device only reads from the buffer.
-    header_.lpData = reinterpret_cast<LPSTR>(const_cast<std::uint8_t*>(recording->samples.data()));
-    header_.dwBufferLength = static_cast<DWORD>(recording->samples.size());
+    header_.lpData = reinterpret_cast<LPSTR>(levelled_.data());
+    header_.dwBufferLength = static_cast<DWORD>(levelled_.size());
     if (loop) {
         header_.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
         header_.dwLoops = std::numeric_limits<DWORD>::max();
@@ -123,11 +126,46 @@ void Voice::Play(Cue cue, bool loop) {
     queued_ = true;
 }
 
+void Voice::SetVolume(int percent) {
+    volume_ = std::clamp(percent, 0, 100);
+    if (queued_) Level();
+}
+
+void Voice::SetPaused(bool paused) {
+    paused_ = paused;
+    if (!queued_) return;
+    if (paused) {
+        waveOutPause(device_);
+    } else {
+        waveOutRestart(device_);
+    }
+}
+
+void Voice::Level() {
+    if (playing_ == nullptr || levelled_.size() != playing_->samples.size()) return;
+    const std::span<const std::uint8_t> from = playing_->samples;
+    if (playing_->format.wBitsPerSample == 16) {
+        // Signed 16-bit samples, low byte first.
+        for (std::size_t i = 0; i + 1 < from.size(); i += 2) {
+            const auto sample = static_cast<std::int16_t>(Read16(&from[i]));
+            const auto scaled = static_cast<std::uint16_t>(sample * volume_ / 100);
+            levelled_[i] = static_cast<std::uint8_t>(scaled & 0xFF);
+            levelled_[i + 1] = static_cast<std::uint8_t>(scaled >> 8);
+        }
+    } else {
+        // Unsigned 8-bit samples around 128.
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            levelled_[i] = static_cast<std::uint8_t>(128 + (from[i] - 128) * volume_ / 100);
+        }
+    }
+}
+
 void Voice::Stop() {
     if (!queued_) return;
     waveOutReset(device_);
     waveOutUnprepareHeader(device_, &header_, sizeof header_);
     queued_ = false;
+    playing_ = nullptr;
 }
 
 void Voice::Close() {
