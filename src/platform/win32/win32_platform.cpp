@@ -22,6 +22,7 @@
 
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_video.h"
+#include "platform/window/comforts.h"
 #include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"
 #include "platform/window/screenshot.h"
@@ -154,22 +155,6 @@ bool IsKeypadDigitArrow(WPARAM virtualKey) {
     return virtualKey == VK_NUMPAD2 || virtualKey == VK_NUMPAD4 || virtualKey == VK_NUMPAD6 ||
            virtualKey == VK_NUMPAD8;
 }
-
-// The comforts of the players' platform, by the key's name.
-enum class Comfort : std::uint8_t { Pause, Mute, Louder, Quieter, Screenshot };
-
-std::optional<Comfort> ComfortKey(std::string_view keyName) {
-    const std::optional<std::string_view> what = ComfortOf(keyName);
-    if (!what) return std::nullopt;
-    if (*what == "pause") return Comfort::Pause;
-    if (*what == "mute") return Comfort::Mute;
-    if (*what == "volume up") return Comfort::Louder;
-    if (*what == "volume down") return Comfort::Quieter;
-    return Comfort::Screenshot;
-}
-
-// How far one press of a volume key moves the volume.
-constexpr int kVolumeStep = 10;
 
 // The user's Pictures folder, wherever the system keeps it, and our folder
 // in it; empty when the system does not say.
@@ -372,13 +357,12 @@ public:
           playback_(options.playback.has_value()),
           soundTried_(!options.sound),
           keys_(options.keys),
-          volume_(std::clamp(options.volume, 0, 100)),
-          mute_(options.mute),
+          level_(options.volume, options.mute),
           autopause_(options.autopause),
           screenshotFolder_(options.screenshotFolder) {
         if (screenshotFolder_.empty()) screenshotFolder_ = PicturesFolder();
         if (screenshotFolder_.empty()) screenshotFolder_ = ScreenshotFolder();
-        voice_.SetVolume(mute_ ? 0 : volume_);
+        voice_.SetVolume(level_.Level());
     }
 
     // The program converts and scales the picture itself: as fast as GDI's
@@ -398,8 +382,7 @@ public:
         SettingsChanges changes;
         if (screen_.IsFullscreen() != startFullscreen_) changes.fullscreen = screen_.IsFullscreen();
         if (screen_.WindowedSize() != startSize_) changes.windowSize = screen_.WindowedSize();
-        if (volumeChanged_) changes.volume = volume_;
-        if (muteChanged_) changes.mute = mute_;
+        level_.AddChanges(changes);
         return changes;
     }
 
@@ -430,9 +413,8 @@ public:
             const LONGLONG pausedBefore = pausedTicks_;
             const auto stamp = [&] {
                 // Time spent paused is no time in the game.
-                const std::uint64_t frames =
-                    pacer_.FramesSince(startCounter + (pausedTicks_ - pausedBefore));
-                return start + (frames > 1 ? frames - 1 : 0);
+                return LiveWaitStamp(
+                    start, pacer_.FramesSince(startCounter + (pausedTicks_ - pausedBefore)));
             };
             // Asleep until a message arrives, or the pads' next look is due;
             // paints are done meanwhile.
@@ -559,7 +541,7 @@ private:
         const std::optional<std::string_view> name =
             NameOf(msg.wParam, (scanCode & kExtendedScanCode) != 0, scanCode & 0xFF);
         if (!name) return false;
-        if (const std::optional<Comfort> comfort = ComfortKey(*name)) {
+        if (const std::optional<Comfort> comfort = ComfortOfKey(*name)) {
             if (*name == "PrintScreen") {
                 // The system takes Print Screen's key-down for itself: its
                 // key-up is the press.
@@ -618,20 +600,11 @@ private:
                 if (!repeat) pauseRequested_ = true;
                 break;
             case Comfort::Mute:
-                if (repeat) break;
-                mute_ = !mute_;
-                muteChanged_ = true;
-                voice_.SetVolume(mute_ ? 0 : volume_);
-                break;
             case Comfort::Louder:
             case Comfort::Quieter:
-                volume_ = std::clamp(
-                    volume_ + (comfort == Comfort::Louder ? kVolumeStep : -kVolumeStep), 0, 100);
-                volumeChanged_ = true;
-                // A volume key unmutes, as players expect of one.
-                if (mute_) muteChanged_ = true;
-                mute_ = false;
-                voice_.SetVolume(volume_);
+                if (repeat && comfort == Comfort::Mute) break;
+                level_.Use(comfort);
+                voice_.SetVolume(level_.Level());
                 break;
             case Comfort::Screenshot:
                 if (!repeat) SaveScreenshotNow();
@@ -709,7 +682,7 @@ private:
             static_cast<std::int32_t>((msg.lParam & kScanCodeBits) >> kScanCodeShift);
         const std::optional<std::string_view> name =
             NameOf(msg.wParam, (scanCode & kExtendedScanCode) != 0, scanCode & 0xFF);
-        const std::optional<Comfort> comfort = name ? ComfortKey(*name) : std::nullopt;
+        const std::optional<Comfort> comfort = name ? ComfortOfKey(*name) : std::nullopt;
         if (comfort == Comfort::Pause) return !down || repeat;
         if (comfort) {
             if (*name == "PrintScreen") {
@@ -739,8 +712,7 @@ private:
     // The comforts.
     bool soundTried_ = false;  // the sound device was looked for (or is not wanted)
     KeyBindings keys_;
-    int volume_ = 100;
-    bool mute_ = false;
+    SoundLevel level_;
     bool autopause_ = true;
     bool fitAspect_ = true;
     std::string screenshotFolder_;
@@ -749,8 +721,6 @@ private:
     // What the player started with, and changed, for the settings file.
     bool startFullscreen_ = true;
     std::pair<int, int> startSize_;
-    bool volumeChanged_ = false;
-    bool muteChanged_ = false;
 };
 
 }  // namespace
