@@ -170,4 +170,8 @@ sleep 0.5
 quit_game
 grep -q '^fullscreen = no' "$SETTINGS" || fail "the window is not remembered: $(cat "$SETTINGS")"
 rm -rf "$APPDATA_DIR/fompy-talden" "$SHOTS"
+if [ "$SHOTS" = "$TMP/pictures/fompy-talden" ]; then
+    wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
+        /v 'My Pictures' /f >/dev/null 2>&1
+fi
 exit 0
