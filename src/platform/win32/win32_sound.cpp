@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/window/comforts.h"
 #include "resources/wave_resources.h"
 
 namespace platform::win32 {
@@ -143,21 +144,7 @@ void Voice::SetPaused(bool paused) {
 
 void Voice::Level() {
     if (playing_ == nullptr || levelled_.size() != playing_->samples.size()) return;
-    const std::span<const std::uint8_t> from = playing_->samples;
-    if (playing_->format.wBitsPerSample == 16) {
-        // Signed 16-bit samples, low byte first.
-        for (std::size_t i = 0; i + 1 < from.size(); i += 2) {
-            const auto sample = static_cast<std::int16_t>(Read16(&from[i]));
-            const auto scaled = static_cast<std::uint16_t>(sample * volume_ / 100);
-            levelled_[i] = static_cast<std::uint8_t>(scaled & 0xFF);
-            levelled_[i + 1] = static_cast<std::uint8_t>(scaled >> 8);
-        }
-    } else {
-        // Unsigned 8-bit samples around 128.
-        for (std::size_t i = 0; i < from.size(); ++i) {
-            levelled_[i] = static_cast<std::uint8_t>(128 + (from[i] - 128) * volume_ / 100);
-        }
-    }
+    LevelSamples(playing_->samples, playing_->format.wBitsPerSample, volume_, levelled_);
 }
 
 void Voice::Stop() {

@@ -54,6 +54,23 @@ void SoundLevel::AddChanges(SettingsChanges& changes) const {
     if (muteChanged_) changes.mute = mute_;
 }
 
+void LevelSamples(std::span<const std::uint8_t> from, int bitsPerSample, int percent,
+                  std::span<std::uint8_t> to) {
+    const std::size_t size = std::min(from.size(), to.size());
+    if (bitsPerSample == 16) {
+        for (std::size_t i = 0; i + 1 < size; i += 2) {
+            const auto sample = static_cast<std::int16_t>(from[i] | from[i + 1] << 8);
+            const auto levelled = static_cast<std::uint16_t>(sample * percent / 100);
+            to[i] = static_cast<std::uint8_t>(levelled & 0xFF);
+            to[i + 1] = static_cast<std::uint8_t>(levelled >> 8);
+        }
+    } else {
+        for (std::size_t i = 0; i < size; ++i) {
+            to[i] = static_cast<std::uint8_t>(128 + (from[i] - 128) * percent / 100);
+        }
+    }
+}
+
 std::uint64_t LiveWaitStamp(std::uint64_t start, std::uint64_t framesWaited) {
     return start + (framesWaited > 1 ? framesWaited - 1 : 0);
 }

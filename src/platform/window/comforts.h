@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "platform/window/settings.h"
@@ -37,6 +38,12 @@ private:
     bool volumeChanged_ = false;
     bool muteChanged_ = false;
 };
+
+// PCM samples at a level, 0 to 100 per cent of their amplitude, from one
+// buffer into another of the same size: 16-bit samples are signed, low byte
+// first; 8-bit ones unsigned around 128.
+void LevelSamples(std::span<const std::uint8_t> from, int bitsPerSample, int percent,
+                  std::span<std::uint8_t> to);
 
 // The run's time at which input arriving during a live wait is stamped: the
 // wait began at start, and framesWaited frame periods (the paused ones left
