@@ -657,16 +657,8 @@ private:
     }
 
     void SaveScreenshotNow() {
-        const Result<std::string> saved =
-            SaveScreenshot(screenshotFolder_, video_.Shown(), video_.ShownPalette(),
-                           video_.Fit().aspect, std::time(nullptr));
-        if (saved) {
-            std::printf("fompy-talden: screenshot saved as %s\n", saved->c_str());
-            std::fflush(stdout);
-        } else {
-            std::fprintf(stderr, "fompy-talden: cannot save the screenshot: %s\n",
-                         saved.reason().c_str());
-        }
+        SaveScreenshotAndSay(screenshotFolder_, video_.Shown(), video_.ShownPalette(),
+                             video_.Fit().aspect);
     }
 
     // The game stands still until P, Pause or the pad's Guide button: no

@@ -613,16 +613,8 @@ private:
     }
 
     void SaveScreenshotNow() {
-        const Result<std::string> saved =
-            SaveScreenshot(screenshotFolder_, screen_.Shown(), screen_.ShownPalette(), fitAspect_,
-                           std::time(nullptr));
-        if (saved) {
-            std::printf("fompy-talden: screenshot saved as %s\n", saved->c_str());
-            std::fflush(stdout);
-        } else {
-            std::fprintf(stderr, "fompy-talden: cannot save the screenshot: %s\n",
-                         saved.reason().c_str());
-        }
+        SaveScreenshotAndSay(screenshotFolder_, screen_.Shown(), screen_.ShownPalette(),
+                             fitAspect_);
     }
 
     // The game stands still until P or Pause: no picture is presented, no
