@@ -6,8 +6,9 @@
 #   Pictures folder, the headless run's picture scaled, named in one line;
 # - P pauses a game: no picture is presented while paused, the window shows
 #   the picture dimmed with PAUSED in the middle, a key held when the pause
-#   began is let go for the game, P resumes; the session, pause and all,
-#   replays headless on Linux to the window run's log;
+#   began is let go for the game, P resumes; the window losing the keyboard
+#   pauses, getting it back does not resume, Pause does; the session, pauses
+#   and all, replays headless on Linux to the window run's log;
 # - the settings file in the user's AppData remembers fullscreen, as Alt+Enter
 #   left it, for the next start.
 # The user's folders are the test prefix's own, emptied of the game's first.
@@ -140,6 +141,25 @@ sleep 0.5
 before=$(presents)
 sleep 0.5
 [ "$(presents)" -gt "$before" ] || fail "the game did not go on after P"
+
+# --- The window loses the keyboard: paused until Pause says otherwise.
+ROOT_WINDOW=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+xdotool windowfocus "$ROOT_WINDOW"
+sleep 0.5
+before=$(presents)
+sleep 1
+[ "$(presents)" -eq "$before" ] || fail "$(($(presents) - before)) pictures after losing the keyboard"
+# Wine gives a window the keyboard back when it is clicked.
+xdotool mousemove --window "$WINDOW" 20 20 click 1
+sleep 0.5
+before=$(presents)
+sleep 1
+[ "$(presents)" -eq "$before" ] || fail "the game went on when the window got the keyboard back"
+xdotool key Pause
+sleep 0.5
+before=$(presents)
+sleep 0.5
+[ "$(presents)" -gt "$before" ] || fail "the game did not go on after Pause"
 
 # --- Alt+Enter to fullscreen, to be remembered.
 xdotool key alt+Return
