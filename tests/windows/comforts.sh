@@ -10,7 +10,7 @@
 #   pauses, getting it back does not resume, Pause does; the session, pauses
 #   and all, replays headless on Linux to the window run's log;
 # - the settings file in the user's AppData remembers fullscreen, as Alt+Enter
-#   left it, for the next start.
+#   left it, for the next start, and the keys a player gave there play.
 # The user's folders are the test prefix's own, emptied of the game's first.
 #
 #   comforts.sh WINDOWS_PROGRAM.exe LINUX_PROGRAM
@@ -181,14 +181,25 @@ cmp -s "$TMP/window.log" "$TMP/replay.log" ||
 grep -q '^fullscreen = yes' "$SETTINGS" || fail "fullscreen is not remembered: $(cat "$SETTINGS")"
 
 # --- The next start, without options: fullscreen, as the player left it;
-# Alt+Enter back to a window, remembered over the file of the last run.
-start_game
+# Alt+Enter back to a window, remembered over the file of the last run. The
+# player has bound Left to A alone in the file: A moves the piece, the arrow
+# does nothing.
+grep -q '^left = ' "$SETTINGS" || fail "the keys are not in the settings file: $(cat "$SETTINGS")"
+sed -i 's/^left = .*/left = A/' "$SETTINGS"
+start_game --record "$TMP/session2.txt"
 [ "$(size)" = "800x600" ] || fail "the second start is $(size), not fullscreen"
 xdotool key alt+Return
 sleep 0.5
 [ "$(size)" = "640x480" ] || fail "Alt+Enter: the window is $(size), not 640x480"
+xdotool key --delay 200 Return Return
+sleep 1
+xdotool key --delay 200 a a Left
+sleep 0.3
 quit_game
 grep -q '^fullscreen = no' "$SETTINGS" || fail "the window is not remembered: $(cat "$SETTINGS")"
+grep -q '^left = A$' "$SETTINGS" || fail "the player's keys are not kept: $(cat "$SETTINGS")"
+[ "$(grep -c '^[0-9]* left down$' "$TMP/session2.txt")" -eq 2 ] ||
+    fail "A, bound to Left, and the arrow, unbound: $(cat "$TMP/session2.txt")"
 rm -rf "$APPDATA_DIR/fompy-talden" "$SHOTS"
 if [ "$SHOTS" = "$TMP/pictures/fompy-talden" ]; then
     wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
