@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "platform/window/comforts.h"
 #include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"
 
@@ -111,7 +112,47 @@ TEST(KeyNames, AnySpellingFindsTheTablesNameAndComfortKeysAreKnown) {
     for (const char* comfort : {"P", "Pause", "M", "F12", "PrintScreen", "KeypadPlus",
                                 "KeypadMinus", "LeftBracket", "RightBracket"}) {
         EXPECT_TRUE(platform::ComfortOf(comfort).has_value()) << comfort;
+        EXPECT_TRUE(platform::ComfortOfKey(comfort).has_value()) << comfort;
     }
+    EXPECT_EQ(platform::ComfortOfKey("PrintScreen"), platform::Comfort::Screenshot);
+    EXPECT_EQ(platform::ComfortOfKey("LeftBracket"), platform::Comfort::Quieter);
+    EXPECT_FALSE(platform::ComfortOfKey("Space").has_value());
+}
+
+TEST(SoundLevel, VolumeKeysStepAndUnmuteAndOnlyWhatChangedIsRemembered) {
+    platform::SoundLevel level(95, true);
+    EXPECT_EQ(level.Level(), 0);
+    platform::SettingsChanges unchanged;
+    level.AddChanges(unchanged);
+    EXPECT_FALSE(unchanged.volume || unchanged.mute);
+    level.Use(platform::Comfort::Louder);
+    EXPECT_EQ(level.Level(), 100);
+    level.Use(platform::Comfort::Mute);
+    EXPECT_EQ(level.Level(), 0);
+    for (int i = 0; i < 12; ++i) level.Use(platform::Comfort::Quieter);
+    EXPECT_EQ(level.Level(), 0);
+    platform::SettingsChanges changes;
+    level.AddChanges(changes);
+    EXPECT_EQ(changes.volume, 0);
+    EXPECT_EQ(changes.mute, false);
+}
+
+// What the wave-out voice plays: 16-bit signed samples low byte first, 8-bit
+// unsigned ones around 128, at half and no amplitude.
+TEST(SoundLevel, SamplesAreLevelledAroundTheirSilence) {
+    const std::vector<std::uint8_t> wide = {0x00, 0x40, 0x00,
+                                            0xC0, 0xFF, 0xFF};  // 16384, -16384, -1
+    std::vector<std::uint8_t> out(wide.size());
+    platform::LevelSamples(wide, 16, 50, out);
+    EXPECT_EQ(out, (std::vector<std::uint8_t>{0x00, 0x20, 0x00, 0xE0, 0x00, 0x00}));
+    platform::LevelSamples(wide, 16, 100, out);
+    EXPECT_EQ(out, wide);
+    const std::vector<std::uint8_t> narrow = {0, 128, 255};
+    out.resize(narrow.size());
+    platform::LevelSamples(narrow, 8, 50, out);
+    EXPECT_EQ(out, (std::vector<std::uint8_t>{64, 128, 191}));
+    platform::LevelSamples(narrow, 8, 0, out);
+    EXPECT_EQ(out, (std::vector<std::uint8_t>{128, 128, 128}));
 }
 
 TEST(HeldKeys, ReleaseAllLetsGoOnceAndLaterUpsChangeNothing) {

@@ -193,17 +193,11 @@ int RunTimedemo(const ft::Options& options) {
 
 #ifdef _WIN32
 // The players' platform of Windows draws through GDI: no renderer to choose.
-// Its comforts and settings file are still to come.
 using PlayersOptions = platform::Win32Options;
-constexpr bool kRemembersSettings = false;
 void ChooseRenderer(PlayersOptions&, ft::Renderer) {}
-void UseComforts(PlayersOptions&, const platform::Settings&, bool) {}
 platform::Result<std::unique_ptr<platform::Win32Host>> OpenPlayersPlatform(
     const PlayersOptions& options) {
     return platform::OpenWin32Platform(options);
-}
-platform::SettingsChanges ChangesOf(const platform::Win32Host&) {
-    return {};
 }
 #else
 platform::RendererChoice RendererOf(ft::Renderer renderer) {
@@ -219,27 +213,24 @@ platform::RendererChoice RendererOf(ft::Renderer renderer) {
 }
 
 using PlayersOptions = platform::SdlOptions;
-constexpr bool kRemembersSettings = true;
 void ChooseRenderer(PlayersOptions& sdl, ft::Renderer renderer) {
     sdl.renderer = RendererOf(renderer);
-}
-void UseComforts(PlayersOptions& sdl, const platform::Settings& settings, bool noSound) {
-    sdl.windowWidth = settings.windowWidth;
-    sdl.windowHeight = settings.windowHeight;
-    sdl.sound = !noSound;
-    sdl.volume = settings.volume;
-    sdl.mute = settings.mute;
-    sdl.autopause = settings.autopause;
-    sdl.keys = settings.keys;
 }
 platform::Result<std::unique_ptr<platform::WindowPlatform>> OpenPlayersPlatform(
     const PlayersOptions& options) {
     return platform::OpenSdlPlatform(options);
 }
-platform::SettingsChanges ChangesOf(const platform::WindowPlatform& host) {
-    return host.Changes();
-}
 #endif
+
+void UseComforts(PlayersOptions& players, const platform::Settings& settings, bool noSound) {
+    players.windowWidth = settings.windowWidth;
+    players.windowHeight = settings.windowHeight;
+    players.sound = !noSound;
+    players.volume = settings.volume;
+    players.mute = settings.mute;
+    players.autopause = settings.autopause;
+    players.keys = settings.keys;
+}
 
 ft::Renderer RendererNamed(const std::string& name) {
     if (name == "gpu") return ft::Renderer::Gpu;
@@ -276,8 +267,7 @@ platform::Settings SettingsForRun(platform::Settings settings, const ft::Options
 int RunWindowed(const ft::Options& options) {
     // The settings file: its faults are told and replaced by defaults; none
     // of them stops the game.
-    const std::string settingsPath =
-        kRemembersSettings && !options.noSettings ? platform::SettingsPath() : std::string();
+    const std::string settingsPath = !options.noSettings ? platform::SettingsPath() : std::string();
     platform::SettingsFile remembered;
     if (!settingsPath.empty()) {
         remembered = platform::ReadSettingsFile(settingsPath);
@@ -318,7 +308,7 @@ int RunWindowed(const ft::Options& options) {
     // A close request or a signal ends the run like "QUIT"; a playback also
     // ends by Escape or by its script's end.
     host->Journal().Finish(ft::RunProgram(*host));
-    const platform::SettingsChanges changes = ChangesOf(*host);
+    const platform::SettingsChanges changes = host->Changes();
     host.reset();  // the window and the sound go before the files are closed
     if (!settingsPath.empty()) {
         // What the player changed during the run is remembered; an option of

@@ -29,7 +29,7 @@ grep -q "^Subsystem.*(Windows GUI)" "$TMP/headers" || fail "not a windowed progr
 sed -n 's/^\tDLL Name: //p' "$TMP/headers" | tr 'A-Z' 'a-z' | sort >"$TMP/dlls"
 [ -s "$TMP/dlls" ] || fail "no imported DLL found"
 others=$(grep -v -x -e kernel32.dll -e user32.dll -e gdi32.dll -e winmm.dll -e msvcrt.dll \
-    "$TMP/dlls")
+    -e shell32.dll -e ole32.dll "$TMP/dlls")
 [ -z "$others" ] || fail "the program imports DLLs that Windows does not have: $others"
 # The resource types at the top of the resource directory: 14 a group of
 # icons, 16 the version information, 24 the manifest.

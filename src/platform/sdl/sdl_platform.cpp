@@ -28,6 +28,7 @@
 #include "platform/sdl/sdl_quiet.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_video.h"
+#include "platform/window/comforts.h"
 #include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"
 #include "platform/window/screenshot.h"
@@ -204,32 +205,11 @@ bool IsKeypadArrow(SDL_Keycode code) {
     return code == SDLK_KP_2 || code == SDLK_KP_4 || code == SDLK_KP_6 || code == SDLK_KP_8;
 }
 
-// The comforts of the players' platform, by key.
-enum class Comfort : std::uint8_t { Pause, Mute, Louder, Quieter, Screenshot };
-
+// The comfort a key of the keyboard is kept for, if any.
 std::optional<Comfort> ComfortKey(SDL_Keycode code) {
-    switch (code) {
-        case SDLK_p:
-        case SDLK_PAUSE:
-            return Comfort::Pause;
-        case SDLK_m:
-            return Comfort::Mute;
-        case SDLK_KP_PLUS:
-        case SDLK_RIGHTBRACKET:
-            return Comfort::Louder;
-        case SDLK_KP_MINUS:
-        case SDLK_LEFTBRACKET:
-            return Comfort::Quieter;
-        case SDLK_F12:
-        case SDLK_PRINTSCREEN:
-            return Comfort::Screenshot;
-        default:
-            return std::nullopt;
-    }
+    const std::optional<std::string_view> name = NameOf(code);
+    return name ? ComfortOfKey(*name) : std::nullopt;
 }
-
-// How far one press of a volume key moves the volume.
-constexpr int kVolumeStep = 10;
 
 // The buttons of a gamepad, by SDL's names (the positions of an Xbox pad).
 std::optional<Key> PadKeyOf(SDL_GameControllerButton button) {
@@ -355,12 +335,11 @@ public:
           playback_(options.playback.has_value()),
           keys_(options.keys),
           sound_(options.sound),
-          volume_(std::clamp(options.volume, 0, 100)),
-          mute_(options.mute),
+          level_(options.volume, options.mute),
           autopause_(options.autopause),
           screenshotFolder_(options.screenshotFolder.empty() ? ScreenshotFolder()
                                                              : options.screenshotFolder) {
-        voice_.SetVolume(mute_ ? 0 : volume_);
+        voice_.SetVolume(level_.Level());
     }
 
     // Video only: without a display there is no game. The sound and the
@@ -393,8 +372,7 @@ public:
         SettingsChanges changes;
         if (video_.IsFullscreen() != startFullscreen_) changes.fullscreen = video_.IsFullscreen();
         if (video_.WindowedSize() != startSize_) changes.windowSize = video_.WindowedSize();
-        if (volumeChanged_) changes.volume = volume_;
-        if (muteChanged_) changes.mute = mute_;
+        level_.AddChanges(changes);
         return changes;
     }
 
@@ -428,9 +406,8 @@ public:
             const Uint64 pausedBefore = pausedTicks_;
             const auto stamp = [&] {
                 // Time spent paused is no time in the game.
-                const std::uint64_t frames =
-                    pacer_.FramesSince(startCounter + (pausedTicks_ - pausedBefore));
-                return start + (frames > 1 ? frames - 1 : 0);
+                return LiveWaitStamp(
+                    start, pacer_.FramesSince(startCounter + (pausedTicks_ - pausedBefore)));
             };
             std::uint64_t time = start;
             // A wait can be long: once its cue has sounded out, the sound
@@ -671,20 +648,11 @@ private:
                 if (!repeat) pauseRequested_ = true;
                 break;
             case Comfort::Mute:
-                if (repeat) break;
-                mute_ = !mute_;
-                muteChanged_ = true;
-                voice_.SetVolume(mute_ ? 0 : volume_);
-                break;
             case Comfort::Louder:
             case Comfort::Quieter:
-                volume_ = std::clamp(
-                    volume_ + (comfort == Comfort::Louder ? kVolumeStep : -kVolumeStep), 0, 100);
-                volumeChanged_ = true;
-                // A volume key unmutes, as players expect of one.
-                if (mute_) muteChanged_ = true;
-                mute_ = false;
-                voice_.SetVolume(volume_);
+                if (repeat && comfort == Comfort::Mute) break;
+                level_.Use(comfort);
+                voice_.SetVolume(level_.Level());
                 break;
             case Comfort::Screenshot:
                 if (!repeat) SaveScreenshotNow();
@@ -693,16 +661,8 @@ private:
     }
 
     void SaveScreenshotNow() {
-        const Result<std::string> saved =
-            SaveScreenshot(screenshotFolder_, video_.Shown(), video_.ShownPalette(),
-                           video_.Fit().aspect, std::time(nullptr));
-        if (saved) {
-            std::printf("fompy-talden: screenshot saved as %s\n", saved->c_str());
-            std::fflush(stdout);
-        } else {
-            std::fprintf(stderr, "fompy-talden: cannot save the screenshot: %s\n",
-                         saved.reason().c_str());
-        }
+        SaveScreenshotAndSay(screenshotFolder_, video_.Shown(), video_.ShownPalette(),
+                             video_.Fit().aspect);
     }
 
     // The game stands still until P, Pause or the pad's Guide button: no
@@ -795,8 +755,7 @@ private:
     // The comforts.
     KeyBindings keys_;
     bool sound_ = true;
-    int volume_ = 100;
-    bool mute_ = false;
+    SoundLevel level_;
     bool autopause_ = true;
     std::string screenshotFolder_;
     bool pauseRequested_ = false;  // to pause as soon as the event at hand is taken
@@ -804,8 +763,6 @@ private:
     // What the player started with, and changed, for the settings file.
     bool startFullscreen_ = true;
     std::pair<int, int> startSize_;
-    bool volumeChanged_ = false;
-    bool muteChanged_ = false;
 };
 
 }  // namespace

@@ -26,8 +26,8 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/window/paused_picture.h"
 #include "platform/window/window_icon.h"
-#include "render/font.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <dlfcn.h>
@@ -117,32 +117,6 @@ void SetWindowIcon(SDL_Window* window) {
 
 PixelLayout LayoutOf(const SDL_PixelFormat& format) {
     return PixelLayout{format.Rmask, format.Gmask, format.Bmask, format.Amask};
-}
-
-// The picture behind the word "PAUSED": every colour at half its brightness.
-Palette Dimmed(const Palette& palette) {
-    Palette dimmed = palette;
-    for (PaletteEntry& entry : dimmed) {
-        entry.red = static_cast<std::uint8_t>(entry.red / 2);
-        entry.green = static_cast<std::uint8_t>(entry.green / 2);
-        entry.blue = static_cast<std::uint8_t>(entry.blue / 2);
-    }
-    return dimmed;
-}
-
-// "PAUSED" in the small font, each pixel of a glyph kPausedZoom picture
-// pixels across, in the middle of the picture.
-constexpr const char kPausedWord[] = "PAUSED";
-constexpr int kPausedZoom = 2;
-constexpr int kGlyphSide = 5;
-constexpr int kGlyphStep = 6;
-
-// Where a rectangle of the picture (picture pixels) shows inside target
-// (window pixels), by the same rounding as the scaled picture's.
-SDL_Rect WindowRectOf(const ScreenRect& target, int x, int y, int width, int height) {
-    const auto across = [&](int column) { return target.x + column * target.width / kScreenWidth; };
-    const auto down = [&](int row) { return target.y + row * target.height / kScreenHeight; };
-    return SDL_Rect{across(x), down(y), across(x + width) - across(x), down(y + height) - down(y)};
 }
 
 }  // namespace
@@ -455,28 +429,13 @@ void Video::DrawWithRenderer() {
 namespace platform::sdl {
 
 PackedPalette Video::Colours() const {
-    return paused_ ? PackPalette(Dimmed(palette_), layout_) : packed_;
+    return paused_ ? PackPalette(DimmedPalette(palette_), layout_) : packed_;
 }
 
 void Video::DrawPausedWord(const ScreenRect& target) {
-    const int length = static_cast<int>(sizeof kPausedWord) - 1;
-    const int width = (length * kGlyphStep - 1) * kPausedZoom;
-    const int left = (kScreenWidth - width) / 2;
-    const int top = (kScreenHeight - kGlyphSide * kPausedZoom) / 2;
     std::vector<SDL_Rect> blocks;
-    for (int k = 0; k < length; ++k) {
-        const int glyph = ft::SmallGlyphIndex(kPausedWord[k]);
-        if (glyph < 0) continue;
-        for (int row = 0; row < kGlyphSide; ++row) {
-            for (int column = 0; column < kGlyphSide; ++column) {
-                const std::size_t at =
-                    static_cast<std::size_t>(glyph * ft::kGlyphBytes + row * kGlyphSide + column);
-                if (ft::kGlyphTable[at] == 0) continue;
-                blocks.push_back(WindowRectOf(target,
-                                              left + (k * kGlyphStep + column) * kPausedZoom,
-                                              top + row * kPausedZoom, kPausedZoom, kPausedZoom));
-            }
-        }
+    for (const ScreenRect& block : PausedWordBlocks(target)) {
+        blocks.push_back(SDL_Rect{block.x, block.y, block.width, block.height});
     }
     if (renderer_) {
         SDL_SetRenderDrawColor(renderer_.get(), 255, 255, 255, 255);

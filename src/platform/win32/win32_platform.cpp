@@ -5,7 +5,9 @@
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
-// After windows.h, whose types it uses.
+// After windows.h, whose types they use.
+#include <knownfolders.h>
+#include <shlobj.h>
 #include <xinput.h>
 
 #include <algorithm>
@@ -14,11 +16,16 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_video.h"
+#include "platform/window/comforts.h"
+#include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"
+#include "platform/window/screenshot.h"
 
 namespace platform {
 
@@ -35,6 +42,7 @@ constexpr int kScanCodeShift = 16;
 constexpr LPARAM kScanCodeBits = LPARAM{0x1FF} << kScanCodeShift;  // with the extended bit
 constexpr LPARAM kAltHeld = LPARAM{1} << 29;
 constexpr LPARAM kWasDown = LPARAM{1} << 30;
+constexpr std::int32_t kExtendedScanCode = 0x100;
 
 // How often a wait for a key looks at the pads plugged in (milliseconds), and
 // how often at the empty slots for a pad plugged in meanwhile: XInput reports
@@ -42,37 +50,129 @@ constexpr LPARAM kWasDown = LPARAM{1} << 30;
 constexpr DWORD kPadLookMilliseconds = 10;
 constexpr ULONGLONG kPadProbeMilliseconds = 1000;
 
-// A key of the keyboard. The keypad's 4, 8, 6 and 2 are its arrows while Num
-// Lock is off, when they arrive as the arrows themselves; with Num Lock on
-// they are digits, which the game does not read. A key let go is let go
-// whatever Num Lock says (released true).
-std::optional<Key> KeyOf(WPARAM virtualKey, bool released) {
+// The name of a key of the keyboard (key_names.h), by its virtual-key code
+// and the extended bit of its message, which tells the keys beside the keypad
+// (arrows, Home, the right Ctrl and Alt, the keypad's Enter and /) from the
+// keypad's own, which arrive with the same codes while Num Lock is off.
+std::optional<std::string_view> NameOf(WPARAM virtualKey, bool extended, int scanCode) {
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9')) {
+        const char label[2] = {static_cast<char>(virtualKey), '\0'};
+        return FindKeyName(label);
+    }
+    if (virtualKey >= VK_F1 && virtualKey <= VK_F12) {
+        return FindKeyName("F" + std::to_string(virtualKey - VK_F1 + 1));
+    }
+    if (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_NUMPAD9) {
+        return FindKeyName("Keypad" + std::to_string(virtualKey - VK_NUMPAD0));
+    }
+    const auto extendedOr = [&](std::string_view withBit, std::string_view without) {
+        return std::optional<std::string_view>(extended ? withBit : without);
+    };
     switch (virtualKey) {
-        case VK_RETURN:
-            return Key::Enter;
-        case VK_ESCAPE:
-            return Key::Escape;
-        case VK_SPACE:
-            return Key::Space;
         case VK_LEFT:
-            return Key::Left;
-        case VK_UP:
-            return Key::Up;
+            return extendedOr("Left", "Keypad4");
         case VK_RIGHT:
-            return Key::Right;
+            return extendedOr("Right", "Keypad6");
+        case VK_UP:
+            return extendedOr("Up", "Keypad8");
         case VK_DOWN:
-            return Key::Down;
-        case VK_NUMPAD4:
-            return released ? std::optional<Key>(Key::Left) : std::nullopt;
-        case VK_NUMPAD8:
-            return released ? std::optional<Key>(Key::Up) : std::nullopt;
-        case VK_NUMPAD6:
-            return released ? std::optional<Key>(Key::Right) : std::nullopt;
-        case VK_NUMPAD2:
-            return released ? std::optional<Key>(Key::Down) : std::nullopt;
+            return extendedOr("Down", "Keypad2");
+        case VK_HOME:
+            return extendedOr("Home", "Keypad7");
+        case VK_END:
+            return extendedOr("End", "Keypad1");
+        case VK_PRIOR:
+            return extendedOr("PageUp", "Keypad9");
+        case VK_NEXT:
+            return extendedOr("PageDown", "Keypad3");
+        case VK_INSERT:
+            return extendedOr("Insert", "Keypad0");
+        case VK_DELETE:
+            return extendedOr("Delete", "KeypadPeriod");
+        case VK_CLEAR:
+            return "Keypad5";
+        case VK_RETURN:
+            return extendedOr("KeypadEnter", "Enter");
+        case VK_SPACE:
+            return "Space";
+        case VK_ESCAPE:
+            return "Escape";
+        case VK_TAB:
+            return "Tab";
+        case VK_BACK:
+            return "Backspace";
+        case VK_ADD:
+            return "KeypadPlus";
+        case VK_SUBTRACT:
+            return "KeypadMinus";
+        case VK_MULTIPLY:
+            return "KeypadMultiply";
+        case VK_DIVIDE:
+            return "KeypadDivide";
+        case VK_DECIMAL:
+            return "KeypadPeriod";
+        case VK_SHIFT:
+            return scanCode == 0x36 ? "RightShift" : "LeftShift";
+        case VK_CONTROL:
+            return extendedOr("RightCtrl", "LeftCtrl");
+        case VK_MENU:
+            return extendedOr("RightAlt", "LeftAlt");
+        case VK_PAUSE:
+            return "Pause";
+        case VK_SNAPSHOT:
+            return "PrintScreen";
+        case VK_OEM_COMMA:
+            return "Comma";
+        case VK_OEM_PERIOD:
+            return "Period";
+        case VK_OEM_2:
+            return "Slash";
+        case VK_OEM_1:
+            return "Semicolon";
+        case VK_OEM_7:
+            return "Apostrophe";
+        case VK_OEM_4:
+            return "LeftBracket";
+        case VK_OEM_6:
+            return "RightBracket";
+        case VK_OEM_5:
+            return "Backslash";
+        case VK_OEM_MINUS:
+            return "Minus";
+        case VK_OEM_PLUS:
+            return "Equals";
+        case VK_OEM_3:
+            return "Backquote";
         default:
             return std::nullopt;
     }
+}
+
+// The keypad's digits 2, 4, 6 and 8 are its arrows while Num Lock is off,
+// when they arrive as the arrows themselves; with Num Lock on they are digits
+// that hold none of the game's keys, whatever the settings bind to them.
+bool IsKeypadDigitArrow(WPARAM virtualKey) {
+    return virtualKey == VK_NUMPAD2 || virtualKey == VK_NUMPAD4 || virtualKey == VK_NUMPAD6 ||
+           virtualKey == VK_NUMPAD8;
+}
+
+// The user's Pictures folder, wherever the system keeps it, and our folder
+// in it; empty when the system does not say.
+std::string PicturesFolder() {
+    PWSTR wide = nullptr;
+    std::string folder;
+    if (SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &wide) == S_OK) {
+        // In the narrow code page, as the C library's file names are.
+        const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+        if (size > 1) {
+            folder.resize(static_cast<std::size_t>(size));
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, folder.data(), size, nullptr, nullptr);
+            folder.resize(static_cast<std::size_t>(size - 1));
+            folder += "\\fompy-talden";
+        }
+    }
+    CoTaskMemFree(wide);
+    return folder;
 }
 
 bool IsKeyMessage(UINT message) {
@@ -254,16 +354,37 @@ public:
         : journal_(
               JournalOptions{options.log, options.record, options.playback.value_or(Script{})}),
           pacer_(options.fps),
-          playback_(options.playback.has_value()) {}
+          playback_(options.playback.has_value()),
+          soundTried_(!options.sound),
+          keys_(options.keys),
+          level_(options.volume, options.mute),
+          autopause_(options.autopause),
+          screenshotFolder_(options.screenshotFolder) {
+        if (screenshotFolder_.empty()) screenshotFolder_ = PicturesFolder();
+        if (screenshotFolder_.empty()) screenshotFolder_ = ScreenshotFolder();
+        voice_.SetVolume(level_.Level());
+    }
 
     // The program converts and scales the picture itself: as fast as GDI's
     // scaling of the 8-bit picture or a little faster (tools/perf/
     // windows-draw.sh), and the very pixels of the desktop build's window surface.
     bool Open(const Win32Options& options, std::string& error) {
-        return screen_.Open(options, win32::DrawMode::Packed, error);
+        fitAspect_ = options.fit.aspect;
+        if (!screen_.Open(options, win32::DrawMode::Packed, error)) return false;
+        startFullscreen_ = options.fullscreen;
+        startSize_ = screen_.WindowedSize();
+        return true;
     }
 
     RunJournal& Journal() override { return journal_; }
+
+    SettingsChanges Changes() const override {
+        SettingsChanges changes;
+        if (screen_.IsFullscreen() != startFullscreen_) changes.fullscreen = screen_.IsFullscreen();
+        if (screen_.WindowedSize() != startSize_) changes.windowSize = screen_.WindowedSize();
+        level_.AddChanges(changes);
+        return changes;
+    }
 
     void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) override {
         screen_.Show(picture, palette);
@@ -289,14 +410,17 @@ public:
             // same wait all the same.
             const std::uint64_t start = journal_.BeginLiveWait();
             const LONGLONG startCounter = FramePacer::Now();
+            const LONGLONG pausedBefore = pausedTicks_;
             const auto stamp = [&] {
-                const std::uint64_t frames = pacer_.FramesSince(startCounter);
-                return start + (frames > 1 ? frames - 1 : 0);
+                // Time spent paused is no time in the game.
+                return LiveWaitStamp(
+                    start, pacer_.FramesSince(startCounter + (pausedTicks_ - pausedBefore)));
             };
             // Asleep until a message arrives, or the pads' next look is due;
             // paints are done meanwhile.
             bool arrived = Pump(start);
             arrived = LookAtPads(start) || arrived;
+            arrived = arrived || journal_.Input().HasPending();
             while (!arrived) {
                 DWORD timeout = INFINITE;
                 if (pads_.IsAnyPlugged()) {
@@ -308,6 +432,8 @@ public:
                 const std::uint64_t time = stamp();
                 arrived = Pump(time);
                 arrived = LookAtPads(time) || arrived;
+                // Keys let go at a pause are input too.
+                arrived = arrived || journal_.Input().HasPending();
             }
         }
         journal_.Input().DeliverAtWait(keys);
@@ -391,8 +517,10 @@ private:
                 DispatchMessageW(&msg);
             }
             AbsorbWindowNews(time, queued);
+            if (pauseRequested_) Pause(time);
         }
         AbsorbWindowNews(time, queued);
+        if (pauseRequested_) Pause(time);
         return queued;
     }
 
@@ -408,20 +536,34 @@ private:
             if (!repeat) screen_.ToggleFullscreen();
             return true;
         }
-        const std::optional<Key> key = KeyOf(msg.wParam, !down);
-        if (!key) return false;
-        if (playback_) {
-            if (down && *key == Key::Escape && !playbackStop_) playbackStop_ = EndReason::Quit;
+        const auto scanCode =
+            static_cast<std::int32_t>((msg.lParam & kScanCodeBits) >> kScanCodeShift);
+        const std::optional<std::string_view> name =
+            NameOf(msg.wParam, (scanCode & kExtendedScanCode) != 0, scanCode & 0xFF);
+        if (!name) return false;
+        if (const std::optional<Comfort> comfort = ComfortOfKey(*name)) {
+            if (*name == "PrintScreen") {
+                // The system takes Print Screen's key-down for itself: its
+                // key-up is the press.
+                if (!down) UseComfort(*comfort, false);
+            } else if (down) {
+                UseComfort(*comfort, repeat);
+            }
             return true;
         }
+        if (playback_) {
+            if (down && *name == "Escape" && !playbackStop_) playbackStop_ = EndReason::Quit;
+            return BoundKey(keys_, *name).has_value();
+        }
+        if (down && IsKeypadDigitArrow(msg.wParam)) return false;
+        const std::optional<Key> key = BoundKey(keys_, *name);
+        if (!key) return false;
         // A key by where it is on the keyboard (its scan code), so that the
         // main keys and the keypad's are held apart and a keypad arrow let go
         // after Num Lock changed is let go all the same. A held key's
         // auto-repeat sets its pressed flag again, but only for a key the game
         // sees held by it.
-        const KeySource source{
-            kKeyboardDevice,
-            static_cast<std::int32_t>((msg.lParam & kScanCodeBits) >> kScanCodeShift)};
+        const KeySource source{kKeyboardDevice, scanCode};
         if (!down) {
             Enqueue(held_.Release(*key, source), time, queued);
         } else {
@@ -445,13 +587,113 @@ private:
             for (const KeyChange& change : held_.ReleaseDevice(kKeyboardDevice)) {
                 Enqueue(change, time, queued);
             }
+            // A player who switches away, or hides the window, finds the
+            // game where it was.
+            if (autopause_) pauseRequested_ = true;
         }
+    }
+
+    // A comfort key went down (or repeats).
+    void UseComfort(Comfort comfort, bool repeat) {
+        switch (comfort) {
+            case Comfort::Pause:
+                if (!repeat) pauseRequested_ = true;
+                break;
+            case Comfort::Mute:
+            case Comfort::Louder:
+            case Comfort::Quieter:
+                if (repeat && comfort == Comfort::Mute) break;
+                level_.Use(comfort);
+                voice_.SetVolume(level_.Level());
+                break;
+            case Comfort::Screenshot:
+                if (!repeat) SaveScreenshotNow();
+                break;
+        }
+    }
+
+    void SaveScreenshotNow() {
+        SaveScreenshotAndSay(screenshotFolder_, screen_.Shown(), screen_.ShownPalette(),
+                             fitAspect_);
+    }
+
+    // The game stands still until P or Pause: no picture is presented, no
+    // time passes in the run, the cue playing waits. The keys held are let
+    // go for the game at once, at time (in the run's time, the input of the
+    // delivery point the game is at), so that a recording holds the same;
+    // everything else pressed meanwhile is not the game's. The pause leaves
+    // no other trace in the run. A close request ends the pause and is the
+    // game's.
+    void Pause(std::uint64_t time) {
+        pauseRequested_ = false;
+        const LONGLONG began = FramePacer::Now();
+        bool queued = false;
+        for (const KeyChange& change : held_.ReleaseAll()) Enqueue(change, time, queued);
+        voice_.SetPaused(true);
+        screen_.SetPaused(true);
+        bool paused = true;
+        while (paused) {
+            MSG msg;
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got == 0 || got == -1) {
+                PostQuitMessage(0);  // for the loops after this one
+                break;
+            }
+            if (IsKeyMessage(msg.message)) {
+                paused = AbsorbKeyWhilePaused(msg);
+            } else {
+                DispatchMessageW(&msg);
+            }
+            if (screen_.TakeCloseRequest()) {
+                if (playback_) {
+                    if (!playbackStop_) playbackStop_ = EndReason::Close;
+                } else {
+                    journal_.Input().Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
+                }
+                paused = false;
+            }
+        }
+        // A focus lost on the way back is not a new pause.
+        screen_.TakeFocusLoss();
+        pauseRequested_ = false;
+        screen_.SetPaused(false);
+        voice_.SetPaused(false);
+        pausedTicks_ += FramePacer::Now() - began;
+    }
+
+    // A key message during a pause: Alt+Enter and the comforts work, P and
+    // Pause resume (false), Escape ends a playback; nothing reaches the game.
+    bool AbsorbKeyWhilePaused(const MSG& msg) {
+        const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+        const bool repeat = (msg.lParam & kWasDown) != 0;
+        if (IsAltEnter(msg)) {
+            if (!repeat) screen_.ToggleFullscreen();
+            return true;
+        }
+        const auto scanCode =
+            static_cast<std::int32_t>((msg.lParam & kScanCodeBits) >> kScanCodeShift);
+        const std::optional<std::string_view> name =
+            NameOf(msg.wParam, (scanCode & kExtendedScanCode) != 0, scanCode & 0xFF);
+        const std::optional<Comfort> comfort = name ? ComfortOfKey(*name) : std::nullopt;
+        if (comfort == Comfort::Pause) return !down || repeat;
+        if (comfort) {
+            if (*name == "PrintScreen") {
+                if (!down) UseComfort(*comfort, false);
+            } else if (down) {
+                UseComfort(*comfort, repeat);
+            }
+        } else if (playback_ && down && name == "Escape") {
+            if (!playbackStop_) playbackStop_ = EndReason::Quit;
+            return false;
+        } else {
+            DispatchMessageW(&msg);  // Alt+F4 among them
+        }
+        return true;
     }
 
     // Destroyed in reverse: the voice and the window go last.
     win32::Screen screen_;
     win32::Voice voice_;
-    bool soundTried_ = false;  // the sound device was looked for
     Gamepads pads_;
     HeldKeys held_;
     RunJournal journal_;
@@ -459,6 +701,18 @@ private:
     // Playing a recorded script back instead of reading the keyboard.
     bool playback_ = false;
     std::optional<EndReason> playbackStop_;  // Escape or a close request during the show
+    // The comforts.
+    bool soundTried_ = false;  // the sound device was looked for (or is not wanted)
+    KeyBindings keys_;
+    SoundLevel level_;
+    bool autopause_ = true;
+    bool fitAspect_ = true;
+    std::string screenshotFolder_;
+    bool pauseRequested_ = false;  // to pause as soon as the message at hand is taken
+    LONGLONG pausedTicks_ = 0;     // performance-counter ticks spent paused in the run
+    // What the player started with, and changed, for the settings file.
+    bool startFullscreen_ = true;
+    std::pair<int, int> startSize_;
 };
 
 }  // namespace

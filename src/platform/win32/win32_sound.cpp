@@ -3,14 +3,16 @@
 //
 // The recordings come in three formats; the device is opened in the format
 // of the cue to play, and opened again only when the next cue's differs. The
-// device reads the samples straight from the program's image, and a looped
-// cue is one buffer marked as its own loop.
+// device reads the samples from the program's copy of the recording, made at
+// the volume, and a looped cue is one buffer marked as its own loop.
 #include "platform/win32/win32_sound.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 
+#include "platform/window/comforts.h"
 #include "resources/wave_resources.h"
 
 namespace platform::win32 {
@@ -107,10 +109,12 @@ void Voice::Play(Cue cue, bool loop) {
         }
         deviceFormat_ = recording->format;
     }
+    playing_ = recording;
+    levelled_.resize(recording->samples.size());
+    Level();
     header_ = WAVEHDR{};
-    // The device only reads from the buffer.
-    header_.lpData = reinterpret_cast<LPSTR>(const_cast<std::uint8_t*>(recording->samples.data()));
-    header_.dwBufferLength = static_cast<DWORD>(recording->samples.size());
+    header_.lpData = reinterpret_cast<LPSTR>(levelled_.data());
+    header_.dwBufferLength = static_cast<DWORD>(levelled_.size());
     if (loop) {
         header_.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
         header_.dwLoops = std::numeric_limits<DWORD>::max();
@@ -123,11 +127,32 @@ void Voice::Play(Cue cue, bool loop) {
     queued_ = true;
 }
 
+void Voice::SetVolume(int percent) {
+    volume_ = std::clamp(percent, 0, 100);
+    if (queued_) Level();
+}
+
+void Voice::SetPaused(bool paused) {
+    paused_ = paused;
+    if (!queued_) return;
+    if (paused) {
+        waveOutPause(device_);
+    } else {
+        waveOutRestart(device_);
+    }
+}
+
+void Voice::Level() {
+    if (playing_ == nullptr || levelled_.size() != playing_->samples.size()) return;
+    LevelSamples(playing_->samples, playing_->format.wBitsPerSample, volume_, levelled_);
+}
+
 void Voice::Stop() {
     if (!queued_) return;
     waveOutReset(device_);
     waveOutUnprepareHeader(device_, &header_, sizeof header_);
     queued_ = false;
+    playing_ = nullptr;
 }
 
 void Voice::Close() {

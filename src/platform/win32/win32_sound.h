@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -34,6 +35,12 @@ public:
     void Play(Cue cue, bool loop);
     void Stop();
 
+    // The level the cues play at, 0 to 100 (the amplitude in per cent),
+    // taking effect at once, on the cue playing too.
+    void SetVolume(int percent);
+    // Paused, the cue playing waits where it is.
+    void SetPaused(bool paused);
+
 private:
     struct Recording {
         WAVEFORMATEX format{};
@@ -41,6 +48,8 @@ private:
     };
 
     void Close();
+    // The samples of the cue playing at the volume, into the device's copy.
+    void Level();
 
     bool open_ = false;          // Open found a device
     bool deviceFailed_ = false;  // a device refused a format; said once
@@ -49,6 +58,10 @@ private:
     WAVEHDR header_{};
     bool queued_ = false;                  // header_ is prepared and written
     std::array<Recording, 5> recordings_;  // in the order of kAllCues
+    int volume_ = 100;
+    bool paused_ = false;
+    const Recording* playing_ = nullptr;  // the recording queued
+    std::vector<std::uint8_t> levelled_;  // its samples at the volume, which the device reads
 };
 
 }  // namespace platform::win32

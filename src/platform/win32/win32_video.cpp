@@ -6,6 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/window/paused_picture.h"
+
 namespace platform::win32 {
 
 namespace {
@@ -72,7 +74,14 @@ bool Screen::Open(const Win32Options& options, DrawMode mode, std::string& error
         return false;
     }
 
-    windowed_ = WindowedRect(std::clamp(options.scale, 1, 16));
+    const ScreenRect size = PictureSize(fit_);
+    const int scale = std::clamp(options.scale, 1, 16);
+    if (options.windowWidth > 0 && options.windowHeight > 0) {
+        windowed_ = WindowedRect(std::max(options.windowWidth, size.width),
+                                 std::max(options.windowHeight, size.height));
+    } else {
+        windowed_ = WindowedRect(size.width * scale, size.height * scale);
+    }
     windowedKnown_ = true;
     const RECT area = fullscreen_ ? MonitorArea(nullptr, false) : windowed_;
     window_ = CreateWindowExW(
@@ -87,16 +96,37 @@ bool Screen::Open(const Win32Options& options, DrawMode mode, std::string& error
     return true;
 }
 
-RECT Screen::WindowedRect(int scale) const {
-    const ScreenRect size = PictureSize(fit_);
-    RECT rect{0, 0, size.width * scale, size.height * scale};
+RECT Screen::WindowedRect(int width, int height) const {
+    RECT rect{0, 0, width, height};
     AdjustWindowRectEx(&rect, kWindowedStyle, FALSE, 0);
     const RECT work = MonitorArea(window_, true);
-    const LONG width = rect.right - rect.left;
-    const LONG height = rect.bottom - rect.top;
-    const LONG left = work.left + std::max<LONG>(0, (work.right - work.left - width) / 2);
-    const LONG top = work.top + std::max<LONG>(0, (work.bottom - work.top - height) / 2);
-    return RECT{left, top, left + width, top + height};
+    const LONG outerWidth = rect.right - rect.left;
+    const LONG outerHeight = rect.bottom - rect.top;
+    const LONG left = work.left + std::max<LONG>(0, (work.right - work.left - outerWidth) / 2);
+    const LONG top = work.top + std::max<LONG>(0, (work.bottom - work.top - outerHeight) / 2);
+    return RECT{left, top, left + outerWidth, top + outerHeight};
+}
+
+std::pair<int, int> Screen::WindowedSize() const {
+    if (!fullscreen_ && window_ != nullptr) {
+        RECT client{};
+        GetClientRect(window_, &client);
+        return {client.right - client.left, client.bottom - client.top};
+    }
+    // The window as it was before going fullscreen, less its frame.
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, kWindowedStyle, FALSE, 0);
+    return {(windowed_.right - windowed_.left) - (frame.right - frame.left),
+            (windowed_.bottom - windowed_.top) - (frame.bottom - frame.top)};
+}
+
+void Screen::SetPaused(bool paused) {
+    if (paused == paused_) return;
+    paused_ = paused;
+    if (window_ == nullptr) return;
+    const HDC dc = GetDC(window_);
+    Draw(dc, false);
+    ReleaseDC(window_, dc);
 }
 
 void Screen::Show(const Picture& picture, const Palette& palette) {
@@ -134,12 +164,29 @@ void Screen::Draw(HDC dc, bool bars) {
     } else {
         DrawPacked(dc);
     }
+    if (paused_) {
+        const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        for (const ScreenRect& block : PausedWordBlocks(target_)) {
+            const RECT area{block.x, block.y, block.x + block.width, block.y + block.height};
+            FillRect(dc, &area, white);
+        }
+    }
 }
 
 void Screen::DrawIndexed(HDC dc) {
+    IndexedInfo dimmed;
+    const IndexedInfo* info = &indexed_;
+    if (paused_) {
+        dimmed = indexed_;
+        const Palette palette = DimmedPalette(palette_);
+        for (std::size_t i = 0; i < palette.size(); ++i) {
+            dimmed.colours[i] = RGBQUAD{palette[i].blue, palette[i].green, palette[i].red, 0};
+        }
+        info = &dimmed;
+    }
     SetStretchBltMode(dc, COLORONCOLOR);  // nearest neighbour
     StretchDIBits(dc, target_.x, target_.y, target_.width, target_.height, 0, 0, kScreenWidth,
-                  kScreenHeight, pixels_.data(), reinterpret_cast<const BITMAPINFO*>(&indexed_),
+                  kScreenHeight, pixels_.data(), reinterpret_cast<const BITMAPINFO*>(info),
                   DIB_RGB_COLORS, SRCCOPY);
 }
 
@@ -152,7 +199,9 @@ void Screen::DrawPacked(HDC dc) {
         packedInfo_.bmiHeader.biHeight = -size.height;
     }
     const Picture picture{pixels_.data(), kScreenWidth};
-    scaler_.Draw(picture, packed_, kWholePicture, buffer_.data(),
+    const PackedPalette colours =
+        paused_ ? PackPalette(DimmedPalette(palette_), PixelLayout{}) : packed_;
+    scaler_.Draw(picture, colours, kWholePicture, buffer_.data(),
                  size.width * static_cast<int>(sizeof(std::uint32_t)));
     SetDIBitsToDevice(dc, target_.x, target_.y, static_cast<DWORD>(size.width),
                       static_cast<DWORD>(size.height), 0, 0, 0, static_cast<UINT>(size.height),

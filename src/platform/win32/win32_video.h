@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -45,6 +46,18 @@ public:
 
     // Alt+Enter: between borderless fullscreen and a window.
     void ToggleFullscreen();
+    bool IsFullscreen() const { return fullscreen_; }
+    // The inside of the window when it is not fullscreen, in pixels.
+    std::pair<int, int> WindowedSize() const;
+
+    // Paused: the kept picture is shown dimmed, with "PAUSED" in the middle
+    // in the game's small font, drawn over the scaled picture; the picture
+    // kept is untouched.
+    void SetPaused(bool paused);
+
+    // The picture on the screen and its palette, as the game last showed them.
+    Picture Shown() const { return Picture{pixels_.data(), kScreenWidth}; }
+    const Palette& ShownPalette() const { return palette_; }
 
     // What the window's messages said since the last call: a request to
     // close it (its close button, Alt+F4), the keyboard focus gone.
@@ -55,9 +68,9 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // The window rectangle of a window whose inside is PictureSize times scale,
+    // The window rectangle of a window whose inside is width by height,
     // centred on the monitor's work area.
-    RECT WindowedRect(int scale) const;
+    RECT WindowedRect(int width, int height) const;
     // Draws the picture into the fitted rectangle, and the black bars around
     // it when bars is true.
     void Draw(HDC dc, bool bars);
@@ -72,6 +85,7 @@ private:
     bool windowedKnown_ = false;
     bool closeRequested_ = false;
     bool focusLost_ = false;
+    bool paused_ = false;
 
     // The last picture (pitch 320) and the palette it was shown with.
     std::array<std::uint8_t, 320 * 200> pixels_{};

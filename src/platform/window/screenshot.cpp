@@ -149,4 +149,17 @@ Result<std::string> SaveScreenshot(const std::string& folder, const Picture& pic
     return path;
 }
 
+void SaveScreenshotAndSay(const std::string& folder, const Picture& picture, const Palette& palette,
+                          bool aspect) {
+    const Result<std::string> saved =
+        SaveScreenshot(folder, picture, palette, aspect, std::time(nullptr));
+    if (saved) {
+        std::printf("fompy-talden: screenshot saved as %s\n", saved->c_str());
+        std::fflush(stdout);
+    } else {
+        std::fprintf(stderr, "fompy-talden: cannot save the screenshot: %s\n",
+                     saved.reason().c_str());
+    }
+}
+
 }  // namespace platform

@@ -39,4 +39,9 @@ std::string ScreenshotFolder();
 Result<std::string> SaveScreenshot(const std::string& folder, const Picture& picture,
                                    const Palette& palette, bool aspect, std::time_t when);
 
+// F12: saves the picture now and names the file in one line on standard
+// output, or says in one line on standard error why it could not.
+void SaveScreenshotAndSay(const std::string& folder, const Picture& picture, const Palette& palette,
+                          bool aspect);
+
 }  // namespace platform
