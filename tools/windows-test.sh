@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 linux="${1:-}"
 if [ -z "$linux" ]; then
     cmake --preset debug >/dev/null
-    cmake --build --preset debug --target fompy-talden
+    cmake --build --preset debug --target fompy-talden wm-close
     linux=build/debug/fompy-talden
 fi
 version=$(sed -n 's/^project(fompy-talden VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)

@@ -21,7 +21,9 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 . "$HERE/wine.inc"
 
-cc -O1 -o "$TMP/close_window" "$HERE/close_window.c" -lX11 || fail "cannot build close_window"
+# The desktop build's tool that asks a window to close as a window manager does.
+WM_CLOSE="$(dirname "$LINUX")/tests/wm-close"
+[ -x "$WM_CLOSE" ] || fail "no $WM_CLOSE: build the debug build's tests first"
 . "$ROOT/tests/scripts/xvfb_session.inc"  # an 800x600 screen
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
@@ -58,7 +60,7 @@ start_game() {
 size() { xdotool getwindowgeometry "$WINDOW" | sed -n 's/^ *Geometry: //p'; }
 # Closes the window; in a game the player leaves it by "QUIT".
 quit_game() {
-    "$TMP/close_window" "$WINDOW" || fail "cannot send the close request"
+    "$WM_CLOSE" "$WINDOW" || fail "cannot send the close request"
     for _ in $(seq 30); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$GAME_PID" 2>/dev/null; then
         xdotool key --delay 150 Escape Up Return
