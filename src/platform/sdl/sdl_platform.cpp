@@ -643,21 +643,10 @@ private:
 
     // A comfort key went down (or repeats).
     void UseComfort(Comfort comfort, bool repeat) {
-        switch (comfort) {
-            case Comfort::Pause:
-                if (!repeat) pauseRequested_ = true;
-                break;
-            case Comfort::Mute:
-            case Comfort::Louder:
-            case Comfort::Quieter:
-                if (repeat && comfort == Comfort::Mute) break;
-                level_.Use(comfort);
-                voice_.SetVolume(level_.Level());
-                break;
-            case Comfort::Screenshot:
-                if (!repeat) SaveScreenshotNow();
-                break;
-        }
+        const ComfortRequest asked = AskOfComfort(comfort, repeat, level_);
+        if (asked.pause) pauseRequested_ = true;
+        if (asked.levelChanged) voice_.SetVolume(level_.Level());
+        if (asked.screenshot) SaveScreenshotNow();
     }
 
     void SaveScreenshotNow() {

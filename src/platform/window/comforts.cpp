@@ -28,6 +28,26 @@ std::optional<Comfort> ComfortOfKey(std::string_view keyName) {
 
 SoundLevel::SoundLevel(int volume, bool mute) : volume_(std::clamp(volume, 0, 100)), mute_(mute) {}
 
+ComfortRequest AskOfComfort(Comfort comfort, bool repeat, SoundLevel& level) {
+    ComfortRequest request;
+    switch (comfort) {
+        case Comfort::Pause:
+            request.pause = !repeat;
+            break;
+        case Comfort::Mute:
+        case Comfort::Louder:
+        case Comfort::Quieter:
+            if (repeat && comfort == Comfort::Mute) break;
+            level.Use(comfort);
+            request.levelChanged = true;
+            break;
+        case Comfort::Screenshot:
+            request.screenshot = !repeat;
+            break;
+    }
+    return request;
+}
+
 void SoundLevel::Use(Comfort comfort) {
     switch (comfort) {
         case Comfort::Mute:

@@ -39,6 +39,16 @@ private:
     bool muteChanged_ = false;
 };
 
+// What one press (or auto-repeat) of a comfort key asks of the platform. The
+// volume and the mute are taken into the level at once; an auto-repeat steps
+// the volume again but pauses, mutes or takes a picture only once.
+struct ComfortRequest {
+    bool pause = false;         // pause, or resume
+    bool levelChanged = false;  // the voice plays at level.Level() from now on
+    bool screenshot = false;    // save the picture on the screen
+};
+ComfortRequest AskOfComfort(Comfort comfort, bool repeat, SoundLevel& level);
+
 // PCM samples at a level, 0 to 100 per cent of their amplitude, from one
 // buffer into another of the same size: 16-bit samples are signed, low byte
 // first; 8-bit ones unsigned around 128.
