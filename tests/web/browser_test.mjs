@@ -478,9 +478,27 @@ const kPresentsScript = `
 // A paused stretch: nothing presented, the sound suspended, the picture
 // dimmed by the page; the canvas as it was. Left, held when the pause began
 // and let go during it, is let go for the game.
-async function checkPause(driver) {
+async function checkPause(driver, out) {
   await driver.keys([['down', 'left', 60], ['down', 'p', 30], ['up', 'p', 100], ['up', 'left']]);
   let state = await waitFor(driver, 'the pause', (s) => s.paused && s.dimmed);
+  await driver.screenshot(path.join(out, 'paused.png'));
+  // PAUSED in the game's small font over the picture at half its brightness:
+  // the overlay holds white blocks and half-dark pixels only.
+  const [white, dim, other] = await driver.run(`
+    const data = document.getElementById('paused-word').getContext('2d')
+                     .getImageData(0, 0, 320, 200).data;
+    let white = 0, dim = 0, other = 0;
+    for (let i = 0; i < data.length; i += 4) {
+      const [r, g, b, a] = [data[i], data[i + 1], data[i + 2], data[i + 3]];
+      if (r === 255 && g === 255 && b === 255 && a === 255) white++;
+      else if (r === 0 && g === 0 && b === 0 && a > 120 && a < 136) dim++;
+      else other++;
+    }
+    return [white, dim, other];`);
+  if (white < 100 || other !== 0 || white + dim !== 64000) {
+    fail(`the pause overlay is not the dimmed picture with PAUSED: ${white} white, ` +
+         `${dim} dimmed, ${other} other pixels`);
+  }
   const [presents0, picture0] = await driver.run(kPresentsScript);
   await sleep(600);
   const [presents1, picture1] = await driver.run(kPresentsScript);
@@ -611,7 +629,7 @@ async function playInBrowser(driver, url, out, downloads) {
   await driver.keys([['down', 'left', 40], ['up', 'left', 40], ['down', 'up', 40], ['up', 'up', 40],
                      ['down', 'right', 40], ['up', 'right', 40], ['down', 'right', 40],
                      ['up', 'right', 40], ['down', 'space', 40], ['up', 'space']]);
-  await checkPause(driver);
+  await checkPause(driver, out);
   await sleep(300);
   checkpoints.push(await capture(driver, 'game', out));
   await driver.keys([['down', 'down']]);

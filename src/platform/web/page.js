@@ -392,6 +392,21 @@
     // Pause: the program is held between two frames; the picture is dimmed
     // by the page, over the canvas, never in it.
 
+    // The overlay of a paused game: every colour at half its brightness and
+    // the white blocks of "PAUSED" in the game's small font (x, y, width,
+    // height in picture pixels, four numbers a block), as the desktop's.
+    setPausedWord: function(blocks) {
+      var canvas = page.element('paused-word');
+      var context = canvas.getContext('2d');
+      context.clearRect(0, 0, canvas.width, canvas.height);
+      context.fillStyle = 'rgba(0, 0, 0, 0.5)';
+      context.fillRect(0, 0, canvas.width, canvas.height);
+      context.fillStyle = '#fff';
+      for (var i = 0; i + 3 < blocks.length; i += 4) {
+        context.fillRect(blocks[i], blocks[i + 1], blocks[i + 2], blocks[i + 3]);
+      }
+    },
+
     pause: function() {
       if (page.state !== 'running' || page.paused) return;
       page.paused = true;

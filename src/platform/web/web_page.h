@@ -20,6 +20,9 @@ int WebPageWantsRecord();
 // Draws width * height pixels of 4 bytes (red, green, blue, alpha) into the
 // canvas. present is 1 for a presented frame, 0 for a primary picture.
 void WebPageShowPicture(const std::uint8_t* rgba, int present);
+// The white blocks of "PAUSED" over the picture, four numbers a block (x, y,
+// width, height in picture pixels), for the page's pause overlay.
+void WebPageSetPausedWord(const std::int32_t* blocks, int count);
 
 // The page's key events, kWebKeyEventSize numbers each: the kind (a
 // WebKeyEventKind), the key (platform::Key) or, for a stick, the axis's value

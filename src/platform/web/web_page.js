@@ -16,6 +16,10 @@ mergeInto(LibraryManager.library, {
     return /[?&]record(=|&|$)/.test(window.location.search) ? 1 : 0;
   },
 
+  WebPageSetPausedWord: function(blocks, count) {
+    window.fompyPage.setPausedWord(HEAP32.subarray(blocks >> 2, (blocks >> 2) + count * 4));
+  },
+
   WebPageShowPicture: function(rgba, present) {
     var page = window.fompyPage;
     page.image.data.set(HEAPU8.subarray(rgba, rgba + page.image.data.length));

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "platform/web/web_page.h"
+#include "platform/window/paused_picture.h"
 #include "resources/wave_resources.h"
 
 namespace platform {
@@ -45,6 +46,13 @@ WebPlatform::WebPlatform(const WebOptions& options)
       journal_(JournalOptions{log_ ? log_->Lines() : nullptr, script_ ? script_->Lines() : nullptr,
                               Script{}}) {
     WebPageOpen(kScreenWidth, kScreenHeight);
+    // PAUSED as the desktop draws it, at the picture's own size.
+    std::vector<std::int32_t> word;
+    for (const ScreenRect& block :
+         PausedWordBlocks(ScreenRect{0, 0, kScreenWidth, kScreenHeight})) {
+        word.insert(word.end(), {block.x, block.y, block.width, block.height});
+    }
+    WebPageSetPausedWord(word.data(), static_cast<int>(word.size() / 4));
     for (Cue cue : kAllCues) {
         const auto wave = ft::WaveResource(CueNumber(cue));
         if (!wave.empty()) {
