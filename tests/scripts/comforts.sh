@@ -76,28 +76,7 @@ convert "$(shot_file)" -depth 8 "ppm:$TMP/undimmed.ppm"
 import -window "$WINDOW" -depth 8 "ppm:$TMP/paused.ppm" || fail "no picture of the window"
 # The window: the picture at half its brightness, and the word in white in
 # the middle (a box of 70x10 picture pixels, 140x24 window pixels).
-python3 - "$TMP/undimmed.ppm" "$TMP/paused.ppm" "$HERE" <<'EOF' || fail "the paused window"
-import sys
-sys.path.insert(0, sys.argv[3])
-from compare_picture import read_ppm
-w, h, shot = read_ppm(sys.argv[1])
-ww, wh, window = read_ppm(sys.argv[2])
-if (w, h) != (ww, wh):
-    sys.exit(f"the window is {ww}x{wh}, the screenshot {w}x{h}")
-white = 0
-for y in range(h):
-    for x in range(w):
-        i = (y * w + x) * 3
-        want = bytes(c // 2 for c in shot[i:i + 3])
-        got = window[i:i + 3]
-        inside = 245 <= x < 395 and 225 <= y < 255
-        if got == b"\xff\xff\xff" and inside:
-            white += 1
-        elif got != want:
-            sys.exit(f"pixel {x},{y} is {tuple(got)}, not the dimmed {tuple(want)}")
-if white < 200:
-    sys.exit(f"only {white} white pixels where PAUSED should be")
-EOF
+python3 "$HERE"/check_paused.py "$TMP/undimmed.ppm" "$TMP/paused.ppm" || fail "the paused window"
 xdotool key p
 sleep 0.5
 before=$(presents)
