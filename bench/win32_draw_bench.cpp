@@ -26,9 +26,8 @@ double MillisecondsPerShow(DrawMode mode, int scale, int frames) {
     options.fullscreen = false;
     options.scale = scale;
     platform::win32::Screen screen;
-    std::string error;
-    if (!screen.Open(options, mode, error)) {
-        std::fprintf(stderr, "win32-draw-bench: %s\n", error.c_str());
+    if (const platform::Result<void> opened = screen.Open(options, mode); !opened) {
+        std::fprintf(stderr, "win32-draw-bench: %s\n", opened.reason().c_str());
         std::exit(1);
     }
     std::vector<std::uint8_t> pixels(320 * 200);

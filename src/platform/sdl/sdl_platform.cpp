@@ -361,8 +361,7 @@ public:
         // The game reads keys, never text: no text events, no input method.
         SDL_StopTextInput();
         Result<void> opened = video_.Open(options);
-        startFullscreen_ = options.fullscreen;
-        startSize_ = video_.WindowedSize();
+        windowAtStart_ = {options.fullscreen, video_.WindowedSize()};
         return opened;
     }
 
@@ -370,8 +369,7 @@ public:
 
     SettingsChanges Changes() const override {
         SettingsChanges changes;
-        if (video_.IsFullscreen() != startFullscreen_) changes.fullscreen = video_.IsFullscreen();
-        if (video_.WindowedSize() != startSize_) changes.windowSize = video_.WindowedSize();
+        windowAtStart_.AddChanges(video_.IsFullscreen(), video_.WindowedSize(), changes);
         level_.AddChanges(changes);
         return changes;
     }
@@ -750,8 +748,7 @@ private:
     bool pauseRequested_ = false;  // to pause as soon as the event at hand is taken
     Uint64 pausedTicks_ = 0;       // performance-counter ticks spent paused in the run
     // What the player started with, and changed, for the settings file.
-    bool startFullscreen_ = true;
-    std::pair<int, int> startSize_;
+    WindowAtStart windowAtStart_;
 };
 
 }  // namespace

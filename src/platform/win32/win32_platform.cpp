@@ -368,20 +368,18 @@ public:
     // The program converts and scales the picture itself: as fast as GDI's
     // scaling of the 8-bit picture or a little faster (tools/perf/
     // windows-draw.sh), and the very pixels of the desktop build's window surface.
-    bool Open(const Win32Options& options, std::string& error) {
+    Result<void> Open(const Win32Options& options) {
         fitAspect_ = options.fit.aspect;
-        if (!screen_.Open(options, win32::DrawMode::Packed, error)) return false;
-        startFullscreen_ = options.fullscreen;
-        startSize_ = screen_.WindowedSize();
-        return true;
+        Result<void> opened = screen_.Open(options, win32::DrawMode::Packed);
+        windowAtStart_ = {options.fullscreen, screen_.WindowedSize()};
+        return opened;
     }
 
     RunJournal& Journal() override { return journal_; }
 
     SettingsChanges Changes() const override {
         SettingsChanges changes;
-        if (screen_.IsFullscreen() != startFullscreen_) changes.fullscreen = screen_.IsFullscreen();
-        if (screen_.WindowedSize() != startSize_) changes.windowSize = screen_.WindowedSize();
+        windowAtStart_.AddChanges(screen_.IsFullscreen(), screen_.WindowedSize(), changes);
         level_.AddChanges(changes);
         return changes;
     }
@@ -700,16 +698,14 @@ private:
     bool pauseRequested_ = false;  // to pause as soon as the message at hand is taken
     LONGLONG pausedTicks_ = 0;     // performance-counter ticks spent paused in the run
     // What the player started with, and changed, for the settings file.
-    bool startFullscreen_ = true;
-    std::pair<int, int> startSize_;
+    WindowAtStart windowAtStart_;
 };
 
 }  // namespace
 
 Result<std::unique_ptr<Win32Host>> OpenWin32Platform(const Win32Options& options) {
     auto host = std::make_unique<Win32Platform>(options);
-    std::string error;
-    if (!host->Open(options, error)) return Failure{error};
+    if (Result<void> opened = host->Open(options); !opened) return Failure{opened.reason()};
     return std::unique_ptr<Win32Host>(std::move(host));
 }
 

@@ -43,7 +43,7 @@ Screen::~Screen() {
     if (window_ != nullptr) DestroyWindow(window_);
 }
 
-bool Screen::Open(const Win32Options& options, DrawMode mode, std::string& error) {
+Result<void> Screen::Open(const Win32Options& options, DrawMode mode) {
     fit_ = options.fit;
     mode_ = mode;
     fullscreen_ = options.fullscreen;
@@ -69,9 +69,8 @@ bool Screen::Open(const Win32Options& options, DrawMode mode, std::string& error
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.lpszClassName = kWindowClass;
     if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        error = "cannot open a window: the window class was refused (error " +
-                std::to_string(GetLastError()) + ")";
-        return false;
+        return Failure{"cannot open a window: the window class was refused (error " +
+                       std::to_string(GetLastError()) + ")"};
     }
 
     const ScreenRect size = PictureSize(fit_);
@@ -88,12 +87,11 @@ bool Screen::Open(const Win32Options& options, DrawMode mode, std::string& error
         0, kWindowClass, kWindowTitle, fullscreen_ ? kFullscreenStyle : kWindowedStyle, area.left,
         area.top, area.right - area.left, area.bottom - area.top, nullptr, nullptr, instance, this);
     if (window_ == nullptr) {
-        error = "cannot open a window (error " + std::to_string(GetLastError()) + ")";
-        return false;
+        return Failure{"cannot open a window (error " + std::to_string(GetLastError()) + ")"};
     }
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
-    return true;
+    return {};
 }
 
 RECT Screen::WindowedRect(int width, int height) const {

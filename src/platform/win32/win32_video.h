@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/result.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/window/picture_scale.h"
 #include "platform/window/screen_fit.h"
@@ -38,7 +39,7 @@ public:
     // Creates and shows the window: borderless over the monitor, or
     // PictureSize(fit) times scale. On failure returns false and sets error
     // to one line naming the cause.
-    bool Open(const Win32Options& options, DrawMode mode, std::string& error);
+    Result<void> Open(const Win32Options& options, DrawMode mode);
 
     // Keeps a copy of the picture and its palette and draws it at once. The
     // picture is borrowed for the call.

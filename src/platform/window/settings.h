@@ -51,6 +51,18 @@ struct SettingsChanges {
 };
 void ApplyChanges(Settings& settings, const SettingsChanges& changes);
 
+// The window as the run started, to tell what the player changed about it.
+struct WindowAtStart {
+    bool fullscreen = true;
+    std::pair<int, int> size;
+    // Adds to changes what differs now: fullscreen or window, the window's size.
+    void AddChanges(bool fullscreenNow, std::pair<int, int> sizeNow,
+                    SettingsChanges& changes) const {
+        if (fullscreenNow != fullscreen) changes.fullscreen = fullscreenNow;
+        if (sizeNow != size) changes.windowSize = sizeNow;
+    }
+};
+
 // A settings file as read: the settings (defaults where the file says
 // nothing or something wrong), its lines, and what was wrong with them, one
 // line each ("FILE:LINE: what; the default instead"), without the program's name.
