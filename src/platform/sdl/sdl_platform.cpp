@@ -50,6 +50,12 @@ constexpr std::int32_t kAxisControl = 1000;
 // a thread of their own waits for them and posts SDL's quit event, which
 // wakes a wait for a key at once, like the window's close button. The
 // signals are blocked in every other thread, so none of them is interrupted.
+//
+// They are blocked from the start, but the thread is started only once the
+// first picture is on the screen: while a process has one thread, the C
+// library reads files without locking, and SDL's start-up reads the
+// keyboard's compose table (hundreds of kilobytes) a character at a time. A
+// signal that comes before waits, pending, for the thread.
 class CloseSignals {
 public:
     CloseSignals() {
@@ -57,16 +63,7 @@ public:
         sigemptyset(&signals_);
         for (int signal : {SIGINT, SIGTERM, SIGHUP, kStopSignal}) sigaddset(&signals_, signal);
         // Before any other thread starts (SDL's, the sound's): they inherit it.
-        if (pthread_sigmask(SIG_BLOCK, &signals_, nullptr) != 0) return;
-        watcher_ = std::thread([this] {
-            for (;;) {
-                int signal = 0;
-                if (sigwait(&signals_, &signal) != 0 || signal == kStopSignal) return;
-                SDL_Event quit{};
-                quit.type = SDL_QUIT;
-                SDL_PushEvent(&quit);
-            }
-        });
+        blocked_ = pthread_sigmask(SIG_BLOCK, &signals_, nullptr) == 0;
 #endif
     }
     CloseSignals(const CloseSignals&) = delete;
@@ -79,10 +76,27 @@ public:
 #endif
     }
 
+    // Starts the watching thread; again, it does nothing.
+    void Watch() {
+#if defined(__unix__) || defined(__APPLE__)
+        if (!blocked_ || watcher_.joinable()) return;
+        watcher_ = std::thread([this] {
+            for (;;) {
+                int signal = 0;
+                if (sigwait(&signals_, &signal) != 0 || signal == kStopSignal) return;
+                SDL_Event quit{};
+                quit.type = SDL_QUIT;
+                SDL_PushEvent(&quit);
+            }
+        });
+#endif
+    }
+
 private:
 #if defined(__unix__) || defined(__APPLE__)
     static constexpr int kStopSignal = SIGUSR2;  // ends the watcher at shutdown
     sigset_t signals_{};
+    bool blocked_ = false;
 #endif
     std::thread watcher_;
 };
@@ -378,6 +392,8 @@ public:
         video_.Show(picture, palette);
         // The sound device opens on the voice's own thread once the first
         // picture is on the screen; a cue asked for meanwhile waits for it.
+        // The signals' watcher starts then too (see CloseSignals).
+        closeSignals_.Watch();
         if (sound_) voice_.Start();
         journal_.Picture(picture, palette, kind);
         if (kind == PictureKind::Present) pacer_.WaitForNextSlot();
@@ -391,6 +407,7 @@ public:
     }
 
     void WaitForInput(KeyState& keys) override {
+        closeSignals_.Watch();
         OpenGamepadsOnce();
         if (playback_) {
             WaitInPlayback();
