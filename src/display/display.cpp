@@ -26,9 +26,11 @@ void Unlock(Display& display, LockedSurface which) {
 }  // namespace
 
 void OpenDisplay(Display& display) {
-    display.primary = Surface{};
-    display.backBuffer = Surface{};
-    display.background = Surface{};
+    // Cleared where they are: new surfaces would leave the old ones' memory
+    // behind for nothing.
+    for (Surface* surface : {&display.primary, &display.backBuffer, &display.background}) {
+        surface->pixels.assign(static_cast<std::size_t>(kSurfacePitch) * kScreenHeight, 0);
+    }
     display.locked = LockedSurface::None;
     display.open = true;
 }
