@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // wave_resources_test.cpp -- the recordings built into the program: their
-// RIFF structure, formats and sizes, and that each sounds without clipping.
+// RIFF structure, formats and sizes, and that each sounds without clipping;
+// and the platforms' reader of such files.
 #include "resources/wave_resources.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +10,13 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/window/wave.h"
 
 namespace {
 
@@ -219,6 +224,77 @@ TEST(WaveResources, OtherNumbersHaveNoRecording) {
     for (int number : {-1, 0, 1, 105, 108, 110, 112, 115, 118, 1000}) {
         EXPECT_TRUE(ft::WaveResource(number).empty()) << "number " << number;
     }
+}
+
+// The platforms play what ReadWave finds: the same format and the very bytes
+// of the data chunk, in place.
+TEST(WaveResources, TheReaderFindsEachRecordingsFormatAndSamplesInPlace) {
+    for (const Expected& e : kRecordings) {
+        SCOPED_TRACE("recording " + std::to_string(e.number));
+        const Bytes file = ft::WaveResource(e.number);
+        const std::optional<platform::Wave> wave = platform::ReadWave(file);
+        ASSERT_TRUE(wave.has_value());
+        EXPECT_EQ(static_cast<std::uint32_t>(wave->channels), e.channels);
+        EXPECT_EQ(static_cast<std::uint32_t>(wave->rate), e.sampleRate);
+        EXPECT_EQ(static_cast<std::uint32_t>(wave->bitsPerSample), e.bitsPerSample);
+        const RiffFile riff = ReadRiff(file);
+        const Bytes data = riff.chunks[static_cast<std::size_t>(FindChunk(riff, "data"))].body;
+        EXPECT_EQ(wave->samples.data(), data.data());
+        EXPECT_EQ(wave->samples.size(), e.dataBytes);
+    }
+}
+
+// A file made of a header and the chunks given, each padded as RIFF pads.
+std::vector<std::uint8_t> MakeRiff(
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& chunks) {
+    std::vector<std::uint8_t> file = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    for (const auto& [id, body] : chunks) {
+        file.insert(file.end(), id.begin(), id.end());
+        const auto size = static_cast<std::uint32_t>(body.size());
+        for (int shift = 0; shift < 32; shift += 8)
+            file.push_back(static_cast<std::uint8_t>(size >> shift));
+        file.insert(file.end(), body.begin(), body.end());
+        if (size % 2 != 0) file.push_back(0);
+    }
+    return file;
+}
+
+std::vector<std::uint8_t> Format(int tag, int channels, int bits) {
+    const int rate = 11025;
+    const int align = channels * bits / 8;
+    std::vector<std::uint8_t> body;
+    for (const auto& [value, bytes] :
+         {std::pair{tag, 2}, {channels, 2}, {rate, 4}, {rate * align, 4}, {align, 2}, {bits, 2}}) {
+        for (int i = 0; i < bytes; ++i) body.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+    return body;
+}
+
+TEST(WaveReader, TakesOnlyWhatCanBePlayedAndNeverReadsPastTheFile) {
+    const std::vector<std::uint8_t> samples = {1, 2, 3, 4, 5, 6, 7};
+    // An odd chunk before the format is skipped with its pad byte; the data
+    // keep whole frames only (three of 16-bit mono, the odd byte left out).
+    auto file = MakeRiff({{"LIST", {9, 9, 9}}, {"fmt ", Format(1, 1, 16)}, {"data", samples}});
+    auto wave = platform::ReadWave(file);
+    ASSERT_TRUE(wave.has_value());
+    EXPECT_EQ(wave->samples.size(), 6u);
+    EXPECT_EQ(wave->samples[0], 1);
+
+    EXPECT_FALSE(platform::ReadWave(MakeRiff({{"data", samples}, {"fmt ", Format(1, 1, 8)}})))
+        << "samples before their format";
+    EXPECT_FALSE(platform::ReadWave(MakeRiff({{"fmt ", Format(3, 1, 32)}, {"data", samples}})))
+        << "floating-point samples";
+    EXPECT_FALSE(platform::ReadWave(MakeRiff({{"fmt ", Format(1, 2, 24)}, {"data", samples}})))
+        << "24-bit samples";
+    EXPECT_FALSE(platform::ReadWave(MakeRiff({{"fmt ", Format(1, 0, 8)}, {"data", samples}})))
+        << "no channels";
+    // A file cut anywhere before its data chunk ends (its pad byte is not
+    // needed) tells of more than there is.
+    file = MakeRiff({{"fmt ", Format(1, 1, 8)}, {"data", samples}});
+    for (std::size_t size = 0; size + 1 < file.size(); ++size) {
+        EXPECT_FALSE(platform::ReadWave(std::span(file).first(size))) << "cut at " << size;
+    }
+    EXPECT_TRUE(platform::ReadWave(std::span(file).first(file.size() - 1)));
 }
 
 }  // namespace

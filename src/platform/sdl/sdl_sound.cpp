@@ -6,8 +6,11 @@
 // codec libraries (FluidSynth with GLib, libsndfile, Opus, Vorbis, FLAC,
 // mpg123...) into the process for five PCM recordings, and it keeps the device
 // it opens to itself, where the voice must know its device to notice it going
-// away. The recordings are converted to the device's own format once, when the
-// device opens, so the audio thread does nothing but copy bytes.
+// away. The recordings are read where they lie in the program, as they were
+// made (a third of a megabyte in all); each is converted to the device's
+// format by a stream of SDL's as it plays, a few milliseconds ahead of the
+// device. Converted once and kept, they would take sixteen times that for the
+// whole run.
 #include "platform/sdl/sdl_sound.h"
 
 #include <algorithm>
@@ -17,6 +20,7 @@
 #include <span>
 
 #include "platform/sdl/sdl_quiet.h"
+#include "platform/window/wave.h"
 #include "resources/wave_resources.h"
 
 namespace platform::sdl {
@@ -38,44 +42,10 @@ int CueSlot(Cue cue) {
     return -1;
 }
 
-// A RIFF WAVE file in the device's format, or empty and why not.
-std::vector<std::uint8_t> LoadRecording(std::span<const std::uint8_t> wave,
-                                        const SDL_AudioSpec& device, std::string& why) {
-    // The loader stops at the data chunk, so the chunks some recordings carry
-    // after it (sampler loops among them) play no part.
-    SDL_AudioSpec format{};
-    Uint8* samples = nullptr;
-    Uint32 length = 0;
-    SDL_RWops* source = SDL_RWFromConstMem(wave.data(), static_cast<int>(wave.size()));
-    if (SDL_LoadWAV_RW(source, 1, &format, &samples, &length) == nullptr) {
-        why = SDL_GetError();
-        return {};
-    }
-    SDL_AudioCVT convert;
-    const int needed = SDL_BuildAudioCVT(&convert, format.format, format.channels, format.freq,
-                                         device.format, device.channels, device.freq);
-    if (needed < 0) {
-        why = SDL_GetError();
-        SDL_FreeWAV(samples);
-        return {};
-    }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length) *
-                                    static_cast<std::size_t>(std::max(convert.len_mult, 1)));
-    std::memcpy(bytes.data(), samples, length);
-    SDL_FreeWAV(samples);
-    if (needed == 0) {
-        bytes.resize(length);
-        return bytes;
-    }
-    convert.buf = bytes.data();
-    convert.len = static_cast<int>(length);
-    if (SDL_ConvertAudio(&convert) != 0) {
-        why = SDL_GetError();
-        return {};
-    }
-    bytes.resize(static_cast<std::size_t>(convert.len_cvt));
-    return bytes;
-}
+// How much of a recording is handed to its stream at a time: a few
+// milliseconds of sound, so that the stream holds little more than the
+// buffer being filled.
+constexpr std::size_t kFeedBytes = 1024;
 
 }  // namespace
 
@@ -241,6 +211,7 @@ void Voice::Run() {
     }
     lock.unlock();
     CloseDevice();
+    FreeRecordings();
     SDL_TLSCleanup();  // SDL's error text of this thread, which SDL did not start
 }
 
@@ -260,17 +231,41 @@ Result<void> Voice::Open() {
     if (!OpenDevice(wanted, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE)) {
         return Failure{SDL_GetError()};
     }
-    for (std::size_t i = 0; i < kAllCues.size(); ++i) {
-        const auto wave = ft::WaveResource(CueNumber(kAllCues[i]));
-        if (wave.empty()) continue;  // not built in: a silent cue
-        std::string why;
-        recordings_[i] = LoadRecording(wave, format_, why);
-        if (!why.empty()) {
-            std::fprintf(stderr, "fompy-talden: sound %d cannot be played: %s\n",
-                         CueNumber(kAllCues[i]), why.c_str());
-        }
-    }
+    LoadRecordings();
     return {};
+}
+
+void Voice::LoadRecordings() {
+    for (std::size_t i = 0; i < kAllCues.size(); ++i) {
+        const auto file = ft::WaveResource(CueNumber(kAllCues[i]));
+        if (file.empty()) continue;  // not built in: a silent cue
+        const std::optional<Wave> wave = ReadWave(file);
+        SDL_AudioStream* stream = nullptr;
+        if (!wave) {
+            SDL_SetError("not a wave recording of 8- or 16-bit PCM");
+        } else {
+            stream = SDL_NewAudioStream(wave->bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB,
+                                        static_cast<Uint8>(wave->channels), wave->rate,
+                                        format_.format, format_.channels, format_.freq);
+        }
+        if (stream == nullptr) {
+            std::fprintf(stderr, "fompy-talden: sound %d cannot be played: %s\n",
+                         CueNumber(kAllCues[i]), SDL_GetError());
+            continue;
+        }
+        Recording& recording = recordings_[i];
+        recording.samples = wave->samples;
+        recording.frameBytes = wave->FrameBytes();
+        recording.bytesPerSecond = wave->FrameBytes() * wave->rate;
+        recording.stream = stream;
+    }
+}
+
+void Voice::FreeRecordings() {
+    for (Recording& recording : recordings_) {
+        if (recording.stream != nullptr) SDL_FreeAudioStream(recording.stream);
+        recording = Recording{};
+    }
 }
 
 bool Voice::OpenDevice(const SDL_AudioSpec& wanted, int allowedChanges) {
@@ -294,14 +289,19 @@ void Voice::CloseDevice() {
 
 void Voice::Apply(int slot, bool loop) {
     if (device_ == 0) return;
-    const std::vector<std::uint8_t>* recording = nullptr;
-    if (slot >= 0 && !recordings_[static_cast<std::size_t>(slot)].empty()) {
+    Recording* recording = nullptr;
+    if (slot >= 0 && recordings_[static_cast<std::size_t>(slot)].stream != nullptr) {
         recording = &recordings_[static_cast<std::size_t>(slot)];
     }
     SDL_LockAudioDevice(device_);
+    // Whatever the streams still held is not heard: a cue starts from its
+    // first sample, the stream's converter as new.
+    if (playing_.recording != nullptr) SDL_AudioStreamClear(playing_.recording->stream);
+    if (recording != nullptr) SDL_AudioStreamClear(recording->stream);
     playing_.recording = recording;
     playing_.position = 0;
     playing_.loop = loop;
+    playing_.flushed = false;
     SDL_UnlockAudioDevice(device_);
 }
 
@@ -310,14 +310,20 @@ int Voice::MillisecondsLeft() {
     if (paused_) return -1;  // a paused cue is not over
     SDL_LockAudioDevice(device_);
     const Playing now = playing_;
+    const int converted =
+        now.recording != nullptr ? SDL_AudioStreamAvailable(now.recording->stream) : 0;
     SDL_UnlockAudioDevice(device_);
     if (now.recording == nullptr) return 0;
     if (now.loop) return -1;
     const std::size_t bytesPerSecond = static_cast<std::size_t>(format_.freq) * format_.channels *
                                        (SDL_AUDIO_BITSIZE(format_.format) / 8);
-    const std::size_t left = now.recording->size() - std::min(now.position, now.recording->size());
-    // What is still to be copied, and the buffer the device is sounding out.
-    return static_cast<int>(left * 1000 / std::max<std::size_t>(bytesPerSecond, 1)) +
+    const std::size_t left =
+        now.recording->samples.size() - std::min(now.position, now.recording->samples.size());
+    // What is still to be converted, what the stream holds converted, and the
+    // buffer the device is sounding out.
+    return static_cast<int>(left * 1000 / static_cast<std::size_t>(now.recording->bytesPerSecond)) +
+           static_cast<int>(static_cast<std::size_t>(std::max(converted, 0)) * 1000 /
+                            std::max<std::size_t>(bytesPerSecond, 1)) +
            static_cast<int>(format_.samples) * 1000 / std::max(format_.freq, 1);
 }
 
@@ -332,19 +338,37 @@ void SDLCALL Voice::FillBuffer(void* voice, Uint8* stream, int length) {
     }
     Uint8* const start = stream;
     while (left > 0 && now.recording != nullptr) {
-        const std::vector<std::uint8_t>& bytes = *now.recording;
-        if (now.position >= bytes.size()) {
-            if (!now.loop || bytes.empty()) {
+        Recording& recording = *now.recording;
+        const int got = SDL_AudioStreamGet(recording.stream, stream, static_cast<int>(left));
+        if (got > 0) {
+            stream += got;
+            left -= static_cast<std::size_t>(got);
+            continue;
+        }
+        if (got < 0) {
+            now.recording = nullptr;  // the stream failed: silence, not a stuck voice
+            break;
+        }
+        // The stream has nothing converted: hand it more of the recording.
+        const std::size_t size = recording.samples.size();
+        if (now.position < size) {
+            std::size_t count = std::min(kFeedBytes, size - now.position);
+            count -= count % static_cast<std::size_t>(recording.frameBytes);
+            if (count == 0 ||
+                SDL_AudioStreamPut(recording.stream, recording.samples.data() + now.position,
+                                   static_cast<int>(count)) != 0) {
                 now.recording = nullptr;
                 break;
             }
-            now.position = 0;
+            now.position += count;
+        } else if (now.loop && size > 0) {
+            now.position = 0;  // on from the first sample, without a seam
+        } else if (!now.flushed) {
+            SDL_AudioStreamFlush(recording.stream);  // the converter's last samples
+            now.flushed = true;
+        } else {
+            now.recording = nullptr;
         }
-        const std::size_t count = std::min(left, bytes.size() - now.position);
-        std::memcpy(stream, bytes.data() + now.position, count);
-        stream += count;
-        left -= count;
-        now.position += count;
     }
     if (left > 0) std::memset(stream, now.silence, left);
     // The device takes 16-bit samples of the machine's own byte order (Open).

@@ -11,9 +11,9 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/platform.h"
 #include "platform/result.h"
@@ -21,7 +21,7 @@
 namespace platform::sdl {
 
 // The sound device and the five recordings, converted to the device's format
-// once. Lives for the run. Opening, closing and reopening the device can take
+// as they play. Lives for the run. Opening, closing and reopening the device can take
 // tens of milliseconds on a desktop sound server, so all of it happens on a
 // thread of the voice's own: what the game thread calls only leaves a request
 // and returns. Without a device the voice stays silent; a recording that
@@ -68,12 +68,21 @@ public:
     void SetPaused(bool paused);
 
 private:
+    // A recording as it was made, and the stream that converts it to the
+    // device's format a little at a time as it plays.
+    struct Recording {
+        std::span<const std::uint8_t> samples;  // in the program's own copy of the file
+        int frameBytes = 1;                     // bytes of one sample of every channel
+        int bytesPerSecond = 1;
+        SDL_AudioStream* stream = nullptr;  // null: a silent cue
+    };
     // What the audio thread plays. Written by the voice's thread only with
     // the device locked.
     struct Playing {
-        const std::vector<std::uint8_t>* recording = nullptr;  // null: silence
-        std::size_t position = 0;                              // bytes played of it
+        Recording* recording = nullptr;  // null: silence
+        std::size_t position = 0;        // bytes of it handed to its stream
         bool loop = false;
+        bool flushed = false;      // its last samples are in the stream
         std::uint8_t silence = 0;  // the device's silent byte
     };
     // What the game thread asks for, under mutex_.
@@ -91,6 +100,8 @@ private:
     void Run();
     // Each on the voice's thread.
     Result<void> Open();
+    void LoadRecordings();
+    void FreeRecordings();
     bool OpenDevice(const SDL_AudioSpec& wanted, int allowedChanges);
     void CloseDevice();
     void Apply(int slot, bool loop);
@@ -113,8 +124,7 @@ private:
     // Read by the audio thread as it fills each buffer.
     std::atomic<int> volume_{100};
     std::atomic<bool> paused_{false};
-    std::array<std::vector<std::uint8_t>, 5>
-        recordings_;  // in the order of kAllCues, device format
+    std::array<Recording, 5> recordings_;  // in the order of kAllCues
 };
 
 }  // namespace platform::sdl

@@ -13,51 +13,23 @@
 #include <limits>
 
 #include "platform/window/comforts.h"
+#include "platform/window/wave.h"
 #include "resources/wave_resources.h"
 
 namespace platform::win32 {
 
 namespace {
 
-std::uint32_t Read32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-std::uint16_t Read16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-// The format and the samples of a RIFF WAVE file holding PCM; the chunks
-// after the samples play no part. False when the file is not one.
-bool ParseWave(std::span<const std::uint8_t> wave, WAVEFORMATEX& format,
-               std::span<const std::uint8_t>& samples) {
-    if (wave.size() < 12 || std::memcmp(wave.data(), "RIFF", 4) != 0 ||
-        std::memcmp(wave.data() + 8, "WAVE", 4) != 0) {
-        return false;
-    }
-    bool haveFormat = false;
-    std::size_t at = 12;
-    while (at + 8 <= wave.size()) {
-        const std::uint8_t* chunk = wave.data() + at;
-        const std::size_t size = Read32(chunk + 4);
-        if (size > wave.size() - at - 8) return false;
-        if (std::memcmp(chunk, "fmt ", 4) == 0 && size >= 16) {
-            format = WAVEFORMATEX{};
-            format.wFormatTag = Read16(chunk + 8);
-            format.nChannels = Read16(chunk + 10);
-            format.nSamplesPerSec = Read32(chunk + 12);
-            format.nAvgBytesPerSec = Read32(chunk + 16);
-            format.nBlockAlign = Read16(chunk + 20);
-            format.wBitsPerSample = Read16(chunk + 22);
-            haveFormat = format.wFormatTag == WAVE_FORMAT_PCM;
-        } else if (std::memcmp(chunk, "data", 4) == 0) {
-            samples = wave.subspan(at + 8, size);
-            return haveFormat;
-        }
-        at += 8 + size + (size & 1);
-    }
-    return false;
+// What waveOut is told of a recording.
+WAVEFORMATEX FormatOf(const Wave& wave) {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = static_cast<WORD>(wave.channels);
+    format.nSamplesPerSec = static_cast<DWORD>(wave.rate);
+    format.nBlockAlign = static_cast<WORD>(wave.FrameBytes());
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+    format.wBitsPerSample = static_cast<WORD>(wave.bitsPerSample);
+    return format;
 }
 
 bool SameFormat(const WAVEFORMATEX& a, const WAVEFORMATEX& b) {
@@ -75,11 +47,15 @@ std::string Voice::Open() {
     if (waveOutGetNumDevs() == 0) return "no sound device";
     for (std::size_t i = 0; i < kAllCues.size(); ++i) {
         const int number = CueNumber(kAllCues[i]);
-        if (!ParseWave(ft::WaveResource(number), recordings_[i].format, recordings_[i].samples)) {
+        const std::optional<Wave> wave = ReadWave(ft::WaveResource(number));
+        if (!wave) {
             std::fprintf(stderr, "fompy-talden: the sound %d cannot be played; it stays silent\n",
                          number);
             recordings_[i].samples = {};
+            continue;
         }
+        recordings_[i].format = FormatOf(*wave);
+        recordings_[i].samples = wave->samples;
     }
     open_ = true;
     return {};
