@@ -22,7 +22,7 @@ namespace {
 using platform::win32::DrawMode;
 
 double MillisecondsPerShow(DrawMode mode, int scale, int frames) {
-    platform::Win32Options options;
+    platform::WindowOptions options;
     options.fullscreen = false;
     options.scale = scale;
     platform::win32::Screen screen;

@@ -21,7 +21,8 @@ FLOORS = [
     ["game"],
     ["frontend"],
     ["program"],
-    ["platform/journal", "platform/window"],
+    ["platform/journal"],
+    ["platform/window"],
     ["platform/headless", "platform/sdl", "platform/web", "platform/win32"],
     ["shell"],
 ]

@@ -193,9 +193,9 @@ int RunTimedemo(const ft::Options& options) {
 
 #ifdef _WIN32
 // The players' platform of Windows draws through GDI: no renderer to choose.
-using PlayersOptions = platform::Win32Options;
+using PlayersOptions = platform::WindowOptions;
 void ChooseRenderer(PlayersOptions&, ft::Renderer) {}
-platform::Result<std::unique_ptr<platform::Win32Host>> OpenPlayersPlatform(
+platform::Result<std::unique_ptr<platform::WindowPlatform>> OpenPlayersPlatform(
     const PlayersOptions& options) {
     return platform::OpenWin32Platform(options);
 }

@@ -348,9 +348,9 @@ private:
     ULONGLONG nextProbe_ = 0;  // GetTickCount64 time to look at the empty slots
 };
 
-class Win32Platform final : public Win32Host {
+class Win32Platform final : public WindowPlatform {
 public:
-    explicit Win32Platform(const Win32Options& options)
+    explicit Win32Platform(const WindowOptions& options)
         : journal_(
               JournalOptions{options.log, options.record, options.playback.value_or(Script{})}),
           pacer_(options.fps),
@@ -368,7 +368,7 @@ public:
     // The program converts and scales the picture itself: as fast as GDI's
     // scaling of the 8-bit picture or a little faster (tools/perf/
     // windows-draw.sh), and the very pixels of the desktop build's window surface.
-    Result<void> Open(const Win32Options& options) {
+    Result<void> Open(const WindowOptions& options) {
         fitAspect_ = options.fit.aspect;
         Result<void> opened = screen_.Open(options, win32::DrawMode::Packed);
         windowAtStart_ = {options.fullscreen, screen_.WindowedSize()};
@@ -703,10 +703,10 @@ private:
 
 }  // namespace
 
-Result<std::unique_ptr<Win32Host>> OpenWin32Platform(const Win32Options& options) {
+Result<std::unique_ptr<WindowPlatform>> OpenWin32Platform(const WindowOptions& options) {
     auto host = std::make_unique<Win32Platform>(options);
     if (Result<void> opened = host->Open(options); !opened) return Failure{opened.reason()};
-    return std::unique_ptr<Win32Host>(std::move(host));
+    return std::unique_ptr<WindowPlatform>(std::move(host));
 }
 
 }  // namespace platform

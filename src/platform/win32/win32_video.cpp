@@ -43,7 +43,7 @@ Screen::~Screen() {
     if (window_ != nullptr) DestroyWindow(window_);
 }
 
-Result<void> Screen::Open(const Win32Options& options, DrawMode mode) {
+Result<void> Screen::Open(const WindowOptions& options, DrawMode mode) {
     fit_ = options.fit;
     mode_ = mode;
     fullscreen_ = options.fullscreen;

@@ -39,7 +39,7 @@ public:
     // Creates and shows the window: borderless over the monitor, or
     // PictureSize(fit) times scale. On failure returns false and sets error
     // to one line naming the cause.
-    Result<void> Open(const Win32Options& options, DrawMode mode);
+    Result<void> Open(const WindowOptions& options, DrawMode mode);
 
     // Keeps a copy of the picture and its palette and draws it at once. The
     // picture is borrowed for the call.

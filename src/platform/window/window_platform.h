@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+// window_platform.h -- what the platforms that open a window for a player
+// share beyond the game's own calls: the options they start with, and what
+// the entry point asks of one as the run ends (its journal, and what the
+// player changed that the settings file should remember).
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/journal/run_journal.h"
+#include "platform/line_sink.h"
+#include "platform/platform.h"
+#include "platform/script.h"
+#include "platform/window/screen_fit.h"
+#include "platform/window/settings.h"
+
+namespace platform {
+
+struct WindowOptions {
+    bool fullscreen = true;  // the whole screen, as the original took it
+    int fps = 70;            // frames presented per second
+    int scale = 2;           // start size of the window in multiples of PictureSize(fit)
+    int windowWidth = 0;     // or the window's start size, when both are above 0
+    int windowHeight = 0;
+    ScreenFit fit;  // 4:3 or square pixels; any size or whole multiples
+    // The comforts around the game, none of which reaches its frames or log.
+    bool sound = true;  // false: no sound device is opened at all
+    int volume = 100;   // 0 to 100; M mutes, the keypad's + and - (and ] [) step it by 10
+    bool mute = false;
+    bool autopause = true;  // the window losing the keyboard pauses the game
+    KeyBindings keys = DefaultKeyBindings();
+    std::string screenshotFolder;  // where F12 saves the picture; empty: the platform's choice
+    // Not owned; null writes nothing.
+    LineSink* log = nullptr;     // the run log, as a headless run writes it
+    LineSink* record = nullptr;  // the delivered input and reseeds, as a script
+    // A recorded script standing in for the keyboard, shown at its normal
+    // speed; Escape on the real keyboard ends it.
+    std::optional<Script> playback;
+};
+
+// A player's platform, with the journal of its run.
+class WindowPlatform : public Platform {
+public:
+    virtual RunJournal& Journal() = 0;
+    // What the player changed during the run (Alt+Enter, the window's size,
+    // the volume keys), to be remembered in the settings file.
+    virtual SettingsChanges Changes() const = 0;
+};
+
+}  // namespace platform
