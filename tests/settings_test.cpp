@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <iterator>
+#include <thread>
 
 #include "platform/window/comforts.h"
 #include "platform/window/key_names.h"
@@ -89,7 +92,33 @@ TEST(Settings, FileIsReplacedWholeAndAMissingOneIsTheDefaults) {
     ASSERT_TRUE(platform::WriteSettingsFile(path, "volume = 20\n").ok());
     ASSERT_TRUE(platform::WriteSettingsFile(path, "volume = 30\n").ok());
     EXPECT_EQ(platform::ReadSettingsFile(path).settings.volume, 30);
-    EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+    // Nothing else is left in the folder.
+    const auto entries = std::distance(std::filesystem::directory_iterator(dir / "sub"),
+                                       std::filesystem::directory_iterator());
+    EXPECT_EQ(entries, 1);
+
+    // Two writers at once (two games ending together): every file read is
+    // one of the two whole, and no write fails for the other's.
+    std::atomic<bool> failed{false};
+    std::atomic<int> ready{0};
+    const auto writer = [&](const char* text) {
+        ++ready;
+        while (ready < 3) std::this_thread::yield();  // all three start together
+        for (int i = 0; i < 500; ++i) {
+            failed = failed || !platform::WriteSettingsFile(path, text).ok();
+        }
+    };
+    std::thread first(writer, "volume = 40\n");
+    std::thread second(writer, "volume = 60\n");
+    ++ready;
+    while (ready < 3) std::this_thread::yield();
+    for (int i = 0; i < 500; ++i) {
+        const int volume = platform::ReadSettingsFile(path).settings.volume;
+        EXPECT_TRUE(volume == 30 || volume == 40 || volume == 60) << volume;
+    }
+    first.join();
+    second.join();
+    EXPECT_FALSE(failed);
 
     // A folder in the file's place: said, and the defaults.
     std::filesystem::remove(path);

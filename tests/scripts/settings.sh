@@ -54,7 +54,7 @@ expect_geometry 640x480 "the start after a window was left"
 end_game
 grep -q '^colour = green$' "$SETTINGS" || fail "an unknown setting was dropped"
 grep -q '^# mine$' "$SETTINGS" || fail "a comment was dropped"
-[ ! -e "$SETTINGS.new" ] || fail "the temporary file was left behind"
+[ -z "$(ls "$(dirname "$SETTINGS")" | grep -v "^settings.ini$")" ] || fail "a temporary file was left behind"
 # An option for one run is not remembered.
 start_game --fullscreen
 expect_geometry 800x600 "--fullscreen over a remembered window"

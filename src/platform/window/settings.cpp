@@ -3,14 +3,18 @@
 #include "platform/window/settings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <string>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <process.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -21,6 +25,14 @@
 namespace platform {
 
 namespace {
+
+long ProcessId() {
+#if defined(_WIN32)
+    return _getpid();
+#else
+    return static_cast<long>(getpid());
+#endif
+}
 
 // A settings file is a few hundred bytes; anything much larger is not one.
 constexpr std::size_t kMaxFileBytes = 64 * 1024;
@@ -404,7 +416,11 @@ Result<void> WriteSettingsFile(const std::string& path, const std::string& text)
     std::error_code error;
     if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
     if (error) return failed(error.message());
-    const std::string temporary = path + ".new";
+    // A name of this write's own: two games ending at once each write a
+    // whole file of their own, and the later one takes its place.
+    static std::atomic<unsigned> writes{0};
+    const std::string temporary =
+        path + ".new-" + std::to_string(ProcessId()) + "-" + std::to_string(writes.fetch_add(1));
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(temporary.c_str(), "wb"));
     if (!file) return failed(std::strerror(errno));
     bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
