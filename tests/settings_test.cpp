@@ -15,6 +15,7 @@
 #include "platform/window/comforts.h"
 #include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"
+#include "platform/window/user_dirs.h"
 
 using platform::Key;
 
@@ -128,6 +129,32 @@ TEST(Settings, FileIsReplacedWholeAndAMissingOneIsTheDefaults) {
     EXPECT_EQ(unreadable.warnings[0].rfind("cannot read the settings '" + path + "': ", 0), 0u);
     EXPECT_FALSE(platform::WriteSettingsFile(path, "x\n").ok());
     std::filesystem::remove_all(dir);
+}
+
+// The forms xdg-user-dirs writes and reads: "$HOME/..." or an absolute path,
+// in double quotes, backslash escapes; the last such line counts.
+TEST(UserDirs, ThePicturesLineInTheFormsTheDesktopUses) {
+    using platform::PicturesDirOfUserDirs;
+    const std::string home = "/home/p";
+    EXPECT_EQ(PicturesDirOfUserDirs("# comment\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n"
+                                    "  XDG_PICTURES_DIR=\"$HOME/Bilder\"\n",
+                                    home),
+              "/home/p/Bilder");
+    EXPECT_EQ(PicturesDirOfUserDirs("XDG_PICTURES_DIR=\"/srv/a \\\"b\\\" \\\\c\"", home),
+              "/srv/a \"b\" \\c");
+    EXPECT_EQ(PicturesDirOfUserDirs("XDG_PICTURES_DIR=\"$HOME\"", home), "/home/p");
+    EXPECT_EQ(PicturesDirOfUserDirs("XDG_PICTURES_DIR=\"/a\"\nXDG_PICTURES_DIR=\"/b\"", home),
+              "/b");
+    // Not the format: passed over, and an earlier line that is stays.
+    for (const char* line : {"XDG_PICTURES_DIR=\"Pictures\"", "XDG_PICTURES_DIR=/a",
+                             "XDG_PICTURES_DIR=\"/unclosed", "XDG_PICTURES_DIR=\"$HOMEWORK/x\"",
+                             "#XDG_PICTURES_DIR=\"/c\"", "XDG_PICTURES_DIRS=\"/c\""}) {
+        EXPECT_EQ(PicturesDirOfUserDirs(line, home), std::nullopt) << line;
+        EXPECT_EQ(PicturesDirOfUserDirs(std::string("XDG_PICTURES_DIR=\"/a\"\n") + line, home),
+                  "/a")
+            << line;
+    }
+    EXPECT_EQ(PicturesDirOfUserDirs("XDG_PICTURES_DIR=\"$HOME/Bilder\"", ""), std::nullopt);
 }
 
 TEST(KeyNames, AnySpellingFindsTheTablesNameAndComfortKeysAreKnown) {

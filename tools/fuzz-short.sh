@@ -1,6 +1,6 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Builds the libFuzzer targets of the script, option and settings parsers (preset "fuzz")
+# Builds the libFuzzer targets of the script, option, settings and user-dirs parsers (preset "fuzz")
 # and runs each for a short fixed budget from the seed corpus in fuzz/corpus.
 # A crash, a sanitizer report or a broken parser promise fails the script; the
 # input that did it is kept in build/fuzz/artifacts. Usage:
@@ -16,7 +16,7 @@ out=build/fuzz/fuzz-short
 artifacts=build/fuzz/artifacts
 rm -rf "$out"
 mkdir -p "$artifacts"
-for name in script options settings; do
+for name in script options settings user-dirs; do
     # New inputs go into a scratch corpus; the seeds in the tree stay as they are.
     mkdir -p "$out/$name"
     echo "fuzz-short: $name-fuzzer, $runs runs"

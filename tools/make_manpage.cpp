@@ -60,8 +60,9 @@ constexpr Entry kKeys[] = {
     {"\\fBKeypad +\\fR, \\fBKeypad \\-\\fR, \\fB]\\fR, \\fB[\\fR",
      "Step the sound volume up and down by 10."},
     {"\\fBF12\\fR, \\fBPrint Screen\\fR",
-     "Save the picture on the screen as a PNG file in $XDG_PICTURES_DIR/fompy-talden, or "
-     "~/Pictures/fompy-talden; its name is printed."},
+     "Save the picture on the screen as a PNG file in fompy-talden in the Pictures folder "
+     "that $XDG_PICTURES_DIR or ~/.config/user-dirs.dirs names, or ~/Pictures; its name is "
+     "printed."},
 };
 
 constexpr std::string_view kHeadless[] = {
@@ -91,7 +92,8 @@ constexpr std::string_view kFiles =
     "volume, mute, autopause and the keys of the game's seven keys (\"left = A, Left\"). "
     "Options given on the command line win for their run. --no-settings leaves the file "
     "alone. The game's own options (scrolling, preview, starting level) are not kept. "
-    "Screenshots go to $XDG_PICTURES_DIR/fompy-talden (~/Pictures/fompy-talden). Its sounds "
+    "Screenshots go to fompy-talden in the Pictures folder (see F12 above); the desktop's "
+    "~/.config/user-dirs.dirs is read to find it. Its sounds "
     "and its icon are built into the program. Otherwise it reads and writes only the files "
     "its options name: a window run writes its session to the --record file and its run log to the "
     "--log file, and shows "

@@ -359,8 +359,9 @@ std::string HelpText() {
     AppendWrapped(text, "",
                   "Comforts: P or Pause pauses and resumes (so does the pad's Guide button); M "
                   "mutes; the keypad's + and - (or ] and [) step the volume; F12 or Print "
-                  "Screen saves the picture in $XDG_PICTURES_DIR/fompy-talden (else "
-                  "~/Pictures/fompy-talden). The settings file remembers the window, the sound "
+                  "Screen saves the picture in fompy-talden in the Pictures folder (as "
+                  "$XDG_PICTURES_DIR or ~/.config/user-dirs.dirs names it; else ~/Pictures). "
+                  "The settings file remembers the window, the sound "
                   "and other keys for the game's keys (see the README).",
                   0);
     text += "\nOptions:\n";

@@ -18,7 +18,13 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 "$BIN" --headless --dump "$TMP/pics" >/dev/null || fail "headless run failed"
 convert "$TMP/pics/000001.png" -depth 8 "ppm:$TMP/intro.ppm"
 
-"$BIN" --window --record "$TMP/session.txt" --log "$TMP/window.log" \
+# A desktop names its Pictures folder in user-dirs.dirs, not in the
+# environment: the screenshots go into the folder it names.
+mkdir -p "$XDG_CONFIG_HOME"
+# shellcheck disable=SC2016 # $HOME is the file's own, read by the game
+printf '# written by xdg-user-dirs-update\nXDG_PICTURES_DIR="$HOME/Bilder"\n' \
+    >"$XDG_CONFIG_HOME/user-dirs.dirs"
+env -u XDG_PICTURES_DIR "$BIN" --window --record "$TMP/session.txt" --log "$TMP/window.log" \
     >"$TMP/game.out" 2>"$TMP/game.err" &
 GAME_PID=$!
 WINDOW=$(timeout 10 xdotool search --sync --onlyvisible --name '^FOMPY TALDEN$' | head -n 1)
@@ -48,7 +54,7 @@ xdotool key F12
 expect_shot 1
 shot=$(shot_file)
 case "$shot" in
-    "$TMP/pictures/fompy-talden/fompy-talden-"[0-9]*-[0-9]*.png) ;;
+    "$HOME/Bilder/fompy-talden/fompy-talden-"[0-9]*-[0-9]*.png) ;;
     *) fail "the screenshot is not where and as it should be: '$shot'" ;;
 esac
 [ "$(identify -format '%wx%h' "$shot")" = "640x480" ] || fail "the screenshot is not 640x480"

@@ -12,7 +12,10 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
+
+#include "platform/window/user_dirs.h"
 
 namespace platform {
 
@@ -115,15 +118,48 @@ Result<void> WritePng(const std::string& path, const IndexedImage& image, const 
     return {};
 }
 
+#if !defined(_WIN32)
+namespace {
+
+// The text of the desktop's user-dirs.dirs, as much of it as a file of its
+// kind ever holds; empty when there is none.
+std::string ReadUserDirs(const std::string& home) {
+    constexpr std::size_t kMaxUserDirsBytes = 64 * 1024;
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::string path;
+    if (config != nullptr && config[0] == '/') {
+        path = std::string(config) + "/user-dirs.dirs";
+    } else if (!home.empty()) {
+        path = home + "/.config/user-dirs.dirs";
+    } else {
+        return {};
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return {};
+    std::string text(kMaxUserDirsBytes, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+    return text;
+}
+
+}  // namespace
+#endif
+
 std::string ScreenshotFolder() {
     const char* pictures = std::getenv("XDG_PICTURES_DIR");
     if (pictures != nullptr && pictures[0] != '\0') return std::string(pictures) + "/fompy-talden";
 #if defined(_WIN32)
     const char* home = std::getenv("USERPROFILE");
-#else
-    const char* home = std::getenv("HOME");
-#endif
     if (home == nullptr || home[0] == '\0') return {};
+#else
+    const char* homeVariable = std::getenv("HOME");
+    const std::string home = homeVariable != nullptr ? homeVariable : "";
+    // The desktop's own name for the folder (~/Bilder, ~/Images...), which
+    // it keeps in user-dirs.dirs rather than in the environment.
+    if (const std::optional<std::string> named = PicturesDirOfUserDirs(ReadUserDirs(home), home)) {
+        return *named + "/fompy-talden";
+    }
+    if (home.empty()) return {};
+#endif
     return std::string(home) + "/Pictures/fompy-talden";
 }
 

@@ -28,8 +28,9 @@ IndexedImage ScaleForScreenshot(const Picture& picture, bool aspect);
 // "PATH: cause".
 Result<void> WritePng(const std::string& path, const IndexedImage& image, const Palette& palette);
 
-// $XDG_PICTURES_DIR/fompy-talden, else the Pictures folder of the home
-// folder. Empty when neither is known.
+// $XDG_PICTURES_DIR/fompy-talden, else the Pictures folder that the
+// desktop's user-dirs.dirs names, else ~/Pictures/fompy-talden. Empty when
+// none is known.
 std::string ScreenshotFolder();
 
 // Saves the picture into folder (made when missing) as
