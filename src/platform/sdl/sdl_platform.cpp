@@ -31,6 +31,7 @@
 #include "platform/window/comforts.h"
 #include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"
+#include "platform/window/player_platform.h"
 #include "platform/window/screenshot.h"
 
 namespace platform {
@@ -340,16 +341,13 @@ private:
     std::map<SDL_JoystickID, SDL_GameController*> pads_;
 };
 
-class SdlPlatform final : public WindowPlatform {
+class SdlPlatform final : public PlayerPlatform {
 public:
     explicit SdlPlatform(const SdlOptions& options)
-        : journal_(
-              JournalOptions{options.log, options.record, options.playback.value_or(Script{})}),
+        : PlayerPlatform(options),
           pacer_(options.fps),
-          playback_(options.playback.has_value()),
           keys_(options.keys),
           sound_(options.sound),
-          level_(options.volume, options.mute),
           autopause_(options.autopause),
           screenshotFolder_(options.screenshotFolder.empty() ? ScreenshotFolder()
                                                              : options.screenshotFolder) {
@@ -375,17 +373,8 @@ public:
         // The game reads keys, never text: no text events, no input method.
         SDL_StopTextInput();
         Result<void> opened = video_.Open(options);
-        windowAtStart_ = {options.fullscreen, video_.WindowedSize()};
+        NoteWindowAtStart(options.fullscreen);
         return opened;
-    }
-
-    RunJournal& Journal() override { return journal_; }
-
-    SettingsChanges Changes() const override {
-        SettingsChanges changes;
-        windowAtStart_.AddChanges(video_.IsFullscreen(), video_.WindowedSize(), changes);
-        level_.AddChanges(changes);
-        return changes;
     }
 
     void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) override {
@@ -409,8 +398,10 @@ public:
     void WaitForInput(KeyState& keys) override {
         closeSignals_.Watch();
         OpenGamepadsOnce();
-        if (playback_) {
+        if (IsPlayback()) {
+            voice_.SetWaiting(true);  // the sound device rests here too
             WaitInPlayback();
+            voice_.SetWaiting(false);
         } else if (!journal_.Input().HasPending()) {
             // What arrives is stamped with the frames that passed while the
             // game waited (one at least), so that a playback of the recording
@@ -453,44 +444,13 @@ public:
         journal_.Input().DeliverAtWait(keys);
     }
 
-    void PlayCue(Cue cue) override {
-        journal_.PlayCue(cue);
-        voice_.Play(cue, false);
-    }
-    void LoopCue(Cue cue) override {
-        journal_.LoopCue(cue);
-        voice_.Play(cue, true);
-    }
-    void StopSound() override {
-        journal_.StopSound();
-        voice_.Stop();
-    }
-
-    std::uint32_t CalendarSeconds() override {
-        return journal_.Reseed(static_cast<std::uint32_t>(std::time(nullptr)));
-    }
-
 private:
-    // A wait during a playback: the recorded player took (next event's time -
-    // now) frames to act, so the wait lasts that long in real time; the
-    // window stays live and Escape ends the show. With nothing left to play,
-    // the show is over.
-    void WaitInPlayback() {
-        if (!journal_.Input().HasPending()) throw RunEnded{EndReason::Script};
-        const std::uint64_t due = journal_.Input().Pending().front().time;
-        voice_.SetWaiting(true);  // the sound device rests here too
-        for (std::uint64_t t = journal_.Input().Now(); t < due; ++t) {
-            PollAll(journal_.Input().Now());
-            EndPlaybackIfStopped();
-            pacer_.WaitForNextSlot();
-        }
-        voice_.SetWaiting(false);
-    }
-
-    // Escape (Quit) or a close request (Close) ends a playback at once.
-    void EndPlaybackIfStopped() const {
-        if (playbackStop_) throw RunEnded{*playbackStop_};
-    }
+    void Sound(Cue cue, bool loop) override { voice_.Play(cue, loop); }
+    void Silence() override { voice_.Stop(); }
+    bool IsFullscreen() const override { return video_.IsFullscreen(); }
+    std::pair<int, int> WindowedSize() const override { return video_.WindowedSize(); }
+    void LookAround(std::uint64_t time) override { PollAll(time); }
+    void WaitForFrame() override { pacer_.WaitForNextSlot(); }
 
     // The gamepads open at the first wait for a key, right after the intro's
     // first picture: the subsystem takes milliseconds to start, which the first
@@ -516,12 +476,12 @@ private:
     // and a close request, are queued as input due at time. True when it
     // queued input. (Window events redraw through the video's event watch.)
     bool Absorb(const SDL_Event& event, std::uint64_t time) {
-        if (playback_) {
+        if (IsPlayback()) {
             // The script is the keyboard; Escape or closing the window ends the show.
             if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
-                if (!playbackStop_) playbackStop_ = EndReason::Quit;
+                StopPlayback(EndReason::Quit);
             } else if (event.type == SDL_QUIT) {
-                if (!playbackStop_) playbackStop_ = EndReason::Close;
+                StopPlayback(EndReason::Close);
             } else if (event.type == SDL_KEYDOWN && IsAltEnter(event.key) &&
                        event.key.repeat == 0) {
                 video_.ToggleFullscreen();
@@ -535,8 +495,7 @@ private:
         bool queued = false;
         switch (event.type) {
             case SDL_QUIT:
-                journal_.Input().Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
-                queued = true;
+                queued = Close(time);
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP:
@@ -692,12 +651,7 @@ private:
             }
             switch (event.type) {
                 case SDL_QUIT:
-                    if (playback_) {
-                        if (!playbackStop_) playbackStop_ = EndReason::Close;
-                    } else {
-                        journal_.Input().Enqueue(
-                            InputEvent{time, InputEvent::Kind::Close, Key::Enter});
-                    }
+                    Close(time);
                     paused = false;
                     break;
                 case SDL_KEYDOWN:
@@ -709,8 +663,8 @@ private:
                         } else {
                             UseComfort(*comfort, event.key.repeat != 0);
                         }
-                    } else if (playback_ && event.key.keysym.sym == SDLK_ESCAPE) {
-                        if (!playbackStop_) playbackStop_ = EndReason::Quit;
+                    } else if (IsPlayback() && event.key.keysym.sym == SDLK_ESCAPE) {
+                        StopPlayback(EndReason::Quit);
                         paused = false;
                     }
                     break;
@@ -751,21 +705,14 @@ private:
     bool padsTried_ = false;  // the gamepads were opened, or tried
     HeldKeys held_;
     std::vector<SDL_Keycode> swallowed_;  // the Enter keys of an Alt+Enter still down
-    RunJournal journal_;
     FramePacer pacer_;
-    // Playing a recorded script back instead of reading the keyboard.
-    bool playback_ = false;
-    std::optional<EndReason> playbackStop_;  // Escape or a close request during the show
     // The comforts.
     KeyBindings keys_;
     bool sound_ = true;
-    SoundLevel level_;
     bool autopause_ = true;
     std::string screenshotFolder_;
     bool pauseRequested_ = false;  // to pause as soon as the event at hand is taken
     Uint64 pausedTicks_ = 0;       // performance-counter ticks spent paused in the run
-    // What the player started with, and changed, for the settings file.
-    WindowAtStart windowAtStart_;
 };
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "platform/window/comforts.h"
 #include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"
+#include "platform/window/player_platform.h"
 #include "platform/window/screenshot.h"
 
 namespace platform {
@@ -348,16 +349,13 @@ private:
     ULONGLONG nextProbe_ = 0;  // GetTickCount64 time to look at the empty slots
 };
 
-class Win32Platform final : public WindowPlatform {
+class Win32Platform final : public PlayerPlatform {
 public:
     explicit Win32Platform(const WindowOptions& options)
-        : journal_(
-              JournalOptions{options.log, options.record, options.playback.value_or(Script{})}),
+        : PlayerPlatform(options),
           pacer_(options.fps),
-          playback_(options.playback.has_value()),
           soundTried_(!options.sound),
           keys_(options.keys),
-          level_(options.volume, options.mute),
           autopause_(options.autopause),
           screenshotFolder_(options.screenshotFolder) {
         if (screenshotFolder_.empty()) screenshotFolder_ = PicturesFolder();
@@ -371,17 +369,8 @@ public:
     Result<void> Open(const WindowOptions& options) {
         fitAspect_ = options.fit.aspect;
         Result<void> opened = screen_.Open(options, win32::DrawMode::Packed);
-        windowAtStart_ = {options.fullscreen, screen_.WindowedSize()};
+        NoteWindowAtStart(options.fullscreen);
         return opened;
-    }
-
-    RunJournal& Journal() override { return journal_; }
-
-    SettingsChanges Changes() const override {
-        SettingsChanges changes;
-        windowAtStart_.AddChanges(screen_.IsFullscreen(), screen_.WindowedSize(), changes);
-        level_.AddChanges(changes);
-        return changes;
     }
 
     void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) override {
@@ -399,7 +388,7 @@ public:
     }
 
     void WaitForInput(KeyState& keys) override {
-        if (playback_) {
+        if (IsPlayback()) {
             WaitInPlayback();
         } else if (!journal_.Input().HasPending()) {
             // What arrives is stamped with the frames that passed while the
@@ -437,49 +426,21 @@ public:
         journal_.Input().DeliverAtWait(keys);
     }
 
-    void PlayCue(Cue cue) override {
-        journal_.PlayCue(cue);
-        OpenSoundOnce();
-        voice_.Play(cue, false);
-    }
-    void LoopCue(Cue cue) override {
-        journal_.LoopCue(cue);
-        OpenSoundOnce();
-        voice_.Play(cue, true);
-    }
-    void StopSound() override {
-        journal_.StopSound();
-        voice_.Stop();
-    }
-
-    std::uint32_t CalendarSeconds() override {
-        return journal_.Reseed(static_cast<std::uint32_t>(std::time(nullptr)));
-    }
-
 private:
-    // A wait during a playback: the recorded player took (next event's time -
-    // now) frames to act, so the wait lasts that long in real time; the
-    // window stays live and Escape ends the show. With nothing left to play,
-    // the show is over.
-    void WaitInPlayback() {
-        if (!journal_.Input().HasPending()) throw RunEnded{EndReason::Script};
-        const std::uint64_t due = journal_.Input().Pending().front().time;
-        for (std::uint64_t t = journal_.Input().Now(); t < due; ++t) {
-            Pump(journal_.Input().Now());
-            EndPlaybackIfStopped();
-            pacer_.WaitForNextSlot();
-        }
+    void Sound(Cue cue, bool loop) override {
+        OpenSoundOnce();
+        voice_.Play(cue, loop);
     }
-
-    // Escape (Quit) or a close request (Close) ends a playback at once.
-    void EndPlaybackIfStopped() const {
-        if (playbackStop_) throw RunEnded{*playbackStop_};
-    }
+    void Silence() override { voice_.Stop(); }
+    bool IsFullscreen() const override { return screen_.IsFullscreen(); }
+    std::pair<int, int> WindowedSize() const override { return screen_.WindowedSize(); }
+    void LookAround(std::uint64_t time) override { Pump(time); }
+    void WaitForFrame() override { pacer_.WaitForNextSlot(); }
 
     // The pads' changes queued as input due at time. True when it queued
     // input. During a playback the script is the only player.
     bool LookAtPads(std::uint64_t time) {
-        if (playback_) return false;
+        if (IsPlayback()) return false;
         bool queued = false;
         for (const KeyChange& change : pads_.Look(held_)) Enqueue(change, time, queued);
         return queued;
@@ -549,8 +510,8 @@ private:
             }
             return true;
         }
-        if (playback_) {
-            if (down && *name == "Escape" && !playbackStop_) playbackStop_ = EndReason::Quit;
+        if (IsPlayback()) {
+            if (down && *name == "Escape") StopPlayback(EndReason::Quit);
             return BoundKey(keys_, *name).has_value();
         }
         if (down && IsKeypadDigitArrow(msg.wParam)) return false;
@@ -573,14 +534,7 @@ private:
     // What the window's own messages said: a close request, and the focus
     // gone, which lets go of every key held (their key-ups go elsewhere).
     void AbsorbWindowNews(std::uint64_t time, bool& queued) {
-        if (screen_.TakeCloseRequest()) {
-            if (playback_) {
-                if (!playbackStop_) playbackStop_ = EndReason::Close;
-            } else {
-                journal_.Input().Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
-                queued = true;
-            }
-        }
+        if (screen_.TakeCloseRequest() && Close(time)) queued = true;
         if (screen_.TakeFocusLoss()) {
             for (const KeyChange& change : held_.ReleaseDevice(kKeyboardDevice)) {
                 Enqueue(change, time, queued);
@@ -632,11 +586,7 @@ private:
                 DispatchMessageW(&msg);
             }
             if (screen_.TakeCloseRequest()) {
-                if (playback_) {
-                    if (!playbackStop_) playbackStop_ = EndReason::Close;
-                } else {
-                    journal_.Input().Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
-                }
+                Close(time);
                 paused = false;
             }
         }
@@ -669,8 +619,8 @@ private:
             } else if (down) {
                 UseComfort(*comfort, repeat);
             }
-        } else if (playback_ && down && name == "Escape") {
-            if (!playbackStop_) playbackStop_ = EndReason::Quit;
+        } else if (IsPlayback() && down && name == "Escape") {
+            StopPlayback(EndReason::Quit);
             return false;
         } else {
             DispatchMessageW(&msg);  // Alt+F4 among them
@@ -683,22 +633,15 @@ private:
     win32::Voice voice_;
     Gamepads pads_;
     HeldKeys held_;
-    RunJournal journal_;
     FramePacer pacer_;
-    // Playing a recorded script back instead of reading the keyboard.
-    bool playback_ = false;
-    std::optional<EndReason> playbackStop_;  // Escape or a close request during the show
     // The comforts.
     bool soundTried_ = false;  // the sound device was looked for (or is not wanted)
     KeyBindings keys_;
-    SoundLevel level_;
     bool autopause_ = true;
     bool fitAspect_ = true;
     std::string screenshotFolder_;
     bool pauseRequested_ = false;  // to pause as soon as the message at hand is taken
     LONGLONG pausedTicks_ = 0;     // performance-counter ticks spent paused in the run
-    // What the player started with, and changed, for the settings file.
-    WindowAtStart windowAtStart_;
 };
 
 }  // namespace
