@@ -56,9 +56,10 @@ constexpr Entry kKeys[] = {
      "Pauses the game and resumes it; so does a gamepad's Guide button where the system lets "
      "it through. The window losing the keyboard or being minimised pauses too, unless "
      "--no-autopause is given."},
-    {"\\fBM\\fR", "Mutes the sound and turns it on again."},
+    {"\\fBM\\fR", "Mutes the sound and turns it on again; SOUND OFF shows for a moment."},
     {"\\fBKeypad +\\fR, \\fBKeypad \\-\\fR, \\fB]\\fR, \\fB[\\fR",
-     "Step the sound volume up and down by 10."},
+     "Step the sound volume up and down by 10; the volume shows over the picture for a "
+     "moment."},
     {"\\fBF12\\fR, \\fBPrint Screen\\fR",
      "Save the picture on the screen as a PNG file in fompy-talden in the Pictures folder "
      "that $XDG_PICTURES_DIR or ~/.config/user-dirs.dirs names, or ~/Pictures; its name is "

@@ -4,6 +4,7 @@
 # trace in the game's run:
 # - F12 saves the picture on the screen as a 640x480 PNG, the headless
 #   run's picture scaled, and names the file in one line;
+# - a volume key shows the volume over the picture for a moment;
 # - P pauses a game: no picture is presented while paused, the window shows
 #   the picture dimmed with PAUSED in the middle, a key held when the pause
 #   began is let go for the game, P resumes;
@@ -66,6 +67,17 @@ xdotool key F12 F12
 expect_shot 3
 [ "$(sed -n 's/^fompy-talden: screenshot saved as //p' "$TMP/game.out" | sort -u | wc -l)" -eq 3 ] ||
     fail "two screenshots share a file: $(cat "$TMP/game.out")"
+
+# --- A volume key: the volume over the top of the picture for a moment,
+# never in the picture (the screenshots above and the replay below).
+xdotool key KP_Subtract
+sleep 0.3
+import -window "$WINDOW" -depth 8 "ppm:$TMP/note.ppm" || fail "no picture of the window"
+python3 "$HERE/check_note.py" "$TMP/shot1.ppm" "$TMP/note.ppm" || fail "the volume note"
+sleep 2
+import -window "$WINDOW" -depth 8 "ppm:$TMP/after.ppm" || fail "no picture of the window"
+python3 "$HERE/compare_picture.py" "$TMP/after.ppm" "$TMP/intro.ppm" 0 0 640 480 ||
+    fail "the volume note did not go"
 
 # --- A game, paused by P while Left is held.
 xdotool key --delay 200 Return Return

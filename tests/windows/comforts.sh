@@ -4,6 +4,7 @@
 # of which may leave a trace in the game's run:
 # - F12 saves the picture on the screen as a 640x480 PNG in the user's
 #   Pictures folder, the headless run's picture scaled, named in one line;
+# - a volume key shows the volume over the picture for a moment;
 # - P pauses a game: no picture is presented while paused, the window shows
 #   the picture dimmed with PAUSED in the middle, a key held when the pause
 #   began is let go for the game, P resumes; the window losing the keyboard
@@ -97,6 +98,17 @@ esac
 convert "$shot" -depth 8 "ppm:$TMP/shot1.ppm"
 python3 "$ROOT/tests/scripts/compare_picture.py" "$TMP/shot1.ppm" "$TMP/intro.ppm" 0 0 640 480 ||
     fail "the screenshot is not the intro's picture"
+
+# --- A volume key: the volume over the top of the picture for a moment.
+xdotool key KP_Subtract
+sleep 0.5
+import -window "$WINDOW" -depth 8 "ppm:$TMP/note.ppm" || fail "no picture of the window"
+python3 "$ROOT/tests/scripts/check_note.py" "$TMP/shot1.ppm" "$TMP/note.ppm" ||
+    fail "the volume note"
+sleep 2
+import -window "$WINDOW" -depth 8 "ppm:$TMP/after.ppm" || fail "no picture of the window"
+python3 "$ROOT/tests/scripts/compare_picture.py" "$TMP/after.ppm" "$TMP/intro.ppm" 0 0 640 480 ||
+    fail "the volume note did not go"
 
 # --- A game, paused by P while Left is held.
 xdotool key --delay 200 Return Return

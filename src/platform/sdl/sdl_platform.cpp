@@ -476,6 +476,7 @@ private:
     // and a close request, are queued as input due at time. True when it
     // queued input. (Window events redraw through the video's event watch.)
     bool Absorb(const SDL_Event& event, std::uint64_t time) {
+        if (video_.TakeEvent(event)) return false;
         if (IsPlayback()) {
             // The script is the keyboard; Escape or closing the window ends the show.
             if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
@@ -619,7 +620,10 @@ private:
     void UseComfort(Comfort comfort, bool repeat) {
         const ComfortRequest asked = AskOfComfort(comfort, repeat, level_);
         if (asked.pause) pauseRequested_ = true;
-        if (asked.levelChanged) voice_.SetVolume(level_.Level());
+        if (asked.levelChanged) {
+            voice_.SetVolume(level_.Level());
+            video_.ShowNote(level_.Note());
+        }
         if (asked.screenshot) SaveScreenshotNow();
     }
 
@@ -649,6 +653,7 @@ private:
                 SDL_Delay(10);  // no event system left to wait on; do not spin
                 continue;
             }
+            if (video_.TakeEvent(event)) continue;
             switch (event.type) {
                 case SDL_QUIT:
                     Close(time);

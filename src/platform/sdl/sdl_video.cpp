@@ -23,9 +23,11 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <tuple>
 #include <vector>
 
+#include "platform/sdl/sdl_quiet.h"
 #include "platform/window/paused_picture.h"
 #include "platform/window/window_icon.h"
 
@@ -122,6 +124,7 @@ PixelLayout LayoutOf(const SDL_PixelFormat& format) {
 }  // namespace
 
 Video::~Video() {
+    if (noteTimer_ != 0) SDL_RemoveTimer(noteTimer_);
     if (window_) SDL_DelEventWatch(WatchWindow, this);
 }
 
@@ -266,6 +269,50 @@ void Video::SetPaused(bool paused) {
     Redraw();
 }
 
+void Video::ShowNote(std::string note) {
+    if (noteEvent_ == 0) {
+        {
+            // SDL's timer thread starts with the first note, not before.
+            const std::lock_guard<std::mutex> subsystems(SubsystemLock());
+            if (SDL_InitSubSystem(SDL_INIT_TIMER) != 0) return;
+        }
+        noteEvent_ = SDL_RegisterEvents(1);
+        if (noteEvent_ == static_cast<Uint32>(-1)) noteEvent_ = 0;
+    }
+    if (noteEvent_ == 0) return;  // no way to take it away again: not shown
+    note_ = std::move(note);
+    noteEnds_ = SDL_GetTicks64() + kNoteMilliseconds;
+    // One timer at a time; an earlier one that fires finds the note not yet due.
+    if (noteTimer_ == 0) {
+        noteTimer_ = SDL_AddTimer(kNoteMilliseconds, NoteTimeUp,
+                                  reinterpret_cast<void*>(static_cast<std::uintptr_t>(noteEvent_)));
+    }
+    Redraw();
+}
+
+Uint32 SDLCALL Video::NoteTimeUp(Uint32, void* eventType) {
+    // SDL's timer thread: only the event queue is safe to touch here.
+    SDL_Event event{};
+    event.type = static_cast<Uint32>(reinterpret_cast<std::uintptr_t>(eventType));
+    SDL_PushEvent(&event);
+    return 0;  // once
+}
+
+bool Video::TakeEvent(const SDL_Event& event) {
+    if (noteEvent_ == 0 || event.type != noteEvent_) return false;
+    noteTimer_ = 0;
+    const Uint64 now = SDL_GetTicks64();
+    if (now < noteEnds_) {
+        // A later note: its own time is not up yet.
+        noteTimer_ = SDL_AddTimer(static_cast<Uint32>(noteEnds_ - now), NoteTimeUp,
+                                  reinterpret_cast<void*>(static_cast<std::uintptr_t>(noteEvent_)));
+        return true;
+    }
+    note_.clear();
+    Redraw();
+    return true;
+}
+
 void Video::ToggleFullscreen() {
     const bool toFullscreen = !IsFullscreen();
     if (toFullscreen) std::tie(windowedWidth_, windowedHeight_) = WindowedSize();
@@ -338,7 +385,7 @@ int SDLCALL Video::WatchWindow(void* video, SDL_Event* event) {
 void Video::Draw(ScreenRect area, bool everything) {
     if (!window_ || drawing_) return;
     drawing_ = true;
-    if (paused_) {
+    if (paused_ || !note_.empty()) {
         area = kWholePicture;
         everything = true;
     }
@@ -382,6 +429,7 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
         }
         if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
         if (paused_) DrawPausedWord(scaler_.Target());
+        if (!note_.empty()) DrawNote(scaler_.Target());
 
         int updated = 0;
         if (everything) {
@@ -420,6 +468,7 @@ void Video::DrawWithRenderer() {
         const SDL_Rect rect{target.x, target.y, target.width, target.height};
         SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &rect);
         if (paused_) DrawPausedWord(target);
+        if (!note_.empty()) DrawNote(target);
     }
     SDL_RenderPresent(renderer_.get());
 }
@@ -441,6 +490,25 @@ void Video::DrawPausedWord(const ScreenRect& target) {
         SDL_SetRenderDrawColor(renderer_.get(), 255, 255, 255, 255);
         SDL_RenderFillRects(renderer_.get(), blocks.data(), static_cast<int>(blocks.size()));
     } else if (surface_ != nullptr) {
+        SDL_FillRects(surface_, blocks.data(), static_cast<int>(blocks.size()),
+                      PackColour(PaletteEntry{255, 255, 255}, layout_));
+    }
+}
+
+void Video::DrawNote(const ScreenRect& target) {
+    const ScreenRect box = NoteBox(note_, target);
+    const SDL_Rect backing{box.x, box.y, box.width, box.height};
+    std::vector<SDL_Rect> blocks;
+    for (const ScreenRect& block : NoteBlocks(note_, target)) {
+        blocks.push_back(SDL_Rect{block.x, block.y, block.width, block.height});
+    }
+    if (renderer_) {
+        SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
+        SDL_RenderFillRect(renderer_.get(), &backing);
+        SDL_SetRenderDrawColor(renderer_.get(), 255, 255, 255, 255);
+        SDL_RenderFillRects(renderer_.get(), blocks.data(), static_cast<int>(blocks.size()));
+    } else if (surface_ != nullptr) {
+        SDL_FillRect(surface_, &backing, PackColour(PaletteEntry{}, layout_));
         SDL_FillRects(surface_, blocks.data(), static_cast<int>(blocks.size()),
                       PackColour(PaletteEntry{255, 255, 255}, layout_));
     }

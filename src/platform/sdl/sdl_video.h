@@ -72,6 +72,15 @@ public:
     // kept is not touched.
     void SetPaused(bool paused);
 
+    // A note over the top of the picture (the volume after a volume key),
+    // for kNoteMilliseconds: a timer then queues an event that the platform
+    // hands to TakeEvent, which takes the note away. A new note replaces the
+    // one shown and its time starts again.
+    void ShowNote(std::string note);
+    // True when the event was the note's timer (the platform's loops hand
+    // every event here first).
+    bool TakeEvent(const SDL_Event& event);
+
     // The picture on the screen, as the game last showed it.
     Picture Shown() const { return Picture{pixels_.data(), kScreenWidth}; }
     const Palette& ShownPalette() const { return palette_; }
@@ -93,8 +102,11 @@ private:
     void DrawWithRenderer();
     // The packed palette to draw with: packed_, or dimmed while paused.
     PackedPalette Colours() const;
-    // The word "PAUSED" over the picture in target (window pixels).
+    // The word "PAUSED", and the note, over the picture in target (window
+    // pixels).
     void DrawPausedWord(const ScreenRect& target);
+    void DrawNote(const ScreenRect& target);
+    static Uint32 SDLCALL NoteTimeUp(Uint32 interval, void* eventType);
 
     WindowPtr window_;
     ScreenFit fit_;
@@ -111,6 +123,10 @@ private:
     PixelLayout layout_;      // of the window surface or of the texture
     bool drawing_ = false;    // a draw is under way: a window event must not start another
     bool paused_ = false;
+    std::string note_;      // "" when none
+    Uint64 noteEnds_ = 0;   // SDL_GetTicks64 time the note goes
+    Uint32 noteEvent_ = 0;  // the timer's event type, once registered
+    SDL_TimerID noteTimer_ = 0;
     int windowedWidth_ = 0;  // before the latest switch to fullscreen
     int windowedHeight_ = 0;
 

@@ -549,7 +549,10 @@ private:
     void UseComfort(Comfort comfort, bool repeat) {
         const ComfortRequest asked = AskOfComfort(comfort, repeat, level_);
         if (asked.pause) pauseRequested_ = true;
-        if (asked.levelChanged) voice_.SetVolume(level_.Level());
+        if (asked.levelChanged) {
+            voice_.SetVolume(level_.Level());
+            screen_.ShowNote(level_.Note());
+        }
         if (asked.screenshot) SaveScreenshotNow();
     }
 

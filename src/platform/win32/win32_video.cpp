@@ -18,6 +18,7 @@ constexpr DWORD kWindowedStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kFullscreenStyle = WS_POPUP;
 constexpr int kIconResource = 1;  // the program's icon, in its resources
 constexpr ScreenRect kWholePicture{0, 0, kScreenWidth, kScreenHeight};
+constexpr UINT_PTR kNoteTimer = 1;  // the window's timer that takes a note away
 
 RECT MonitorArea(HWND window, bool workArea) {
     MONITORINFO info{};
@@ -127,6 +128,13 @@ void Screen::SetPaused(bool paused) {
     ReleaseDC(window_, dc);
 }
 
+void Screen::ShowNote(std::string note) {
+    if (window_ == nullptr) return;
+    note_ = std::move(note);
+    SetTimer(window_, kNoteTimer, kNoteMilliseconds, nullptr);  // anew if it runs
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
 void Screen::Show(const Picture& picture, const Palette& palette) {
     for (int y = 0; y < kScreenHeight; ++y) {
         std::memcpy(pixels_.data() + y * kScreenWidth,
@@ -165,6 +173,16 @@ void Screen::Draw(HDC dc, bool bars) {
     if (paused_) {
         const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
         for (const ScreenRect& block : PausedWordBlocks(target_)) {
+            const RECT area{block.x, block.y, block.x + block.width, block.y + block.height};
+            FillRect(dc, &area, white);
+        }
+    }
+    if (!note_.empty()) {
+        const ScreenRect box = NoteBox(note_, target_);
+        const RECT backing{box.x, box.y, box.x + box.width, box.y + box.height};
+        FillRect(dc, &backing, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        for (const ScreenRect& block : NoteBlocks(note_, target_)) {
             const RECT area{block.x, block.y, block.x + block.width, block.y + block.height};
             FillRect(dc, &area, white);
         }
@@ -253,6 +271,12 @@ LRESULT Screen::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_ERASEBKGND:  // the bars are drawn with the picture
             return 1;
+        case WM_TIMER:
+            if (wParam != kNoteTimer) break;
+            KillTimer(window_, kNoteTimer);
+            note_.clear();
+            InvalidateRect(window_, nullptr, FALSE);
+            return 0;
         case WM_PAINT: {
             PAINTSTRUCT paint;
             const HDC dc = BeginPaint(window_, &paint);

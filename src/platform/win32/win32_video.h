@@ -56,6 +56,10 @@ public:
     // kept is untouched.
     void SetPaused(bool paused);
 
+    // A note over the top of the picture (the volume after a volume key),
+    // for kNoteMilliseconds; a new one replaces it and its time starts again.
+    void ShowNote(std::string note);
+
     // The picture on the screen and its palette, as the game last showed them.
     Picture Shown() const { return Picture{pixels_.data(), kScreenWidth}; }
     const Palette& ShownPalette() const { return palette_; }
@@ -87,6 +91,7 @@ private:
     bool closeRequested_ = false;
     bool focusLost_ = false;
     bool paused_ = false;
+    std::string note_;  // "" when none
 
     // The last picture (pitch 320) and the palette it was shown with.
     std::array<std::uint8_t, 320 * 200> pixels_{};

@@ -69,6 +69,10 @@ void SoundLevel::Use(Comfort comfort) {
     }
 }
 
+std::string SoundLevel::Note() const {
+    return mute_ ? "SOUND OFF" : "VOLUME " + std::to_string(volume_);
+}
+
 void SoundLevel::AddChanges(SettingsChanges& changes) const {
     if (volumeChanged_) changes.volume = volume_;
     if (muteChanged_) changes.mute = mute_;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "platform/window/settings.h"
@@ -29,6 +30,8 @@ public:
     void Use(Comfort comfort);
     // What the voice plays at, 0 to 100: 0 while muted.
     int Level() const { return mute_ ? 0 : volume_; }
+    // What the player is told of it for a moment: "VOLUME 50", "SOUND OFF".
+    std::string Note() const;
     // What the player changed during the run, for the settings file.
     void AddChanges(SettingsChanges& changes) const;
 

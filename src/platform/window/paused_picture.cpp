@@ -10,10 +10,12 @@ namespace platform {
 
 namespace {
 
-constexpr const char kPausedWord[] = "PAUSED";
-constexpr int kPausedZoom = 2;  // picture pixels per pixel of a glyph
+constexpr std::string_view kPausedWord = "PAUSED";
+constexpr int kZoom = 2;  // picture pixels per pixel of a glyph
 constexpr int kGlyphSide = 5;
 constexpr int kGlyphStep = 6;
+constexpr int kNoteTop = 8;     // picture row of a note's text
+constexpr int kNoteMargin = 4;  // picture pixels of black around it
 
 // Where a rectangle of the picture (picture pixels) shows inside target
 // (window pixels).
@@ -22,6 +24,33 @@ ScreenRect WindowRectOf(const ScreenRect& target, int x, int y, int width, int h
     const auto down = [&](int row) { return target.y + row * target.height / kScreenHeight; };
     return ScreenRect{across(x), down(y), across(x + width) - across(x),
                       down(y + height) - down(y)};
+}
+
+// Picture pixels across text, zoomed.
+int TextWidth(std::string_view text) {
+    return text.empty() ? 0 : (static_cast<int>(text.size()) * kGlyphStep - 1) * kZoom;
+}
+
+// The white blocks of text, zoomed, centred across with its top at picture
+// row top, each pixel of a glyph placed by the same rounding as the scaled
+// picture's.
+std::vector<ScreenRect> WordBlocks(std::string_view text, int top, const ScreenRect& target) {
+    const int left = (kScreenWidth - TextWidth(text)) / 2;
+    std::vector<ScreenRect> blocks;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const int glyph = ft::SmallGlyphIndex(text[k]);
+        if (glyph < 0) continue;
+        for (int row = 0; row < kGlyphSide; ++row) {
+            for (int column = 0; column < kGlyphSide; ++column) {
+                const auto at =
+                    static_cast<std::size_t>(glyph * ft::kGlyphBytes + row * kGlyphSide + column);
+                if (ft::kGlyphTable[at] == 0) continue;
+                const int x = left + (static_cast<int>(k) * kGlyphStep + column) * kZoom;
+                blocks.push_back(WindowRectOf(target, x, top + row * kZoom, kZoom, kZoom));
+            }
+        }
+    }
+    return blocks;
 }
 
 }  // namespace
@@ -37,26 +66,17 @@ Palette DimmedPalette(const Palette& palette) {
 }
 
 std::vector<ScreenRect> PausedWordBlocks(const ScreenRect& target) {
-    const int length = static_cast<int>(sizeof kPausedWord) - 1;
-    const int width = (length * kGlyphStep - 1) * kPausedZoom;
-    const int left = (kScreenWidth - width) / 2;
-    const int top = (kScreenHeight - kGlyphSide * kPausedZoom) / 2;
-    std::vector<ScreenRect> blocks;
-    for (int k = 0; k < length; ++k) {
-        const int glyph = ft::SmallGlyphIndex(kPausedWord[k]);
-        if (glyph < 0) continue;
-        for (int row = 0; row < kGlyphSide; ++row) {
-            for (int column = 0; column < kGlyphSide; ++column) {
-                const auto at =
-                    static_cast<std::size_t>(glyph * ft::kGlyphBytes + row * kGlyphSide + column);
-                if (ft::kGlyphTable[at] == 0) continue;
-                blocks.push_back(WindowRectOf(target,
-                                              left + (k * kGlyphStep + column) * kPausedZoom,
-                                              top + row * kPausedZoom, kPausedZoom, kPausedZoom));
-            }
-        }
-    }
-    return blocks;
+    return WordBlocks(kPausedWord, (kScreenHeight - kGlyphSide * kZoom) / 2, target);
+}
+
+std::vector<ScreenRect> NoteBlocks(std::string_view note, const ScreenRect& target) {
+    return WordBlocks(note, kNoteTop, target);
+}
+
+ScreenRect NoteBox(std::string_view note, const ScreenRect& target) {
+    const int width = TextWidth(note) + 2 * kNoteMargin;
+    return WindowRectOf(target, (kScreenWidth - width) / 2, kNoteTop - kNoteMargin, width,
+                        kGlyphSide * kZoom + 2 * kNoteMargin);
 }
 
 }  // namespace platform

@@ -2,9 +2,11 @@
 // paused_picture.h -- how a paused game looks on the players' platforms: the
 // picture last shown at half its brightness, with "PAUSED" in the middle in
 // the game's small font, drawn by the platform over the scaled picture in
-// the window, never into the game's own picture.
+// the window, never into the game's own picture. A note (the volume after a
+// volume key) is drawn the same way for a moment, at the top, on black.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -19,5 +21,13 @@ Palette DimmedPalette(const Palette& palette);
 // (window pixels): each pixel of a glyph is two picture pixels across, placed
 // by the same rounding as the scaled picture's.
 std::vector<ScreenRect> PausedWordBlocks(const ScreenRect& target);
+
+// How long a note stays over the picture.
+inline constexpr int kNoteMilliseconds = 1500;
+
+// A note's white blocks, centred across near the top of the picture scaled
+// into target, and the black box behind them (a margin around the text).
+std::vector<ScreenRect> NoteBlocks(std::string_view note, const ScreenRect& target);
+ScreenRect NoteBox(std::string_view note, const ScreenRect& target);
 
 }  // namespace platform
