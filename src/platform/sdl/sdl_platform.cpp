@@ -349,8 +349,7 @@ public:
           keys_(options.keys),
           sound_(options.sound),
           autopause_(options.autopause),
-          screenshotFolder_(options.screenshotFolder.empty() ? ScreenshotFolder()
-                                                             : options.screenshotFolder) {
+          screenshotFolder_(options.screenshotFolder) {
         voice_.SetVolume(level_.Level());
     }
 
@@ -628,6 +627,8 @@ private:
     }
 
     void SaveScreenshotNow() {
+        // Looked for at the first screenshot, not at start-up.
+        if (screenshotFolder_.empty()) screenshotFolder_ = ScreenshotFolder();
         SaveScreenshotAndSay(screenshotFolder_, video_.Shown(), video_.ShownPalette(),
                              video_.Fit().aspect);
     }
@@ -715,9 +716,9 @@ private:
     KeyBindings keys_;
     bool sound_ = true;
     bool autopause_ = true;
-    std::string screenshotFolder_;
-    bool pauseRequested_ = false;  // to pause as soon as the event at hand is taken
-    Uint64 pausedTicks_ = 0;       // performance-counter ticks spent paused in the run
+    std::string screenshotFolder_;  // the options', else found at the first screenshot
+    bool pauseRequested_ = false;   // to pause as soon as the event at hand is taken
+    Uint64 pausedTicks_ = 0;        // performance-counter ticks spent paused in the run
 };
 
 }  // namespace

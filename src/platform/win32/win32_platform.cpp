@@ -358,8 +358,6 @@ public:
           keys_(options.keys),
           autopause_(options.autopause),
           screenshotFolder_(options.screenshotFolder) {
-        if (screenshotFolder_.empty()) screenshotFolder_ = PicturesFolder();
-        if (screenshotFolder_.empty()) screenshotFolder_ = ScreenshotFolder();
         voice_.SetVolume(level_.Level());
     }
 
@@ -557,6 +555,9 @@ private:
     }
 
     void SaveScreenshotNow() {
+        // Looked for at the first screenshot, not at start-up.
+        if (screenshotFolder_.empty()) screenshotFolder_ = PicturesFolder();
+        if (screenshotFolder_.empty()) screenshotFolder_ = ScreenshotFolder();
         SaveScreenshotAndSay(screenshotFolder_, screen_.Shown(), screen_.ShownPalette(),
                              fitAspect_);
     }
@@ -642,9 +643,9 @@ private:
     KeyBindings keys_;
     bool autopause_ = true;
     bool fitAspect_ = true;
-    std::string screenshotFolder_;
-    bool pauseRequested_ = false;  // to pause as soon as the message at hand is taken
-    LONGLONG pausedTicks_ = 0;     // performance-counter ticks spent paused in the run
+    std::string screenshotFolder_;  // the options', else found at the first screenshot
+    bool pauseRequested_ = false;   // to pause as soon as the message at hand is taken
+    LONGLONG pausedTicks_ = 0;      // performance-counter ticks spent paused in the run
 };
 
 }  // namespace

@@ -136,8 +136,13 @@ std::string ReadUserDirs(const std::string& home) {
     }
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) return {};
-    std::string text(kMaxUserDirsBytes, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+    std::string text;
+    char buffer[4096];
+    while (text.size() < kMaxUserDirsBytes) {
+        const std::size_t count = std::fread(buffer, 1, sizeof buffer, file.get());
+        text.append(buffer, count);
+        if (count < sizeof buffer) break;
+    }
     return text;
 }
 
