@@ -73,7 +73,7 @@ expect_shot 3
 xdotool key KP_Subtract
 sleep 0.3
 import -window "$WINDOW" -depth 8 "ppm:$TMP/note.ppm" || fail "no picture of the window"
-python3 "$HERE/check_note.py" "$TMP/shot1.ppm" "$TMP/note.ppm" || fail "the volume note"
+python3 "$HERE/check_overlay.py" note "$TMP/shot1.ppm" "$TMP/note.ppm" || fail "the volume note"
 sleep 2
 import -window "$WINDOW" -depth 8 "ppm:$TMP/after.ppm" || fail "no picture of the window"
 python3 "$HERE/compare_picture.py" "$TMP/after.ppm" "$TMP/intro.ppm" 0 0 640 480 ||
@@ -94,7 +94,7 @@ convert "$(shot_file)" -depth 8 "ppm:$TMP/undimmed.ppm"
 import -window "$WINDOW" -depth 8 "ppm:$TMP/paused.ppm" || fail "no picture of the window"
 # The window: the picture at half its brightness, and the word in white in
 # the middle (a box of 70x10 picture pixels, 140x24 window pixels).
-python3 "$HERE"/check_paused.py "$TMP/undimmed.ppm" "$TMP/paused.ppm" || fail "the paused window"
+python3 "$HERE/check_overlay.py" paused "$TMP/undimmed.ppm" "$TMP/paused.ppm" || fail "the paused window"
 xdotool key p
 sleep 0.5
 before=$(presents)

@@ -103,7 +103,7 @@ python3 "$ROOT/tests/scripts/compare_picture.py" "$TMP/shot1.ppm" "$TMP/intro.pp
 xdotool key KP_Subtract
 sleep 0.5
 import -window "$WINDOW" -depth 8 "ppm:$TMP/note.ppm" || fail "no picture of the window"
-python3 "$ROOT/tests/scripts/check_note.py" "$TMP/shot1.ppm" "$TMP/note.ppm" ||
+python3 "$ROOT/tests/scripts/check_overlay.py" note "$TMP/shot1.ppm" "$TMP/note.ppm" ||
     fail "the volume note"
 sleep 2
 import -window "$WINDOW" -depth 8 "ppm:$TMP/after.ppm" || fail "no picture of the window"
@@ -127,7 +127,7 @@ convert "$(unix_shot)" -depth 8 "ppm:$TMP/undimmed.ppm"
 import -window "$WINDOW" -depth 8 "ppm:$TMP/paused.ppm" || fail "no picture of the window"
 # The window: the picture at half its brightness, and the word in white in
 # the middle (a box of 70x10 picture pixels, 140x24 window pixels).
-python3 "$ROOT/tests/scripts"/check_paused.py "$TMP/undimmed.ppm" "$TMP/paused.ppm" ||
+python3 "$ROOT/tests/scripts/check_overlay.py" paused "$TMP/undimmed.ppm" "$TMP/paused.ppm" ||
     fail "the paused window"
 xdotool key p
 sleep 0.5
