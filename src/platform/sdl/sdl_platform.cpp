@@ -346,9 +346,7 @@ public:
     explicit SdlPlatform(const SdlOptions& options)
         : PlayerPlatform(options),
           pacer_(options.fps),
-          keys_(options.keys),
           sound_(options.sound),
-          autopause_(options.autopause),
           screenshotFolder_(options.screenshotFolder) {
         voice_.SetVolume(level_.Level());
     }
@@ -378,11 +376,14 @@ public:
 
     void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) override {
         video_.Show(picture, palette);
-        // The sound device opens on the voice's own thread once the first
-        // picture is on the screen; a cue asked for meanwhile waits for it.
-        // The signals' watcher starts then too (see CloseSignals).
-        closeSignals_.Watch();
-        if (sound_) voice_.Start();
+        if (!pictureShown_) {
+            // The sound device opens on the voice's own thread once the first
+            // picture is on the screen; a cue asked for meanwhile waits for
+            // it. The signals' watcher starts then too (see CloseSignals).
+            pictureShown_ = true;
+            closeSignals_.Watch();
+            if (sound_) voice_.Start();
+        }
         journal_.Picture(picture, palette, kind);
         if (kind == PictureKind::Present) pacer_.WaitForNextSlot();
     }
@@ -395,7 +396,6 @@ public:
     }
 
     void WaitForInput(KeyState& keys) override {
-        closeSignals_.Watch();
         OpenGamepadsOnce();
         if (IsPlayback()) {
             voice_.SetWaiting(true);  // the sound device rests here too
@@ -615,18 +615,12 @@ private:
         }
     }
 
-    // A comfort key went down (or repeats).
-    void UseComfort(Comfort comfort, bool repeat) {
-        const ComfortRequest asked = AskOfComfort(comfort, repeat, level_);
-        if (asked.pause) pauseRequested_ = true;
-        if (asked.levelChanged) {
-            voice_.SetVolume(level_.Level());
-            video_.ShowNote(level_.Note());
-        }
-        if (asked.screenshot) SaveScreenshotNow();
+    void UseSoundLevel() override {
+        voice_.SetVolume(level_.Level());
+        video_.ShowNote(level_.Note());
     }
 
-    void SaveScreenshotNow() {
+    void SaveScreenshotNow() override {
         // Looked for at the first screenshot, not at start-up.
         if (screenshotFolder_.empty()) screenshotFolder_ = ScreenshotFolder();
         SaveScreenshotAndSay(screenshotFolder_, video_.Shown(), video_.ShownPalette(),
@@ -713,11 +707,9 @@ private:
     std::vector<SDL_Keycode> swallowed_;  // the Enter keys of an Alt+Enter still down
     FramePacer pacer_;
     // The comforts.
-    KeyBindings keys_;
     bool sound_ = true;
-    bool autopause_ = true;
+    bool pictureShown_ = false;     // the first picture is on the screen
     std::string screenshotFolder_;  // the options', else found at the first screenshot
-    bool pauseRequested_ = false;   // to pause as soon as the event at hand is taken
     Uint64 pausedTicks_ = 0;        // performance-counter ticks spent paused in the run
 };
 

@@ -355,8 +355,6 @@ public:
         : PlayerPlatform(options),
           pacer_(options.fps),
           soundTried_(!options.sound),
-          keys_(options.keys),
-          autopause_(options.autopause),
           screenshotFolder_(options.screenshotFolder) {
         voice_.SetVolume(level_.Level());
     }
@@ -543,18 +541,12 @@ private:
         }
     }
 
-    // A comfort key went down (or repeats).
-    void UseComfort(Comfort comfort, bool repeat) {
-        const ComfortRequest asked = AskOfComfort(comfort, repeat, level_);
-        if (asked.pause) pauseRequested_ = true;
-        if (asked.levelChanged) {
-            voice_.SetVolume(level_.Level());
-            screen_.ShowNote(level_.Note());
-        }
-        if (asked.screenshot) SaveScreenshotNow();
+    void UseSoundLevel() override {
+        voice_.SetVolume(level_.Level());
+        screen_.ShowNote(level_.Note());
     }
 
-    void SaveScreenshotNow() {
+    void SaveScreenshotNow() override {
         // Looked for at the first screenshot, not at start-up.
         if (screenshotFolder_.empty()) screenshotFolder_ = PicturesFolder();
         if (screenshotFolder_.empty()) screenshotFolder_ = ScreenshotFolder();
@@ -640,11 +632,8 @@ private:
     FramePacer pacer_;
     // The comforts.
     bool soundTried_ = false;  // the sound device was looked for (or is not wanted)
-    KeyBindings keys_;
-    bool autopause_ = true;
     bool fitAspect_ = true;
     std::string screenshotFolder_;  // the options', else found at the first screenshot
-    bool pauseRequested_ = false;   // to pause as soon as the message at hand is taken
     LONGLONG pausedTicks_ = 0;      // performance-counter ticks spent paused in the run
 };
 

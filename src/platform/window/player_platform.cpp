@@ -9,7 +9,16 @@ namespace platform {
 PlayerPlatform::PlayerPlatform(const WindowOptions& options)
     : journal_(JournalOptions{options.log, options.record, options.playback.value_or(Script{})}),
       level_(options.volume, options.mute),
+      keys_(options.keys),
+      autopause_(options.autopause),
       playback_(options.playback.has_value()) {}
+
+void PlayerPlatform::UseComfort(Comfort comfort, bool repeat) {
+    const ComfortRequest asked = AskOfComfort(comfort, repeat, level_);
+    if (asked.pause) pauseRequested_ = true;
+    if (asked.levelChanged) UseSoundLevel();
+    if (asked.screenshot) SaveScreenshotNow();
+}
 
 SettingsChanges PlayerPlatform::Changes() const {
     SettingsChanges changes;

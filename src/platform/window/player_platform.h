@@ -42,6 +42,15 @@ protected:
     virtual void LookAround(std::uint64_t time) = 0;
     // Sleeps until the next frame is due.
     virtual void WaitForFrame() = 0;
+    // The sound level changed: the voice plays at level_.Level() from now
+    // on, and the window shows level_.Note() for a moment.
+    virtual void UseSoundLevel() = 0;
+    // F12: the picture on the screen saved as a file, said in one line.
+    virtual void SaveScreenshotNow() = 0;
+
+    // A comfort key went down (or repeats): a pause asked for, the sound
+    // level, a screenshot.
+    void UseComfort(Comfort comfort, bool repeat);
 
     // Once the window is open: how the player started, for Changes().
     void NoteWindowAtStart(bool fullscreen) { windowAtStart_ = {fullscreen, WindowedSize()}; }
@@ -68,6 +77,9 @@ protected:
 
     RunJournal journal_;
     SoundLevel level_;
+    KeyBindings keys_;
+    bool autopause_ = true;        // the window losing the keyboard pauses the game
+    bool pauseRequested_ = false;  // to pause as soon as the event at hand is taken
 
 private:
     bool playback_ = false;  // a recorded script stands in for the player

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/window/small_file.h"
 #include "platform/window/user_dirs.h"
 
 namespace platform {
@@ -121,8 +122,7 @@ Result<void> WritePng(const std::string& path, const IndexedImage& image, const 
 #if !defined(_WIN32)
 namespace {
 
-// The text of the desktop's user-dirs.dirs, as much of it as a file of its
-// kind ever holds; empty when there is none.
+// The text of the desktop's user-dirs.dirs; empty when there is none.
 std::string ReadUserDirs(const std::string& home) {
     constexpr std::size_t kMaxUserDirsBytes = 64 * 1024;
     const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -134,16 +134,7 @@ std::string ReadUserDirs(const std::string& home) {
     } else {
         return {};
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return {};
-    std::string text;
-    char buffer[4096];
-    while (text.size() < kMaxUserDirsBytes) {
-        const std::size_t count = std::fread(buffer, 1, sizeof buffer, file.get());
-        text.append(buffer, count);
-        if (count < sizeof buffer) break;
-    }
-    return text;
+    return ReadSmallFile(path, kMaxUserDirsBytes).value_or(std::string());
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "platform/script.h"
 #include "platform/text.h"
 #include "platform/window/key_names.h"
+#include "platform/window/small_file.h"
 
 namespace platform {
 
@@ -386,26 +387,16 @@ std::string SettingsPath() {
 }
 
 SettingsFile ReadSettingsFile(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    const auto unreadable = [&](int error) {
+    errno = 0;
+    const std::optional<std::string> text = ReadSmallFile(path, kMaxFileBytes);
+    if (!text) {
+        if (errno == ENOENT) return {};
         SettingsFile defaults;
         defaults.warnings.push_back("cannot read the settings " + Quoted(path) + ": " +
-                                    std::strerror(error) + "; the defaults instead");
+                                    std::strerror(errno) + "; the defaults instead");
         return defaults;
-    };
-    if (!file) {
-        if (errno == ENOENT) return {};
-        return unreadable(errno);
     }
-    std::string text;
-    char buffer[4096];
-    while (text.size() <= kMaxFileBytes) {
-        const std::size_t count = std::fread(buffer, 1, sizeof buffer, file.get());
-        text.append(buffer, count);
-        if (count < sizeof buffer) break;
-    }
-    if (std::ferror(file.get()) != 0) return unreadable(errno);
-    return ParseSettings(text, path);
+    return ParseSettings(*text, path);
 }
 
 Result<void> WriteSettingsFile(const std::string& path, const std::string& text) {
