@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 // settings_fuzzer.cpp -- libFuzzer target of the settings file's reader and
 // writer: any bytes give settings within their ranges and one-line warnings;
-// the file written from them reads back to the same settings without a
+// the file written from them reads back to the same settings with no new
 // warning, and writing that again changes nothing, so that a file the game
-// writes at every end neither drifts nor grows.
+// writes at every end neither drifts nor grows; the settings a run changes
+// read back as changed.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/window/key_names.h"
 #include "platform/window/settings.h"
@@ -48,12 +50,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(!warning.empty() && warning.find_first_of("\n\r") == std::string::npos,
                 "a warning that is not one line");
     }
-    const std::string written = platform::FormatSettings(read.settings, read.lines);
+    const std::string written = platform::FormatSettings(read.settings, read.lines, {});
     const platform::SettingsFile again = platform::ParseSettings(written, "fuzz.ini");
     Require(again.settings == read.settings, "the written file reads back otherwise");
     Require(again.warnings.empty() || !read.warnings.empty() || size > 64 * 1024,
             "the written file has faults the read one had not");
-    Require(platform::FormatSettings(again.settings, again.lines) == written,
+    Require(platform::FormatSettings(again.settings, again.lines, {}) == written,
             "writing the file again changes it");
+
+    // A run in which the player changed everything a run can change: those
+    // read back as changed, and nothing else moves.
+    platform::SettingsChanges changes;
+    changes.fullscreen = !read.settings.fullscreen;
+    changes.windowSize = std::pair(321 + static_cast<int>(size % 1000), 480);
+    changes.volume = static_cast<int>(size % 101);
+    changes.mute = !read.settings.mute;
+    platform::Settings changed = read.settings;
+    platform::ApplyChanges(changed, changes);
+    const std::string rewritten = platform::FormatSettings(changed, read.lines, changes);
+    const platform::SettingsFile after = platform::ParseSettings(rewritten, "fuzz.ini");
+    Require(after.settings == changed, "the settings changed in a run read back otherwise");
+    Require(after.warnings.size() <= read.warnings.size() || size > 64 * 1024,
+            "the rewritten file has faults the read one had not");
     return 0;
 }

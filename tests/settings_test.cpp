@@ -5,9 +5,12 @@
 #include "platform/window/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <iterator>
 #include <thread>
@@ -33,9 +36,13 @@ TEST(Settings, WritingKeepsThePlayersLinesAndReadsBackTheSame) {
     EXPECT_EQ(file.settings.keys[static_cast<int>(Key::Left)],
               (std::vector<std::string>{"Left", "Keypad4"}));
 
-    file.settings.volume = 70;
-    const std::string written = platform::FormatSettings(file.settings, file.lines);
-    EXPECT_EQ(written.rfind("; my settings\r\n[window]\nvolume = 70\ncolour = green\nmute = yes\n"
+    // The volume changed during the run: its line is rewritten where it
+    // first stood, the later one goes; the mute line stays as written.
+    platform::SettingsChanges changes;
+    changes.volume = 70;
+    platform::ApplyChanges(file.settings, changes);
+    const std::string written = platform::FormatSettings(file.settings, file.lines, changes);
+    EXPECT_EQ(written.rfind("; my settings\r\n[window]\nvolume = 70\ncolour = green\n  mute=yes  \n"
                             "LEFT = a, keypad4,A\nfullscreen = yes\n",
                             0),
               0u)
@@ -43,6 +50,43 @@ TEST(Settings, WritingKeepsThePlayersLinesAndReadsBackTheSame) {
     EXPECT_EQ(written.find("volume = 40"), std::string::npos) << written;
     const platform::SettingsFile again = platform::ParseSettings(written, "s.ini");
     EXPECT_TRUE(again.warnings.empty());
+    EXPECT_EQ(again.settings, file.settings);
+}
+
+// A player's mistakes are the player's to mend: a run that changes other
+// settings writes them back as they stood, to be told again at the next start.
+TEST(Settings, FaultyLinesStayAsWrittenWhenOtherSettingsChange) {
+    const std::string text =
+        "volume = loud\nthis is not a setting\nleft = Nope\nright = A\nleft = A\n"
+        "up = W, Up\ndown = S, P\nfullscreen = yes\n";
+    platform::SettingsFile file = platform::ParseSettings(text, "s.ini");
+    ASSERT_EQ(file.warnings.size(), 5u);
+    EXPECT_EQ(file.warnings[1],
+              "s.ini:2: not a \"name = value\" line: 'this is not a setting'; "
+              "passed over");
+    EXPECT_EQ(file.settings.keys, platform::DefaultKeyBindings());  // A twice: all defaults
+
+    platform::SettingsChanges changes;
+    changes.fullscreen = false;
+    changes.mute = true;
+    platform::ApplyChanges(file.settings, changes);
+    const std::string written = platform::FormatSettings(file.settings, file.lines, changes);
+    const std::vector<std::string> expected = {
+        "volume = loud", "this is not a setting", "left = Nope",    "right = A", "left = A",
+        "up = W, Up",    "down = S, P",           "fullscreen = no"};
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < written.size();) {
+        const std::size_t end = written.find('\n', at);
+        lines.push_back(written.substr(at, end - at));
+        at = end + 1;
+    }
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 8), expected);
+    // The settings the file lacked follow, the keys among them at their defaults.
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "mute = yes"), lines.end()) << written;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "escape = Escape"), lines.end()) << written;
+    const platform::SettingsFile again = platform::ParseSettings(written, "s.ini");
+    EXPECT_EQ(again.warnings.size(), 5u);
     EXPECT_EQ(again.settings, file.settings);
 }
 
@@ -121,13 +165,90 @@ TEST(Settings, FileIsReplacedWholeAndAMissingOneIsTheDefaults) {
     second.join();
     EXPECT_FALSE(failed);
 
-    // A folder in the file's place: said, and the defaults.
-    std::filesystem::remove(path);
-    std::filesystem::create_directory(path);
-    const platform::SettingsFile unreadable = platform::ReadSettingsFile(path);
-    ASSERT_EQ(unreadable.warnings.size(), 1u);
-    EXPECT_EQ(unreadable.warnings[0].rfind("cannot read the settings '" + path + "': ", 0), 0u);
-    EXPECT_FALSE(platform::WriteSettingsFile(path, "x\n").ok());
+    std::filesystem::remove_all(dir);
+}
+
+// What a player's machine may hold where the settings file should be: none
+// of it is waited on, each is told once with its name and the reason, and
+// the run takes the defaults and leaves it alone.
+TEST(Settings, WhatCannotBeReadIsToldOnceAndLeftAlone) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("ft-unreadable-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const auto refused = [](const std::string& path, const std::string& reason) {
+        const platform::SettingsFile file = platform::ReadSettingsFile(path);
+        EXPECT_TRUE(file.unreadable) << path;
+        EXPECT_EQ(file.settings, platform::Settings{}) << path;
+        EXPECT_EQ(
+            file.warnings,
+            (std::vector<std::string>{"cannot read the settings '" + path + "': " + reason +
+                                      "; the defaults instead, and the file is left as it is"}));
+    };
+    const std::string folder = (dir / "folder.ini").string();
+    std::filesystem::create_directory(folder);
+    refused(folder, "a folder, not a file");
+    // A FIFO nobody writes to: opened for reading it would wait for ever.
+    const std::string fifo = (dir / "fifo.ini").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    refused(fifo, "a FIFO, not a file");
+    const std::string device = (dir / "device.ini").string();
+    std::filesystem::create_symlink("/dev/zero", device);
+    refused(device, "a device, not a file");
+    const std::string large = (dir / "large.ini").string();
+    {
+        std::FILE* out = std::fopen(large.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        const std::string line = "volume = 50\n";
+        for (int i = 0; i < 64 * 1024 / 12 + 1; ++i) std::fputs(line.c_str(), out);
+        std::fclose(out);
+    }
+    refused(large, "larger than 64 KiB");
+    if (::geteuid() != 0) {  // root reads what it likes
+        const std::string locked = (dir / "locked.ini").string();
+        ASSERT_TRUE(platform::WriteSettingsFile(locked, "volume = 5\n").ok());
+        std::filesystem::permissions(locked, std::filesystem::perms::none);
+        refused(locked, "Permission denied");
+    }
+    // A link to nowhere is a file still to be made: no fault.
+    const std::string dangling = (dir / "dangling.ini").string();
+    std::filesystem::create_symlink(dir / "made-later.ini", dangling);
+    const platform::SettingsFile none = platform::ReadSettingsFile(dangling);
+    EXPECT_FALSE(none.unreadable);
+    EXPECT_TRUE(none.warnings.empty());
+    std::filesystem::remove_all(dir);
+}
+
+// Writing keeps what the player set up around the file: a link stays a link
+// and its target is replaced, and a private file stays private.
+TEST(Settings, WritingGoesThroughLinksAndKeepsTheMode) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("ft-links-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "dotfiles");
+    std::filesystem::create_directories(dir / "config");
+    const std::filesystem::path target = dir / "dotfiles" / "fompy.ini";
+    const std::filesystem::path link = dir / "config" / "settings.ini";
+    std::filesystem::create_symlink("../dotfiles/fompy.ini", link);  // dangling at first
+    ASSERT_TRUE(platform::WriteSettingsFile(link.string(), "volume = 10\n").ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(platform::ReadSettingsFile(target.string()).settings.volume, 10);
+
+    std::filesystem::permissions(
+        target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ASSERT_TRUE(platform::WriteSettingsFile(link.string(), "volume = 20\n").ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(platform::ReadSettingsFile(link.string()).settings.volume, 20);
+    EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    // The temporary file was made beside the target and is gone.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "dotfiles"),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "config"),
+                            std::filesystem::directory_iterator()),
+              1);
+
     std::filesystem::remove_all(dir);
 }
 

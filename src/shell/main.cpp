@@ -310,13 +310,14 @@ int RunWindowed(const ft::Options& options) {
     host->Journal().Finish(ft::RunProgram(*host));
     const platform::SettingsChanges changes = host->Changes();
     host.reset();  // the window and the sound go before the files are closed
-    if (!settingsPath.empty()) {
+    if (!settingsPath.empty() && !remembered.unreadable) {
         // What the player changed during the run is remembered; an option of
-        // this run alone is not. A file that cannot be written costs the
-        // next run its settings, not this one its status.
+        // this run alone is not, and a line the player wrote is left as it
+        // is. A file that cannot be written costs the next run its
+        // settings, not this one its status.
         platform::ApplyChanges(remembered.settings, changes);
         const platform::Result<void> written = platform::WriteSettingsFile(
-            settingsPath, platform::FormatSettings(remembered.settings, remembered.lines));
+            settingsPath, platform::FormatSettings(remembered.settings, remembered.lines, changes));
         if (!written) Complain(written.reason());
     }
     const bool logOk = CloseOutput(log);

@@ -5,7 +5,9 @@
 #   remember the window, and the next start without options opens one;
 # - an option of one run (--fullscreen) is not remembered;
 # - a corrupt file is said line by line, its defaults used, and the game
-#   ends with status 0 after QUIT; --no-settings reads and writes nothing;
+#   ends with status 0 after QUIT, the player's lines left as written;
+# - a FIFO or an oversized file is told once and left alone; a link is
+#   written through, the file's mode kept; --no-settings reads and writes nothing;
 # - a key bound in the file moves the piece, and the key it replaced does not;
 # - the volume scales what the sound device plays: silent at 0, half the
 #   amplitude at 50 (SDL's "disk" driver writes what it plays to a file).
@@ -68,13 +70,53 @@ xdotool key --delay 200 Return Up Return
 expect_quit
 err=$(cat "$TMP/game.err")
 for said in "$SETTINGS:1: 'volume' expects a whole number from 0 to 100, not 'loud'; 100 instead" \
-    "$SETTINGS:2: not a \"name = value\" line: 'this is not a setting'; made a comment" \
+    "$SETTINGS:2: not a \"name = value\" line: 'this is not a setting'; passed over" \
     "$SETTINGS:3: 'left' has no key named 'Nope'; Left, Keypad4 instead" \
     "$SETTINGS:5: A cannot be both 'left' and 'right'; the default keys instead"; do
     echo "$err" | grep -qxF "fompy-talden: $said" || fail "not said: '$said' in: $err"
 done
 [ "$(echo "$err" | wc -l)" -eq 4 ] || fail "more than the four faults said: $err"
-grep -q '^volume = 100$' "$SETTINGS" || fail "the bad volume stayed: $(cat "$SETTINGS")"
+# Nothing was changed in the run: every line stays as the player wrote it.
+printf 'volume = loud\nthis is not a setting\nleft = Nope\nright = A\nleft = A\n' >"$TMP/corrupt"
+head -n 5 "$SETTINGS" | cmp -s - "$TMP/corrupt" || fail "the player's lines were rewritten: $(cat "$SETTINGS")"
+# A run that changes fullscreen rewrites that line alone.
+start_game --window
+xdotool key alt+Return
+expect_geometry 800x600 "Alt+Enter to fullscreen"
+end_game
+head -n 5 "$SETTINGS" | cmp -s - "$TMP/corrupt" || fail "the player's lines were rewritten: $(cat "$SETTINGS")"
+grep -q '^fullscreen = yes$' "$SETTINGS" || fail "the change was not written: $(cat "$SETTINGS")"
+
+# --- What cannot be read is never waited on nor written over: a FIFO, an
+# oversized file; a link is written through and the file's mode kept.
+rm "$SETTINGS"
+mkfifo "$SETTINGS"
+start_game --window
+end_game
+[ -p "$SETTINGS" ] || fail "the FIFO was replaced"
+grep -qxF "fompy-talden: cannot read the settings '$SETTINGS': a FIFO, not a file; the defaults instead, and the file is left as it is" \
+    "$TMP/game.err" || fail "the FIFO was not told: $(cat "$TMP/game.err")"
+rm "$SETTINGS"
+yes 'fullscreen = no' | head -n 5000 >"$SETTINGS"
+cp "$SETTINGS" "$TMP/large"
+start_game --window
+end_game
+cmp -s "$SETTINGS" "$TMP/large" || fail "the oversized file was written over"
+[ "$(wc -l <"$TMP/game.err")" -eq 1 ] || fail "the oversized file was not told once: $(cat "$TMP/game.err")"
+rm "$SETTINGS"
+mkdir -p "$TMP/dotfiles"
+printf 'fullscreen = yes\n' >"$TMP/dotfiles/fompy.ini"
+chmod 600 "$TMP/dotfiles/fompy.ini"
+ln -s "$TMP/dotfiles/fompy.ini" "$SETTINGS"
+start_game
+expect_geometry 800x600 "fullscreen through a link"
+xdotool key alt+Return
+expect_geometry 640x480 "Alt+Enter through a link"
+end_game
+[ -L "$SETTINGS" ] || fail "the link was replaced by a file"
+grep -q '^fullscreen = no$' "$TMP/dotfiles/fompy.ini" || fail "the link's target was not written"
+[ "$(stat -c %a "$TMP/dotfiles/fompy.ini")" = 600 ] || fail "the mode 600 was lost"
+[ -z "$(ls "$TMP/dotfiles" | grep -v '^fompy.ini$')" ] || fail "a temporary file was left beside the target"
 
 # --- --no-settings: nothing read, nothing written.
 printf 'fullscreen = no\n' >"$SETTINGS"

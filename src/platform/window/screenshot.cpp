@@ -134,7 +134,7 @@ std::string ReadUserDirs(const std::string& home) {
     } else {
         return {};
     }
-    return ReadSmallFile(path, kMaxUserDirsBytes).value_or(std::string());
+    return ReadSmallFile(path, kMaxUserDirsBytes).text;  // empty unless read
 }
 
 }  // namespace

@@ -2,20 +2,23 @@
 // settings.cpp -- reading and writing the settings file.
 #include "platform/window/settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <memory>
+#include <random>
 #include <string>
-
 #if defined(_WIN32)
+#include <io.h>
 #include <process.h>
-#else
-#include <unistd.h>
 #endif
 
 #include "platform/script.h"
@@ -27,12 +30,55 @@ namespace platform {
 
 namespace {
 
-long ProcessId() {
-#if defined(_WIN32)
-    return _getpid();
+#if defined(O_BINARY)
+constexpr int kBinary = O_BINARY;
 #else
-    return static_cast<long>(getpid());
+constexpr int kBinary = 0;
 #endif
+#if defined(O_CLOEXEC)
+constexpr int kCloseOnExec = O_CLOEXEC;
+#else
+constexpr int kCloseOnExec = 0;
+#endif
+
+// A tag for a temporary file's name that no other write takes: this
+// machine's name and process, and random bits for two machines that share a
+// home folder and happen to run the game under the same process number. The
+// file is made only where the name is free, so a tag drawn twice costs one
+// more try, never another's file.
+std::string UniqueTag() {
+    char host[256] = "";
+#if defined(_WIN32)
+    const char* computer = std::getenv("COMPUTERNAME");
+    if (computer != nullptr) std::snprintf(host, sizeof host, "%s", computer);
+    const long process = _getpid();
+#else
+    if (::gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+    const long process = static_cast<long>(::getpid());
+#endif
+    std::string tag;
+    for (const char* c = host; *c != '\0' && tag.size() < 32; ++c) {
+        const bool plain = std::isalnum(static_cast<unsigned char>(*c)) != 0 || *c == '-';
+        tag += plain ? *c : '_';
+    }
+    static std::atomic<unsigned> writes{0};
+    std::random_device device;
+    char random[17];
+    std::snprintf(random, sizeof random, "%08x%08x", device(), device() ^ writes.fetch_add(1));
+    return tag + "-" + std::to_string(process) + "-" + random;
+}
+
+// Where a path's links lead, link after link; the path itself when it is
+// none. A link whose target is missing leads there all the same.
+std::filesystem::path LinkTarget(const std::filesystem::path& path) {
+    std::filesystem::path at = path;
+    std::error_code error;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(at, error); ++hops) {
+        const std::filesystem::path to = std::filesystem::read_symlink(at, error);
+        if (error) break;
+        at = to.is_absolute() ? to : at.parent_path() / to;
+    }
+    return at;
 }
 
 // A settings file is a few hundred bytes; anything much larger is not one.
@@ -250,10 +296,6 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 KeyBindings DefaultKeyBindings() {
@@ -293,7 +335,9 @@ SettingsFile ParseSettings(std::string_view text, std::string_view fileName) {
     const std::string where = PrintableText(fileName);
     if (text.size() > kMaxFileBytes) {
         file.warnings.push_back(where + ": larger than " + std::to_string(kMaxFileBytes / 1024) +
-                                " KiB, not a settings file; the defaults instead");
+                                " KiB, not a settings file; the defaults instead, and the file "
+                                "is left as it is");
+        file.unreadable = true;
         return file;
     }
     file.lines = SplitLines(text);
@@ -303,8 +347,7 @@ SettingsFile ParseSettings(std::string_view text, std::string_view fileName) {
         const Line line = ReadLine(file.lines[i]);
         if (line.kind == Line::Kind::Bad) {
             file.warnings.push_back(at + "not a \"name = value\" line: " +
-                                    Quoted(Trim(file.lines[i])) + "; made a comment");
-            file.lines[i] = "# " + file.lines[i];
+                                    Quoted(Trim(file.lines[i])) + "; passed over");
             continue;
         }
         if (line.kind != Line::Kind::Setting) continue;
@@ -342,27 +385,38 @@ SettingsFile ParseSettings(std::string_view text, std::string_view fileName) {
     return file;
 }
 
-std::string FormatSettings(const Settings& settings, const std::vector<std::string>& lines) {
+std::string FormatSettings(const Settings& settings, const std::vector<std::string>& lines,
+                           const SettingsChanges& changed) {
+    std::array<bool, kNameCount> rewrite{};
+    rewrite[static_cast<std::size_t>(Name::Fullscreen)] = changed.fullscreen.has_value();
+    rewrite[static_cast<std::size_t>(Name::Window)] = changed.windowSize.has_value();
+    rewrite[static_cast<std::size_t>(Name::Volume)] = changed.volume.has_value();
+    rewrite[static_cast<std::size_t>(Name::Mute)] = changed.mute.has_value();
     std::string text;
-    std::array<bool, kNameCount> written{};
+    std::array<bool, kNameCount> present{};
     if (lines.empty()) text = std::string(kHeader) + "\n";
     for (const std::string& kept : lines) {
         const Line line = ReadLine(kept);
         const std::optional<int> name =
             line.kind == Line::Kind::Setting ? FindName(line.name) : std::nullopt;
-        if (!name) {
+        const auto index = static_cast<std::size_t>(name.value_or(0));
+        // What the player wrote stays as written, faults and all, unless
+        // the player changed that setting while playing.
+        if (!name || !rewrite[index]) {
             text += kept + "\n";
+            if (name) present[index] = true;
             continue;
         }
-        // A setting given twice is written once, where it first stood.
-        if (written[static_cast<std::size_t>(*name)]) continue;
-        written[static_cast<std::size_t>(*name)] = true;
+        // A changed setting given twice is written once, where it first
+        // stood: a later line would take its place again at the next start.
+        if (present[index]) continue;
+        present[index] = true;
         const std::string value = ValueText(settings, *name);
         if (!value.empty()) text += NameText(*name) + " = " + value + "\n";
     }
     for (int name = 0; name < kNameCount; ++name) {
         const std::string value = ValueText(settings, name);
-        if (!written[static_cast<std::size_t>(name)] && !value.empty()) {
+        if (!present[static_cast<std::size_t>(name)] && !value.empty()) {
             text += NameText(name) + " = " + value + "\n";
         }
     }
@@ -387,41 +441,62 @@ std::string SettingsPath() {
 }
 
 SettingsFile ReadSettingsFile(const std::string& path) {
-    errno = 0;
-    const std::optional<std::string> text = ReadSmallFile(path, kMaxFileBytes);
-    if (!text) {
-        if (errno == ENOENT) return {};
+    const SmallFile read = ReadSmallFile(path, kMaxFileBytes);
+    if (read.status == SmallFile::Status::Missing) return {};
+    if (read.status == SmallFile::Status::Refused) {
         SettingsFile defaults;
         defaults.warnings.push_back("cannot read the settings " + Quoted(path) + ": " +
-                                    std::strerror(errno) + "; the defaults instead");
+                                    read.reason +
+                                    "; the defaults instead, and the file is left "
+                                    "as it is");
+        defaults.unreadable = true;
         return defaults;
     }
-    return ParseSettings(*text, path);
+    return ParseSettings(read.text, path);
 }
 
 Result<void> WriteSettingsFile(const std::string& path, const std::string& text) {
     const auto failed = [&](const std::string& cause) {
         return Failure{"cannot write the settings " + Quoted(path) + ": " + cause};
     };
-    const std::filesystem::path target(path);
     std::error_code error;
+    // A settings.ini that is a link (to a folder of dotfiles, say) stays one:
+    // the file it leads to is replaced, from beside it.
+    const std::filesystem::path target = LinkTarget(path);
     if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
     if (error) return failed(error.message());
-    // A name of this write's own: two games ending at once each write a
-    // whole file of their own, and the later one takes its place.
-    static std::atomic<unsigned> writes{0};
-    const std::string temporary =
-        path + ".new-" + std::to_string(ProcessId()) + "-" + std::to_string(writes.fetch_add(1));
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(temporary.c_str(), "wb"));
-    if (!file) return failed(std::strerror(errno));
-    bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
-                   std::fflush(file.get()) == 0;
+    // The mode the player gave the file stays; a new one gets the usual.
+    struct stat old {};
+    const bool replacing = ::stat(target.string().c_str(), &old) == 0;
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = target.string() + ".new-" + UniqueTag();
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinary | kCloseOnExec, 0666);
+        if (fd < 0 && errno != EEXIST) return failed(std::strerror(errno));
+    }
+    if (fd < 0) return failed(std::strerror(EEXIST));
+    bool written = true;
+    for (std::size_t done = 0; written && done < text.size();) {
+        const auto n = ::write(fd, text.data() + done, static_cast<unsigned>(text.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        written = n > 0;
+        if (written) done += static_cast<std::size_t>(n);
+    }
 #if !defined(_WIN32)
+    if (written && replacing) {
+        // Best effort for the owner (only root may give a file away); the
+        // mode is the player's choice and must hold.
+        (void)!::fchown(fd, old.st_uid, old.st_gid);
+        written = ::fchmod(fd, old.st_mode & 07777) == 0;
+    }
     // On the disk before it takes the old file's place.
-    written = written && fsync(fileno(file.get())) == 0;
+    written = written && ::fsync(fd) == 0;
+#else
+    (void)replacing;
 #endif
     const int writeError = errno;
-    if (std::fclose(file.release()) != 0 || !written) {
+    if (::close(fd) != 0 || !written) {
         const int cause = written ? errno : writeError;
         std::remove(temporary.c_str());
         return failed(std::strerror(cause));

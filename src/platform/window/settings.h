@@ -70,27 +70,35 @@ struct SettingsFile {
     Settings settings;
     std::vector<std::string> lines;
     std::vector<std::string> warnings;
+    // There is a file, but it could not be read (a folder, a FIFO, no
+    // permission, far too large): it is the player's, and never written over.
+    bool unreadable = false;
 };
 
 // Never fails: every fault is a warning and a default.
 SettingsFile ParseSettings(std::string_view text, std::string_view fileName);
 
-// The file's text with the settings' values: the known lines of the file
-// rewritten in place, the rest kept, the settings the file lacked appended.
-std::string FormatSettings(const Settings& settings, const std::vector<std::string>& lines);
+// The file's text with the settings' values: the lines of the settings
+// changed during the run rewritten in place, every other line kept as the
+// player wrote it (faults included: they are told again at the next start),
+// and the settings the file lacks appended.
+std::string FormatSettings(const Settings& settings, const std::vector<std::string>& lines,
+                           const SettingsChanges& changed);
 
 // $XDG_CONFIG_HOME/fompy-talden/settings.ini, else ~/.config/...; on Windows
 // %APPDATA%\fompy-talden\settings.ini. Empty when none of them is set.
 std::string SettingsPath();
 
 // Reads the file; a missing file is the defaults without a word, and one that
-// cannot be read is the defaults with a warning.
+// cannot be read (or is no file: a FIFO is never waited on) is the defaults
+// with a warning, and unreadable.
 SettingsFile ReadSettingsFile(const std::string& path);
 
-// Replaces the file at once: the text goes into a temporary file beside it,
-// which is then renamed over it, so that a crash or a full disk never leaves
-// half a file. Makes the folder when it is missing. A failure reads
-// "cannot write the settings 'PATH': cause".
+// Replaces the file at once: the text goes into a temporary file of this
+// write's own beside it, which is then renamed over it, so that a crash or a
+// full disk never leaves half a file. A link is written through: the file it
+// leads to is replaced. The file keeps its mode. Makes the folder when it is
+// missing. A failure reads "cannot write the settings 'PATH': cause".
 Result<void> WriteSettingsFile(const std::string& path, const std::string& text);
 
 }  // namespace platform
