@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,18 +41,32 @@ void Complain(const std::string& message) {
 
 using Output = std::unique_ptr<platform::FileLines>;
 
-// An output named on the command line, opened before anything runs so that an
-// unwritable target is reported at once. "-" is standard output where
-// allowStdout. False after complaining.
-bool OpenOutput(const std::string& path, const char* what, bool allowStdout,
-                platform::FileLines::Mode mode, Output& output) {
+// An output named on the command line, checked before anything runs so that
+// an unwritable target is reported at once, but neither made nor emptied
+// until StartOutputs. "-" is standard output where allowStdout. False after
+// complaining.
+bool PrepareOutput(const std::string& path, const char* what, bool allowStdout,
+                   platform::FileLines::Mode mode, Output& output) {
     if (path.empty()) return true;
-    auto opened = platform::FileLines::Open(path, what, allowStdout, mode);
-    if (!opened) {
-        Complain(opened.reason());
+    auto prepared = platform::FileLines::Prepare(path, what, allowStdout, mode);
+    if (!prepared) {
+        Complain(prepared.reason());
         return false;
     }
-    output = std::move(*opened);
+    output = std::move(*prepared);
+    return true;
+}
+
+// The run is known to start: its outputs are made or emptied. False after
+// complaining.
+bool StartOutputs(std::initializer_list<Output*> outputs) {
+    for (Output* output : outputs) {
+        if (!*output) continue;
+        if (const platform::Result<void> opened = (*output)->Open(); !opened) {
+            Complain(opened.reason());
+            return false;
+        }
+    }
     return true;
 }
 
@@ -81,11 +97,41 @@ bool FlushStandardOutput() {
     return false;
 }
 
-// The same regular file given as two of the run's files: an output that is an
-// input, or two outputs. Existing files are compared by device and inode, so
-// links are caught; a file still to be made, by its resolved path. Devices
-// such as /dev/null are not files here.
-std::optional<std::string> SameFileTwice(const ft::Options& options) {
+// What a file is, to tell when two names are one file: device and inode
+// for an existing file (so that links are caught), else the resolved path
+// of a file still to be made. Nothing for what is not a regular file (such
+// as /dev/null), which may well be named twice.
+// (Windows' stat has no inode: there the resolved path stands for both.)
+std::optional<std::string> FileIdentity(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) return std::nullopt;
+#ifndef _WIN32
+        return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+#endif
+    }
+    std::error_code ec;
+    const std::string resolved = std::filesystem::weakly_canonical(path, ec).string();
+    return ec ? path : resolved;
+}
+
+// A folder's identity, as FileIdentity's for files.
+std::string FolderIdentity(const std::filesystem::path& folder) {
+    const std::filesystem::path at = folder.empty() ? std::filesystem::path(".") : folder;
+#ifndef _WIN32
+    struct stat info {};
+    if (::stat(at.string().c_str(), &info) == 0) {
+        return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+    }
+#endif
+    std::error_code ec;
+    const std::string resolved = std::filesystem::weakly_canonical(at, ec).string();
+    return ec ? at.string() : resolved;
+}
+
+// The same regular file given as two of the run's files (an output that is an
+// input, or two outputs), or one of them where --dump would put a picture.
+std::optional<std::string> FileGivenTwice(const ft::Options& options) {
     struct Named {
         const char* option;
         const std::string& path;
@@ -104,26 +150,75 @@ std::optional<std::string> SameFileTwice(const ft::Options& options) {
     std::vector<Identity> seen;
     for (const Named& file : files) {
         if (file.path.empty() || (file.output && file.path == "-")) continue;
-        std::string key;
-        struct stat info {};
-        if (::stat(file.path.c_str(), &info) == 0) {
-            if (!S_ISREG(info.st_mode)) continue;
-            key = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
-        } else {
-            std::error_code ec;
-            key = std::filesystem::weakly_canonical(file.path, ec).string();
-            if (ec) key = file.path;
-        }
+        const std::optional<std::string> key = FileIdentity(file.path);
+        if (!key) continue;
         for (const Identity& other : seen) {
-            if (other.key == key && (other.output || file.output)) {
+            if (other.key == *key && (other.output || file.output)) {
                 return std::string(file.option) + " '" + platform::PrintableText(file.path) +
                        "' is the same file as " + other.option + "; name another file for " +
                        (file.output ? file.option : other.option);
             }
         }
-        seen.push_back({file.option, file.output, key});
+        seen.push_back({file.option, file.output, *key});
+    }
+    if (options.dumpDir.empty()) return std::nullopt;
+
+    // The pictures of --dump are written over whatever holds their names:
+    // none of the run's files may be one of them, by its name in the folder
+    // or by a link to it there.
+    const std::string folder = FolderIdentity(options.dumpDir);
+    std::vector<std::string> pictures;  // identities of the picture files already there
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(options.dumpDir, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!platform::IsDumpPictureName(name)) continue;
+        if (std::optional<std::string> key = FileIdentity(entry.path().string())) {
+            pictures.push_back(std::move(*key));
+        }
+    }
+    for (const Named& file : files) {
+        if (file.path.empty() || (file.output && file.path == "-")) continue;
+        const std::filesystem::path path(file.path);
+        const std::optional<std::string> key = FileIdentity(file.path);
+        const bool named = platform::IsDumpPictureName(path.filename().string()) &&
+                           FolderIdentity(path.parent_path()) == folder;
+        const bool linked =
+            key && std::find(pictures.begin(), pictures.end(), *key) != pictures.end();
+        if (named || linked) {
+            return std::string(file.option) + " '" + platform::PrintableText(file.path) +
+                   "' is where --dump puts a picture; name another file for " + file.option +
+                   " or another folder for --dump";
+        }
     }
     return std::nullopt;
+}
+
+// Whether pictures can go into folder, which is made at the start of the run
+// when missing: the folder, or the nearest one above it that exists, must
+// take files. Nothing is made here. The message when not.
+std::optional<std::string> DumpFolderRefused(const std::string& folder) {
+    std::filesystem::path at(folder);
+    std::error_code ec;
+    while (!std::filesystem::exists(at, ec) && at.has_relative_path() && !ec) at = at.parent_path();
+    if (at.empty()) at = ".";
+#ifdef _WIN32
+    constexpr int kTakesFiles = W_OK;  // Windows has no right to enter a folder
+#else
+    constexpr int kTakesFiles = W_OK | X_OK;
+#endif
+    const std::string name = at.string();
+    struct stat info {};
+    int error = 0;
+    if (::stat(name.c_str(), &info) != 0) {
+        error = errno;
+    } else if (!S_ISDIR(info.st_mode)) {
+        error = ENOTDIR;
+    } else if (access(name.c_str(), kTakesFiles) != 0) {
+        error = errno;
+    }
+    if (error == 0) return std::nullopt;
+    return "cannot write pictures into '" + platform::PrintableText(folder) +
+           "': " + std::strerror(error);
 }
 
 // Runs the program on a headless host to its end; returns the number of presents.
@@ -143,20 +238,28 @@ int RunHeadless(const ft::Options& options) {
     headless.frames = options.frames;
 
     Output log;
-    if (!OpenOutput(options.logPath, "log", true, platform::FileLines::Mode::StopRunOnFailure,
-                    log)) {
+    if (!PrepareOutput(options.logPath, "log", true, platform::FileLines::Mode::StopRunOnFailure,
+                       log)) {
         return kExitFailure;
     }
     headless.log = log.get();
     if (!options.dumpDir.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(options.dumpDir, ec);
-        if (ec || access(options.dumpDir.c_str(), W_OK) != 0) {
-            Complain("cannot write pictures into '" + platform::PrintableText(options.dumpDir) +
-                     "': " + (ec ? ec.message() : std::string(std::strerror(errno))));
+        if (const std::optional<std::string> refused = DumpFolderRefused(options.dumpDir)) {
+            Complain(*refused);
             return kExitFailure;
         }
         headless.dumpDir = options.dumpDir;
+    }
+    // Everything checked: only now is anything made or emptied.
+    if (!StartOutputs({&log})) return kExitFailure;
+    if (!options.dumpDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(options.dumpDir, ec);
+        if (ec) {
+            Complain("cannot write pictures into '" + platform::PrintableText(options.dumpDir) +
+                     "': " + ec.message());
+            return kExitFailure;
+        }
     }
 
     platform::HeadlessPlatform host(std::move(headless));
@@ -292,8 +395,8 @@ int RunWindowed(const ft::Options& options) {
     constexpr auto kKeepPlaying = platform::FileLines::Mode::KeepPlayingOnFailure;
     Output log;
     Output record;
-    if (!OpenOutput(options.logPath, "log", true, kKeepPlaying, log)) return kExitFailure;
-    if (!OpenOutput(options.recordPath, "recording", false, kKeepPlaying, record)) {
+    if (!PrepareOutput(options.logPath, "log", true, kKeepPlaying, log)) return kExitFailure;
+    if (!PrepareOutput(options.recordPath, "recording", false, kKeepPlaying, record)) {
         return kExitFailure;
     }
     sdl.log = log.get();
@@ -305,6 +408,9 @@ int RunWindowed(const ft::Options& options) {
         return kExitFailure;
     }
     auto host = std::move(*opened);
+    // The window is there: the files are made or emptied now, never for a
+    // start that failed.
+    if (!StartOutputs({&log, &record})) return kExitFailure;
     // A close request or a signal ends the run like "QUIT"; a playback also
     // ends by Escape or by its script's end.
     host->Journal().Finish(ft::RunProgram(*host));
@@ -351,7 +457,7 @@ int main(int argc, char** argv) {
         std::fputs(ft::VersionText().c_str(), stdout);
         return FlushStandardOutput() ? 0 : kExitFailure;
     }
-    if (const std::optional<std::string> twice = SameFileTwice(options)) {
+    if (const std::optional<std::string> twice = FileGivenTwice(options)) {
         Complain(*twice);
         return kExitBadUsage;
     }

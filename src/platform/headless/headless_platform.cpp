@@ -15,13 +15,29 @@ HeadlessPlatform::HeadlessPlatform(HeadlessOptions options)
       frames_(options.frames),
       dumpDir_(std::move(options.dumpDir)) {}
 
+std::string DumpPictureName(std::uint64_t n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%06llu.png", static_cast<unsigned long long>(n));
+    return name;
+}
+
+bool IsDumpPictureName(std::string_view name) {
+    constexpr std::string_view kSuffix = ".png";
+    if (name.size() < 6 + kSuffix.size() || !name.ends_with(kSuffix)) return false;
+    const std::string_view digits = name.substr(0, name.size() - kSuffix.size());
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return false;
+    }
+    // Six digits with their leading zeros; beyond a million, no leading zero.
+    return digits.size() == 6 || digits.front() != '0';
+}
+
 void HeadlessPlatform::ShowPicture(const Picture& picture, const Palette& palette,
                                    PictureKind kind) {
     journal_.Picture(picture, palette, kind);
     if (!dumpDir_.empty() && dumpError_.empty()) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/%06llu.png", static_cast<unsigned long long>(pictures_));
-        if (const Result<void> written = WriteIndexedPng(dumpDir_ + name, picture, palette);
+        if (const Result<void> written =
+                WriteIndexedPng(dumpDir_ + "/" + DumpPictureName(pictures_), picture, palette);
             !written) {
             dumpError_ = written.reason();
             std::fprintf(stderr, "fompy-talden: %s\n", dumpError_.c_str());

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/journal/run_journal.h"
 #include "platform/platform.h"
@@ -22,6 +23,11 @@ struct HeadlessOptions {
     LineSink* log = nullptr;              // not owned; null writes no log
     std::string dumpDir;                  // empty: no picture files
 };
+
+// The name of the n-th picture of a --dump folder: 000000.png, 000001.png, ...
+std::string DumpPictureName(std::uint64_t n);
+// Whether a file name is one that a --dump folder's pictures take.
+bool IsDumpPictureName(std::string_view name);
 
 class HeadlessPlatform : public Platform {
 public:

@@ -35,33 +35,76 @@ constexpr int kCloseOnExec = O_CLOEXEC;
 constexpr int kCloseOnExec = 0;
 #endif
 
+#if defined(_WIN32)
+constexpr const char* kSeparators = "/\\";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+#if defined(X_OK)
+constexpr int kCanEnter = X_OK;
+#else
+constexpr int kCanEnter = 0;  // Windows has no such right to check
+#endif
+
 }  // namespace
 
-Result<std::unique_ptr<FileLines>> FileLines::Open(const std::string& path, std::string what,
-                                                   bool allowStandardOutput, Mode mode) {
-    if (allowStandardOutput && path == "-") {
-        return std::unique_ptr<FileLines>(
-            new FileLines(STDOUT_FILENO, false, path, std::move(what), mode));
-    }
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kBinary | kCloseOnExec, 0666);
-    if (fd < 0) {
+Result<std::unique_ptr<FileLines>> FileLines::Prepare(const std::string& path, std::string what,
+                                                      bool allowStandardOutput, Mode mode) {
+    const bool standardOutput = allowStandardOutput && path == "-";
+    const auto refused = [&](int error) {
         return Failure{"cannot write the " + what + " '" + PrintableText(path) +
-                       "': " + std::strerror(errno)};
+                       "': " + std::strerror(error)};
+    };
+    if (!standardOutput) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0) {
+            if (S_ISDIR(info.st_mode)) return refused(EISDIR);
+            if (::access(path.c_str(), W_OK) != 0) return refused(errno);
+        } else if (errno != ENOENT) {
+            return refused(errno);
+        } else {
+            // A file still to be made: its folder must take it.
+            const std::size_t slash = path.find_last_of(kSeparators);
+            const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+            if (::stat(folder.c_str(), &info) != 0) return refused(errno);
+            if (!S_ISDIR(info.st_mode)) return refused(ENOTDIR);
+            if (::access(folder.c_str(), W_OK | kCanEnter) != 0) return refused(errno);
+        }
     }
-    return std::unique_ptr<FileLines>(new FileLines(fd, true, path, std::move(what), mode));
+    return std::unique_ptr<FileLines>(new FileLines(standardOutput, path, std::move(what), mode));
 }
 
-FileLines::FileLines(int fd, bool ownsFd, std::string path, std::string what, Mode mode)
-    : fd_(fd), ownsFd_(ownsFd), path_(std::move(path)), what_(std::move(what)), mode_(mode) {}
+Result<void> FileLines::Open() {
+    if (fd_ >= 0 || closed_) return {};
+    if (standardOutput_) {
+        fd_ = STDOUT_FILENO;
+    } else {
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kBinary | kCloseOnExec, 0666);
+        if (fd_ < 0) {
+            failure_ = "cannot write the " + what_ + " '" + PrintableText(path_) +
+                       "': " + std::strerror(errno);
+            closed_ = true;
+            return Failure{failure_};
+        }
+    }
+    if (mode_ == Mode::KeepPlayingOnFailure && !pending_.empty()) Flush();
+    return {};
+}
+
+FileLines::FileLines(bool standardOutput, std::string path, std::string what, Mode mode)
+    : standardOutput_(standardOutput),
+      path_(std::move(path)),
+      what_(std::move(what)),
+      mode_(mode) {}
 
 FileLines::~FileLines() {
-    if (ownsFd_ && fd_ >= 0) ::close(fd_);
+    if (!standardOutput_ && fd_ >= 0) ::close(fd_);
 }
 
 void FileLines::Write(std::string_view line) {
-    if (!failure_.empty() || fd_ < 0) return;
+    if (!failure_.empty() || closed_) return;
     pending_ += line;
+    if (fd_ < 0) return;  // not open yet: the line waits
     if (mode_ == Mode::KeepPlayingOnFailure || pending_.size() >= kGatherBytes) Flush();
 }
 
@@ -114,13 +157,14 @@ Result<void> FileLines::Close() {
             Flush();
         }
     }
-    if (ownsFd_ && fd_ >= 0) {
+    if (!standardOutput_ && fd_ >= 0) {
         if (::close(fd_) != 0 && failure_.empty()) {
             failure_ = "cannot write the " + what_ + " '" + PrintableText(path_) +
                        "': " + std::strerror(errno);
         }
     }
     fd_ = -1;
+    closed_ = true;
     if (!failure_.empty()) return Failure{failure_};
     return {};
 }

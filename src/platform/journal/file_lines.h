@@ -34,9 +34,14 @@ public:
     };
 
     // what names the file in messages ("log", "recording"); "-" is standard
-    // output where allowed. The file is created or emptied.
-    static Result<std::unique_ptr<FileLines>> Open(const std::string& path, std::string what,
-                                                   bool allowStandardOutput, Mode mode);
+    // output where allowed. Checks that the file could be written, and
+    // touches nothing: a run that cannot start (a bad input, no display)
+    // leaves an existing file as it was. Lines written before Open wait for it.
+    static Result<std::unique_ptr<FileLines>> Prepare(const std::string& path, std::string what,
+                                                      bool allowStandardOutput, Mode mode);
+    // Creates or empties the file, once the run is known to start, and writes
+    // the lines that waited. The failure reads "cannot write the log 'PATH': reason".
+    Result<void> Open();
     ~FileLines() override;
     FileLines(const FileLines&) = delete;
     FileLines& operator=(const FileLines&) = delete;
@@ -47,12 +52,13 @@ public:
     Result<void> Close();
 
 private:
-    FileLines(int fd, bool ownsFd, std::string path, std::string what, Mode mode);
+    FileLines(bool standardOutput, std::string path, std::string what, Mode mode);
     void Flush();
     void Fail(int error);
 
-    int fd_;
-    bool ownsFd_;
+    int fd_ = -1;  // -1 until opened, and again once closed
+    bool standardOutput_;
+    bool closed_ = false;
     std::string path_;
     std::string what_;
     Mode mode_;
