@@ -8,6 +8,9 @@
 #   tools/check-sources.sh --fix    format the C and C++ files in place
 set -u
 cd "$(dirname "$0")/.."
+. tests/need.inc
+# Without git the list of files below is empty, and nothing would be checked.
+need git git clang-format clang-format
 
 # The project's own files: what git tracks, less what others wrote (the zlib
 # header of the web build) and data.

@@ -8,6 +8,8 @@
 set -e
 cd "$(dirname "$0")/.."
 runs=${1:-300000}
+. tests/need.inc
+need clang++ clang
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

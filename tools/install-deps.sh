@@ -4,13 +4,15 @@
 # this machine lacks. Uses sudo when not run as root. Safe to run again.
 set -e
 
-# evilwm: a small window manager for the real-window tests that need one.
+# git: the source check lists the project's files with it. x11-utils: the
+# real-window tests read the windows' size, place and icon with xwininfo and
+# xprop. evilwm: a small window manager for the real-window tests that need one.
 # The last line: the Debian package's tools and the validators the tests run
 # on it (groff-base has the groff that checks the manual page).
-PACKAGES="cmake ninja-build g++ pkg-config make \
+PACKAGES="cmake ninja-build g++ pkg-config make git \
 libsdl2-dev libpng-dev zlib1g-dev \
 libgtest-dev libgmock-dev libbenchmark-dev \
-xvfb xauth xdotool evilwm imagemagick python3 \
+xvfb xauth xdotool x11-utils evilwm imagemagick python3 \
 clang clang-format libclang-rt-14-dev \
 dpkg-dev lintian desktop-file-utils appstream groff-base"
 

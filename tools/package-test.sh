@@ -19,12 +19,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-for tool in lintian dpkg-deb dpkg-parsechangelog desktop-file-validate appstreamcli; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "package-test: $tool is missing; tools/install-deps.sh installs it" >&2
-        exit 1
-    fi
-done
+. tests/need.inc
+need lintian lintian dpkg-deb dpkg dpkg-parsechangelog dpkg-dev \
+    desktop-file-validate desktop-file-utils appstreamcli appstream
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target package

@@ -13,6 +13,8 @@ set -e
 cd "$(dirname "$0")/.."
 ./tools/install-deps.sh --web-test
 ./web.sh
+. tests/need.inc
+need node nodejs chromium chromium chromedriver chromium-driver
 native="${1:-}"
 if [ -z "$native" ]; then
     cmake --preset debug >/dev/null

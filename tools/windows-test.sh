@@ -29,8 +29,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log=build/windows-test/wineboot.log
     if ! WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >"$log" 2>&1; then
         rm -rf "$WINEPREFIX"
-        echo "windows-test: SKIPPED: Wine cannot start on this machine; see $log"
-        exit 0
+        echo "windows-test: FAILED: Wine cannot make its prefix on this machine; see $log" >&2
+        exit 1
     fi
 fi
 

@@ -96,7 +96,8 @@ sleep 0.5
 
 # --- The window loses the keyboard: paused until a key says otherwise.
 ROOT=$(xwininfo -root | awk '/Window id:/ { print $4 }')
-xdotool windowfocus "$ROOT"
+[ -n "$ROOT" ] || fail "no root window to give the keyboard to"
+xdotool windowfocus "$ROOT" || fail "the keyboard could not be taken from the window"
 sleep 0.3
 expect_still "after losing the keyboard"
 xdotool windowfocus "$WINDOW"

@@ -129,7 +129,8 @@ sleep 0.5
 
 # --- The window loses the keyboard: paused until Pause says otherwise.
 ROOT_WINDOW=$(xwininfo -root | awk '/Window id:/ { print $4 }')
-xdotool windowfocus "$ROOT_WINDOW"
+[ -n "$ROOT_WINDOW" ] || fail "no root window to give the keyboard to"
+xdotool windowfocus "$ROOT_WINDOW" || fail "the keyboard could not be taken from the window"
 sleep 0.5
 before=$(presents)
 sleep 1
