@@ -3,7 +3,8 @@
 # Every way a window run ends: a close request from the window manager in the
 # intro, the menu, a game and the game-over screen, and SIGTERM; each ends the
 # run at once with status 0, a log whose last line is "end close", and a
-# recording that replays headless to the identical log. A recording whose
+# recording that replays headless to the identical log; so does the display
+# going away under the game. A recording whose
 # disk fills up is told once, keeps the game going, holds only whole lines
 # and still replays; the run then exits 1.
 set -u
@@ -84,6 +85,35 @@ press Return
 sleep 0.3
 kill -TERM "$GAME_PID"
 ended signal
+
+# --- The display going away under the game (the X server killed): a close
+# like any other, in the intro's wait, in a game and while paused; the
+# settings are written as at any clean end.
+SESSION_DISPLAY=$DISPLAY
+lost() {  # lost NAME KEYS...
+    name=$1
+    shift
+    rm -f "$TMP/lostfd" "$XDG_CONFIG_HOME/fompy-talden/settings.ini"
+    exec 4>"$TMP/lostfd"
+    Xvfb -displayfd 4 -screen 0 800x600x24 -nolisten tcp >"$TMP/lost-xvfb.log" 2>&1 &
+    lost_xvfb=$!
+    for _ in $(seq 50); do [ -s "$TMP/lostfd" ] && break; sleep 0.1; done
+    [ -s "$TMP/lostfd" ] || fail "$name: Xvfb did not start: $(cat "$TMP/lost-xvfb.log")"
+    DISPLAY=":$(head -n 1 "$TMP/lostfd")"
+    start "$name"
+    [ $# -gt 0 ] && press "$@"
+    sleep 0.5
+    kill -KILL "$lost_xvfb"
+    wait "$lost_xvfb" 2>/dev/null
+    ended "$name"
+    DISPLAY=$SESSION_DISPLAY
+    grep -qxF "fompy-talden: the display went away; the game ends as if closed" "$TMP/game.err" ||
+        fail "$name: the loss was not told: $(cat "$TMP/game.err")"
+    [ -s "$XDG_CONFIG_HOME/fompy-talden/settings.ini" ] || fail "$name: the settings were not written"
+}
+lost lost-intro
+lost lost-game Return Return Return
+lost lost-paused Return Return Return p
 
 # --- A full disk under the recording: a small file system of our own, where
 # mounting is allowed (as root on CI).

@@ -109,7 +109,14 @@ public:
     SdlLibrary() = default;
     SdlLibrary(const SdlLibrary&) = delete;
     SdlLibrary& operator=(const SdlLibrary&) = delete;
-    ~SdlLibrary() { SDL_Quit(); }
+    ~SdlLibrary() {
+        // A lost display cannot be taken down: all else is.
+        if (sdl::DisplayLost()) {
+            SDL_QuitSubSystem(SDL_WasInit(0) & ~SDL_INIT_VIDEO);
+        } else {
+            SDL_Quit();
+        }
+    }
 };
 
 // The name of a key of the keyboard (key_names.h), by what its label says
@@ -424,12 +431,11 @@ public:
                 if (pads_.IsAnyOpen()) {
                     // Asleep between looks; window events redraw meanwhile
                     // through the video's event watch as soon as SDL sees them.
-                    if (SDL_PollEvent(&event) == 0) {
+                    if (!NextEvent(event)) {
                         SDL_Delay(kPadWaitMilliseconds);
                         continue;
                     }
-                } else if (SDL_WaitEvent(&event) == 0) {
-                    SDL_Delay(10);  // no event system left to wait on; do not spin
+                } else if (!WaitForEvent(event)) {
                     continue;
                 }
                 time = stamp();
@@ -605,11 +611,35 @@ private:
         return BoundKey(keys_, *name);
     }
 
+    // The next event waiting, if any. The display lost is a close request,
+    // once.
+    bool NextEvent(SDL_Event& event) {
+        if (sdl::DisplayLost() && !displayLossTaken_) {
+            displayLossTaken_ = true;
+            event = SDL_Event{};
+            event.type = SDL_QUIT;
+            return true;
+        }
+        return SDL_PollEvent(&event) != 0;
+    }
+
+    // The next event, waited for a while: false when none came. The wait
+    // is cut into slices so that a display lost during it is seen.
+    bool WaitForEvent(SDL_Event& event) {
+        constexpr int kWaitSliceMilliseconds = 100;
+        if (NextEvent(event)) return true;
+        if (sdl::DisplayLost()) {
+            SDL_Delay(10);  // nothing will come from the display: do not spin
+            return false;
+        }
+        return SDL_WaitEventTimeout(&event, kWaitSliceMilliseconds) != 0;
+    }
+
     // Takes every event waiting, as input due at time; a pause asked for
     // among them is carried out before the events after it are looked at.
     void PollAll(std::uint64_t time) {
         SDL_Event event;
-        while (SDL_PollEvent(&event) != 0) {
+        while (NextEvent(event)) {
             Absorb(event, time);
             if (pauseRequested_) Pause(time);
         }
@@ -644,10 +674,7 @@ private:
         bool paused = true;
         while (paused) {
             SDL_Event event;
-            if (SDL_WaitEvent(&event) == 0) {
-                SDL_Delay(10);  // no event system left to wait on; do not spin
-                continue;
-            }
+            if (!WaitForEvent(event)) continue;
             if (video_.TakeEvent(event)) continue;
             switch (event.type) {
                 case SDL_QUIT:
@@ -708,9 +735,10 @@ private:
     FramePacer pacer_;
     // The comforts.
     bool sound_ = true;
-    bool pictureShown_ = false;     // the first picture is on the screen
-    std::string screenshotFolder_;  // the options', else found at the first screenshot
-    Uint64 pausedTicks_ = 0;        // performance-counter ticks spent paused in the run
+    bool pictureShown_ = false;      // the first picture is on the screen
+    bool displayLossTaken_ = false;  // the lost display was taken as a close request
+    std::string screenshotFolder_;   // the options', else found at the first screenshot
+    Uint64 pausedTicks_ = 0;         // performance-counter ticks spent paused in the run
 };
 
 }  // namespace

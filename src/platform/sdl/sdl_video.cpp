@@ -20,6 +20,7 @@
 #include <SDL_syswm.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cstdio>
 #include <cstring>
@@ -97,6 +98,63 @@ bool HasWindowManager(SDL_Window* window) {
 #endif
 }
 
+// Set once the display has gone away under the game.
+std::atomic<bool> displayLost{false};
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+// The X server going away under the game (it died, the session ended, the
+// connection broke): Xlib tells of it through a handler, then calls the
+// connection's exit handler, whose default ends the process at once; one
+// that returns lets the game end the run as a close request does, while Xlib
+// does no more on the lost connection. Xlib may call the handler from
+// anywhere inside SDL, so it only raises the flag that the platform's event
+// loop turns into a close request; it calls nothing of SDL's, whose other
+// connections to the lost display would end the process from inside it.
+void GoOnAfterDisplayLost(Display*, void*) {}
+
+int DisplayGone(Display*) {
+    if (!displayLost.exchange(true)) {
+        std::fputs("fompy-talden: the display went away; the game ends as if closed\n", stderr);
+    }
+    return 0;
+}
+#endif
+
+}  // namespace
+
+bool DisplayLost() {
+    return displayLost.load();
+}
+
+namespace {
+
+// Where the library lets the game go on without its display, losing it
+// becomes a close request; elsewhere Xlib's own ending stands.
+void WatchForDisplayLoss(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (xlib == nullptr) return;
+    using IoHandler = int (*)(Display*);
+    using SetIoHandler = IoHandler (*)(IoHandler);
+    using ExitHandler = void (*)(Display*, void*);
+    using SetExitHandler = void (*)(Display*, ExitHandler, void*);
+    const auto setHandler = reinterpret_cast<SetIoHandler>(dlsym(xlib, "XSetIOErrorHandler"));
+    // libX11 1.7 and later.
+    const auto setExit = reinterpret_cast<SetExitHandler>(dlsym(xlib, "XSetIOErrorExitHandler"));
+    if (setHandler != nullptr && setExit != nullptr) {
+        setExit(info.info.x11.display, GoOnAfterDisplayLost, nullptr);
+        setHandler(DisplayGone);
+    }
+    dlclose(xlib);  // SDL holds it loaded
+#else
+    (void)window;
+    // Wayland: SDL itself turns a lost compositor into a quit event.
+#endif
+}
+
 // The pointer means nothing to the game; in fullscreen it would only hide
 // part of the picture.
 void ShowPointer(bool show) {
@@ -126,6 +184,13 @@ PixelLayout LayoutOf(const SDL_PixelFormat& format) {
 Video::~Video() {
     if (noteTimer_ != 0) SDL_RemoveTimer(noteTimer_);
     if (window_) SDL_DelEventWatch(WatchWindow, this);
+    if (DisplayLost()) {
+        // Nothing is left to take down, and asking the lost display to would
+        // end the process there: what SDL holds goes with it.
+        (void)texture_.release();
+        (void)renderer_.release();
+        (void)window_.release();
+    }
 }
 
 Result<void> Video::Open(const SdlOptions& options) {
@@ -197,6 +262,7 @@ Result<void> Video::Open(const SdlOptions& options) {
     }
 
     SDL_AddEventWatch(WatchWindow, this);
+    WatchForDisplayLoss(window_.get());
     SDL_ShowWindow(window_.get());
     ShowPointer(!options.fullscreen);
     Redraw();

@@ -37,6 +37,11 @@ using TexturePtr = std::unique_ptr<SDL_Texture, TextureDeleter>;
 // loading OpenGL (see sdl_gpu_check.cpp). The window must exist.
 bool IsGpuWorthIt(SDL_Window* window);
 
+// Whether the display went away under the game (the X server died, the
+// connection broke). The event loop then ends the run as a close request,
+// and nothing asks the display for anything more at the end.
+bool DisplayLost();
+
 // The window and the last picture shown in it. Lives from Open to the end of
 // the run; needs SDL's video subsystem for all that time.
 class Video {
