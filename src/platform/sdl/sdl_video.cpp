@@ -151,7 +151,7 @@ void WatchForDisplayLoss(SDL_Window* window) {
     dlclose(xlib);  // SDL holds it loaded
 #else
     (void)window;
-    // Wayland: SDL itself turns a lost compositor into a quit event.
+    // Other video drivers end the run through their own quit events.
 #endif
 }
 
