@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
-// Key scripts: what a valid script yields, and that every kind of bad line is
-// refused with the file and line that caused it.
+// Key scripts: what a valid script yields, that every kind of bad line is
+// refused with the file and line that caused it, and that a file read a block
+// at a time, however long, reads as its text parses.
 #include "platform/script.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 using platform::InputEvent;
@@ -96,4 +100,86 @@ TEST(Script, UnreadableFilesAreReported) {
     const auto directory = platform::LoadScript("/tmp");
     EXPECT_FALSE(directory.ok());
     EXPECT_NE(directory.reason().find("directory"), std::string::npos);
+}
+
+TEST(Script, EventsAndReseedsAreBoundedAtTheLineBeyondTheBound) {
+    // Three kept, the fourth refused, comments and blank lines counted as lines only.
+    const char* text = "0 enter down\n# a comment\n\n1 enter up\nreseed 5\n2 close\n";
+    const auto three = ParseScript(text, "f", 4);
+    ASSERT_TRUE(three.ok()) << three.reason();
+    EXPECT_EQ((*three).events.size(), 3u);
+    const auto refused = ParseScript(text, "f", 3);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.reason(), "f:6: more than 3 events and reseeds (no recording holds so many)");
+    const auto reseeds = ParseScript("reseed 1\nreseed 2\nreseed 3\n", "f", 2);
+    ASSERT_FALSE(reseeds.ok());
+    EXPECT_EQ(reseeds.reason().rfind("f:3: more than 2 events and reseeds", 0), 0u)
+        << reseeds.reason();
+}
+
+// A file written for one test, removed after it.
+class ScriptFile : public ::testing::Test {
+protected:
+    void TearDown() override { std::filesystem::remove(path_); }
+    const std::string& Write(const std::string& text) {
+        std::ofstream(path_, std::ios::binary) << text;
+        return path_;
+    }
+    std::string path_ = (std::filesystem::temp_directory_path() /
+                         ("ft-script-" + std::to_string(::getpid()) + ".txt"))
+                            .string();
+};
+
+// The file is read 64 KiB at a time: lines that straddle a block's end, CRLF
+// endings, the longest line allowed and a last line without its end read as
+// the whole text parses.
+TEST_F(ScriptFile, ReadingAFileABlockAtATimeGivesTheScriptOfItsText) {
+    constexpr std::size_t kBlock = 65536;
+    std::string text;
+    bool longLine = false;
+    bool splitCrLf = false;
+    for (int n = 0; text.size() < 3 * kBlock; ++n) {
+        // Each turn adds at most 2030 bytes, so these land where they should.
+        if (!longLine && text.size() > kBlock - 3000) {
+            text += std::string(4096, '#') + "\r\n";  // across the first block's end
+            longLine = true;
+        }
+        if (!splitCrLf && text.size() > 2 * kBlock - 4000) {
+            // The \r the last byte of the second block, its \n the first of the third.
+            text += std::string(2 * kBlock - 1 - text.size(), '#') + "\r\n";
+            splitCrLf = true;
+        }
+        text += std::to_string(n) + (n % 3 == 0 ? " left down\r\n" : " left up\n");
+        if (n % 97 == 0) text += "# " + std::string(static_cast<std::size_t>(n % 2000), '=') + "\n";
+        if (n % 1000 == 0) text += "reseed " + std::to_string(n) + "\n";
+    }
+    ASSERT_EQ(text.substr(2 * kBlock - 1, 2), "\r\n");
+    text += "999999 close";
+    const auto whole = ParseScript(text, "t");
+    ASSERT_TRUE(whole.ok()) << whole.reason();
+    const auto read = platform::LoadScript(Write(text));
+    ASSERT_TRUE(read.ok()) << read.reason();
+    EXPECT_EQ((*read).events, (*whole).events);
+    EXPECT_EQ((*read).reseeds, (*whole).reseeds);
+    EXPECT_EQ((*read).events.back().kind, InputEvent::Kind::Close);
+}
+
+TEST_F(ScriptFile, AFileFailsOnTheLineItsTextFailsOn) {
+    // 5041 lines of 13 bytes: the 5042nd starts 3 bytes before the first
+    // block's end and runs on into the next.
+    std::string lines;
+    for (int n = 0; n < 5041; ++n) lines += "0 enter down\n";
+    for (const std::string& bad :
+         {std::string(5000, '#'), std::string(4097, '#') + "\r", std::string("0 enter sideways")}) {
+        const std::string text = lines + bad + "\n0 enter up\n";
+        const auto whole = ParseScript(text, path_);
+        const auto read = platform::LoadScript(Write(text));
+        ASSERT_FALSE(read.ok());
+        EXPECT_EQ(read.reason(), whole.reason());
+        EXPECT_EQ(read.reason().rfind(path_ + ":5042: ", 0), 0u) << read.reason();
+    }
+    const auto bounded = platform::LoadScript(Write(lines), 5000);
+    ASSERT_FALSE(bounded.ok());
+    EXPECT_EQ(bounded.reason().rfind(path_ + ":5001: more than 5000 events", 0), 0u)
+        << bounded.reason();
 }

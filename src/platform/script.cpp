@@ -24,14 +24,24 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::vector<std::string_view> SplitFields(std::string_view line) {
-    std::vector<std::string_view> fields;
+// The first four fields of a line: no script line has more than three, so
+// a fourth is all that is needed to refuse the line.
+struct Fields {
+    std::array<std::string_view, 4> field;
+    std::size_t count = 0;
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    std::string_view operator[](std::size_t i) const { return field[i]; }
+};
+
+Fields SplitFields(std::string_view line) {
+    Fields fields;
     std::size_t i = 0;
-    while (i < line.size()) {
+    while (i < line.size() && fields.count < fields.field.size()) {
         while (i < line.size() && IsBlank(line[i])) ++i;
         const std::size_t start = i;
         while (i < line.size() && !IsBlank(line[i])) ++i;
-        if (i > start) fields.push_back(line.substr(start, i - start));
+        if (i > start) fields.field[fields.count++] = line.substr(start, i - start);
     }
     return fields;
 }
@@ -78,8 +88,17 @@ bool CheckBytes(std::string_view line, std::string& reason) {
     return true;
 }
 
-// Parses one non-blank, non-comment line into script; false with reason on error.
-bool ParseLine(const std::vector<std::string_view>& f, Script& script, std::uint64_t& lastTime,
+// False with reason when script holds maxItems events and reseeds already.
+bool HasRoom(const Script& script, std::size_t maxItems, std::string& reason) {
+    if (script.events.size() + script.reseeds.size() < maxItems) return true;
+    reason = "more than " + std::to_string(maxItems) +
+             " events and reseeds (no recording holds so many)";
+    return false;
+}
+
+// Parses one non-blank, non-comment line into script, which takes at most
+// maxItems events and reseeds; false with reason on error.
+bool ParseLine(const Fields& f, Script& script, std::size_t maxItems, std::uint64_t& lastTime,
                std::string& reason) {
     if (f[0] == "reseed") {
         if (f.size() < 2) {
@@ -91,7 +110,7 @@ bool ParseLine(const std::vector<std::string_view>& f, Script& script, std::uint
             return false;
         }
         const auto value = ParseWhole(f[1], std::numeric_limits<std::uint32_t>::max(), reason);
-        if (!value) return false;
+        if (!value || !HasRoom(script, maxItems, reason)) return false;
         script.reseeds.push_back(static_cast<std::uint32_t>(*value));
         return true;
     }
@@ -145,6 +164,7 @@ bool ParseLine(const std::vector<std::string_view>& f, Script& script, std::uint
         reason = "unexpected '" + std::string(f[expected]) + "' at the end of the line";
         return false;
     }
+    if (!HasRoom(script, maxItems, reason)) return false;
     script.events.push_back(event);
     lastTime = event.time;
     return true;
@@ -190,14 +210,14 @@ Result<void> ScriptParser::Line(std::string_view line) {
     if (ok) {
         const auto fields = SplitFields(line);
         if (fields.empty() || fields[0][0] == '#') return {};
-        ok = ParseLine(fields, script_, lastTime_, reason);
+        ok = ParseLine(fields, script_, maxItems_, lastTime_, reason);
     }
     if (ok) return {};
     return Failure{PrintableText(fileName_) + ":" + std::to_string(lineNumber_) + ": " + reason};
 }
 
-Result<Script> ParseScript(std::string_view text, std::string_view fileName) {
-    ScriptParser parser(fileName);
+Result<Script> ParseScript(std::string_view text, std::string_view fileName, std::size_t maxItems) {
+    ScriptParser parser(fileName, maxItems);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -210,7 +230,7 @@ Result<Script> ParseScript(std::string_view text, std::string_view fileName) {
     return parser.Take();
 }
 
-Result<Script> LoadScript(const std::string& path) {
+Result<Script> LoadScript(const std::string& path, std::size_t maxItems) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         return Failure{PrintableText(path) + ": is a directory, not a script file"};
@@ -219,24 +239,34 @@ Result<Script> LoadScript(const std::string& path) {
     if (file == nullptr) {
         return Failure{PrintableText(path) + ": cannot read: " + std::strerror(errno)};
     }
-    // Read a block at a time and parsed a line at a time: memory holds one
-    // line and the events kept, however large the file, and a line longer
-    // than any script line is refused as soon as it is seen.
-    ScriptParser parser(path);
-    std::string line;
+    // Read a block at a time and parsed a line at a time: memory holds a
+    // block, the start of a line that runs on into the next block and the
+    // events kept, however large the file; a line longer than any script
+    // line is refused as soon as it is seen, and the events and reseeds kept
+    // are bounded by maxItems.
+    ScriptParser parser(path, maxItems);
+    std::string line;  // never more than kMaxLineLength + 2 characters
     std::array<char, 65536> block;
     Result<void> parsed;
     for (;;) {
         const std::size_t got = std::fread(block.data(), 1, block.size(), file);
-        for (std::size_t i = 0; i < got && parsed; ++i) {
-            if (block[i] == '\n') {
-                parsed = parser.Line(line);
-                line.clear();
-            } else if (line.size() > kMaxLineLength + 1) {
-                parsed = parser.Line(line);  // refused for its length
+        std::string_view rest(block.data(), got);
+        while (parsed && !rest.empty()) {
+            const std::size_t end = rest.find('\n');
+            const std::string_view piece = rest.substr(0, end);
+            if (end != std::string_view::npos && line.empty()) {
+                parsed = parser.Line(piece);  // a whole line in the block, parsed where it lies
             } else {
-                line += block[i];
+                line.append(piece.substr(0, kMaxLineLength + 2 - line.size()));
+                if (end != std::string_view::npos) {
+                    parsed = parser.Line(line);
+                    line.clear();
+                } else if (line.size() > kMaxLineLength + 1) {
+                    parsed = parser.Line(line);  // refused for its length, even without a \r
+                }
             }
+            if (end == std::string_view::npos) break;
+            rest.remove_prefix(end + 1);
         }
         if (!parsed || got < block.size()) break;
     }

@@ -54,6 +54,10 @@ contains "missing script" "$TMP/err" "missing.txt"
 # Endless and unreadable sources end at once instead of filling the memory.
 timeout 10 "$BIN" --headless --script /dev/zero 2>"$TMP/err"; check "endless script" 2 $?
 contains "endless script" "$TMP/err" "/dev/zero:1: line too long"
+yes '0 enter down' | timeout 60 "$BIN" --headless --script /dev/stdin --frames 10 2>"$TMP/err"
+check "endless events" 2 $?
+contains "endless events" "$TMP/err" \
+    "^fompy-talden: /dev/stdin:1000001: more than 1000000 events and reseeds"
 "$BIN" --headless --script /proc/self/mem 2>"$TMP/err"; check "unreadable script" 2 $?
 contains "unreadable script" "$TMP/err" "^fompy-talden: /proc/self/mem: cannot read: "
 
