@@ -1,11 +1,21 @@
 // SPDX-License-Identifier: MIT
 // screenshot.cpp -- scaling, naming and writing screenshots. The PNG is
 // written with zlib and a few chunks of our own, so that every players'
-// platform can save one without libpng.
+// platform can save one without libpng. A screenshot is always a file of its
+// own, made by the save itself: never one that was there, nor what a link in
+// its place points to.
 #include "platform/window/screenshot.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <zlib.h>
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +25,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/text.h"
 #include "platform/window/small_file.h"
 #include "platform/window/user_dirs.h"
 
@@ -25,6 +36,8 @@ namespace {
 constexpr int kShotWidth = 640;
 constexpr int kShotHeight43 = 480;
 constexpr int kShotHeightSquare = 400;
+// The names tried in one second: fompy-talden-STAMP.png, then -2 to -1000.
+constexpr int kMostNamesInASecond = 1000;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -77,7 +90,10 @@ IndexedImage ScaleForScreenshot(const Picture& picture, bool aspect) {
     return image;
 }
 
-Result<void> WritePng(const std::string& path, const IndexedImage& image, const Palette& palette) {
+namespace {
+
+// The PNG file of the image, or nothing when zlib had no memory for it.
+std::optional<Bytes> EncodePng(const IndexedImage& image, const Palette& palette) {
     Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes header;
     PutU32(header, static_cast<std::uint32_t>(image.width));
@@ -102,15 +118,68 @@ Result<void> WritePng(const std::string& path, const IndexedImage& image, const 
     Bytes packed(packedSize);
     if (compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()),
                   Z_DEFAULT_COMPRESSION) != Z_OK) {
-        return Failure{path + ": out of memory"};
+        return std::nullopt;
     }
     packed.resize(packedSize);
     PutChunk(png, "IDAT", packed);
     PutChunk(png, "IEND", {});
+    return png;
+}
 
+enum class Made : std::uint8_t { Written, Taken, Failed };
+
+// Writes bytes as a new file at path, one that this call makes: a name that
+// is there already, as a file, a folder or a symbolic link (even one that
+// leads nowhere), is Taken and nothing is opened or followed. On a failure
+// cause holds the errno and the file begun is removed.
+Made WriteNewFile(const std::string& path, const Bytes& bytes, int& cause) {
+#if defined(_WIN32)
+    // _O_EXCL makes the C library create with CREATE_NEW, which refuses any
+    // name that is there, a link's too.
+    const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                         _S_IREAD | _S_IWRITE);
+#else
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+#endif
+    if (fd < 0) {
+        cause = errno;
+        return cause == EEXIST ? Made::Taken : Made::Failed;
+    }
+    cause = 0;
+    for (std::size_t done = 0; done < bytes.size();) {
+        constexpr std::size_t kMostAtOnce = 1 << 20;
+        const std::size_t size = std::min(bytes.size() - done, kMostAtOnce);
+#if defined(_WIN32)
+        const int wrote = _write(fd, bytes.data() + done, static_cast<unsigned>(size));
+#else
+        const ssize_t wrote = write(fd, bytes.data() + done, size);
+#endif
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            cause = wrote < 0 ? errno : EIO;
+            break;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+#if defined(_WIN32)
+    const int closed = _close(fd);
+#else
+    const int closed = close(fd);
+#endif
+    if (closed != 0 && cause == 0) cause = errno;
+    if (cause == 0) return Made::Written;
+    std::remove(path.c_str());
+    return Made::Failed;
+}
+
+}  // namespace
+
+Result<void> WritePng(const std::string& path, const IndexedImage& image, const Palette& palette) {
+    const std::optional<Bytes> png = EncodePng(image, palette);
+    if (!png) return Failure{path + ": out of memory"};
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file) return Failure{path + ": " + std::strerror(errno)};
-    const bool written = std::fwrite(png.data(), 1, png.size(), file.get()) == png.size();
+    const bool written = std::fwrite(png->data(), 1, png->size(), file.get()) == png->size();
     if (std::fclose(file.release()) != 0 || !written) {
         const int cause = errno;
         std::remove(path.c_str());
@@ -141,8 +210,12 @@ std::string ReadUserDirs(const std::string& home) {
 #endif
 
 std::string ScreenshotFolder() {
+    // Only a folder from the root, as for XDG_CONFIG_HOME: a relative one
+    // would be wherever the game happened to be started.
     const char* pictures = std::getenv("XDG_PICTURES_DIR");
-    if (pictures != nullptr && pictures[0] != '\0') return std::string(pictures) + "/fompy-talden";
+    if (pictures != nullptr && std::filesystem::path(pictures).is_absolute()) {
+        return std::string(pictures) + "/fompy-talden";
+    }
 #if defined(_WIN32)
     const char* home = std::getenv("USERPROFILE");
     if (home == nullptr || home[0] == '\0') return {};
@@ -161,24 +234,30 @@ std::string ScreenshotFolder() {
 
 Result<std::string> SaveScreenshot(const std::string& folder, const Picture& picture,
                                    const Palette& palette, bool aspect, std::time_t when) {
-    if (folder.empty())
-        return Failure{"no folder for pictures: neither XDG_PICTURES_DIR nor HOME is set"};
+    if (folder.empty()) {
+        return Failure{
+            "no folder for pictures: neither HOME nor an absolute XDG_PICTURES_DIR is set"};
+    }
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error) return Failure{folder + ": " + error.message()};
+    if (error) return Failure{PrintableText(folder) + ": " + error.message()};
     const std::tm local = LocalTime(when);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     const std::string stem = folder + "/fompy-talden-" + stamp;
-    std::string path = stem + ".png";
-    for (int suffix = 2; std::filesystem::exists(path, error); ++suffix) {
-        path = stem + "-" + std::to_string(suffix) + ".png";
+    const std::optional<Bytes> png = EncodePng(ScaleForScreenshot(picture, aspect), palette);
+    if (!png) return Failure{PrintableText(stem) + ".png: out of memory"};
+    // Each name is made by the one call that writes it, so two saves in the
+    // same second, of this game or another, never share a file.
+    for (int n = 1; n <= kMostNamesInASecond; ++n) {
+        const std::string path = stem + (n == 1 ? "" : "-" + std::to_string(n)) + ".png";
+        int cause = 0;
+        const Made made = WriteNewFile(path, *png, cause);
+        if (made == Made::Written) return path;
+        if (made == Made::Failed) return Failure{PrintableText(path) + ": " + std::strerror(cause)};
     }
-    if (Result<void> written = WritePng(path, ScaleForScreenshot(picture, aspect), palette);
-        !written) {
-        return Failure{written.reason()};
-    }
-    return path;
+    return Failure{PrintableText(stem) + ".png and -2 to -" + std::to_string(kMostNamesInASecond) +
+                   " are all taken; move the screenshots of that second elsewhere"};
 }
 
 void SaveScreenshotAndSay(const std::string& folder, const Picture& picture, const Palette& palette,
@@ -186,7 +265,7 @@ void SaveScreenshotAndSay(const std::string& folder, const Picture& picture, con
     const Result<std::string> saved =
         SaveScreenshot(folder, picture, palette, aspect, std::time(nullptr));
     if (saved) {
-        std::printf("fompy-talden: screenshot saved as %s\n", saved->c_str());
+        std::printf("fompy-talden: screenshot saved as %s\n", PrintableText(*saved).c_str());
         std::fflush(stdout);
     } else {
         std::fprintf(stderr, "fompy-talden: cannot save the screenshot: %s\n",

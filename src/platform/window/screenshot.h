@@ -24,24 +24,29 @@ struct IndexedImage {
 // The 320x200 picture scaled to 640x480 (aspect) or 640x400 (square pixels).
 IndexedImage ScaleForScreenshot(const Picture& picture, bool aspect);
 
-// Writes the image with the palette as its PNG palette; a failure reads
-// "PATH: cause".
+// Writes the image with the palette as its PNG palette into path, over any
+// file there, as the headless picture dumps do; a failure reads "PATH: cause"
+// with the path as given.
 Result<void> WritePng(const std::string& path, const IndexedImage& image, const Palette& palette);
 
-// $XDG_PICTURES_DIR/fompy-talden, else the Pictures folder that the
-// desktop's user-dirs.dirs names, else ~/Pictures/fompy-talden. Empty when
-// none is known.
+// $XDG_PICTURES_DIR/fompy-talden when it is a folder from the root, else the
+// Pictures folder that the desktop's user-dirs.dirs names, else
+// ~/Pictures/fompy-talden. Empty when none is known.
 std::string ScreenshotFolder();
 
-// Saves the picture into folder (made when missing) as
+// Saves the picture into folder (made when missing) as a new file
 // fompy-talden-YYYYMMDD-HHMMSS.png of the local time when, with "-2", "-3",
-// ... after the time when that name is taken. Returns the file's path, or
-// why it could not be written.
+// ... up to "-1000" after the time when that name is taken. A name is taken
+// by anything there, a symbolic link too (even one that leads nowhere): no
+// file is written over and no link followed. Returns the file's path, or why
+// it could not be written, the paths in that reason shown by PrintableText;
+// a file begun and not finished is removed.
 Result<std::string> SaveScreenshot(const std::string& folder, const Picture& picture,
                                    const Palette& palette, bool aspect, std::time_t when);
 
 // F12: saves the picture now and names the file in one line on standard
-// output, or says in one line on standard error why it could not.
+// output, or says in one line on standard error why it could not; paths as
+// PrintableText shows them.
 void SaveScreenshotAndSay(const std::string& folder, const Picture& picture, const Palette& palette,
                           bool aspect);
 
