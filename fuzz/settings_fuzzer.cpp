@@ -68,9 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::Settings changed = read.settings;
     platform::ApplyChanges(changed, changes);
     const std::string rewritten = platform::FormatSettings(changed, read.lines, changes);
-    const platform::SettingsFile after = platform::ParseSettings(rewritten, "fuzz.ini");
-    Require(after.settings == changed, "the settings changed in a run read back otherwise");
-    Require(after.warnings.size() <= read.warnings.size() || size > 64 * 1024,
-            "the rewritten file has faults the read one had not");
+    // (A rewritten file grown past what the reader takes is never written.)
+    if (rewritten.size() <= 64 * 1024) {
+        const platform::SettingsFile after = platform::ParseSettings(rewritten, "fuzz.ini");
+        Require(after.settings == changed, "the settings changed in a run read back otherwise");
+        Require(after.warnings.size() <= read.warnings.size() || size > 64 * 1024,
+                "the rewritten file has faults the read one had not");
+    }
     return 0;
 }

@@ -165,6 +165,21 @@ TEST(Settings, FileIsReplacedWholeAndAMissingOneIsTheDefaults) {
     second.join();
     EXPECT_FALSE(failed);
 
+    // A file at the reader's limit stays within it when written again, and
+    // a text past it is never written: the next start would refuse it whole.
+    std::string full = "fullscreen = no\n";
+    while (full.size() + 10 <= 64 * 1024) full += "# comment\n";
+    const platform::SettingsFile near = platform::ParseSettings(full, "s.ini");
+    EXPECT_TRUE(near.warnings.empty());
+    const std::string again = platform::FormatSettings(near.settings, near.lines, {});
+    EXPECT_LE(again.size(), 64u * 1024u);
+    EXPECT_EQ(platform::ParseSettings(again, "s.ini").settings, near.settings);
+    ASSERT_TRUE(platform::WriteSettingsFile(path, "volume = 50\n").ok());
+    const platform::Result<void> tooLarge =
+        platform::WriteSettingsFile(path, std::string(64 * 1024 + 1, '#'));
+    EXPECT_FALSE(tooLarge.ok());
+    EXPECT_EQ(platform::ReadSettingsFile(path).settings.volume, 50);
+
     std::filesystem::remove_all(dir);
 }
 

@@ -414,11 +414,13 @@ std::string FormatSettings(const Settings& settings, const std::vector<std::stri
         const std::string value = ValueText(settings, *name);
         if (!value.empty()) text += NameText(*name) + " = " + value + "\n";
     }
+    // The settings the file lacks, where they fit: a file the reader would
+    // refuse as too large would cost the player every setting in it.
     for (int name = 0; name < kNameCount; ++name) {
         const std::string value = ValueText(settings, name);
-        if (!present[static_cast<std::size_t>(name)] && !value.empty()) {
-            text += NameText(name) + " = " + value + "\n";
-        }
+        if (present[static_cast<std::size_t>(name)] || value.empty()) continue;
+        const std::string line = NameText(name) + " = " + value + "\n";
+        if (text.size() + line.size() <= kMaxFileBytes) text += line;
     }
     return text;
 }
@@ -459,6 +461,10 @@ Result<void> WriteSettingsFile(const std::string& path, const std::string& text)
     const auto failed = [&](const std::string& cause) {
         return Failure{"cannot write the settings " + Quoted(path) + ": " + cause};
     };
+    if (text.size() > kMaxFileBytes) {
+        return failed("it would be larger than " + std::to_string(kMaxFileBytes / 1024) +
+                      " KiB, more than the game reads; the file is left as it is");
+    }
     std::error_code error;
     // A settings.ini that is a link (to a folder of dotfiles, say) stays one:
     // the file it leads to is replaced, from beside it.

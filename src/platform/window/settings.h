@@ -81,7 +81,8 @@ SettingsFile ParseSettings(std::string_view text, std::string_view fileName);
 // The file's text with the settings' values: the lines of the settings
 // changed during the run rewritten in place, every other line kept as the
 // player wrote it (faults included: they are told again at the next start),
-// and the settings the file lacks appended.
+// and the settings the file lacks appended where the file stays within the
+// 64 KiB the reader takes.
 std::string FormatSettings(const Settings& settings, const std::vector<std::string>& lines,
                            const SettingsChanges& changed);
 
@@ -98,7 +99,8 @@ SettingsFile ReadSettingsFile(const std::string& path);
 // write's own beside it, which is then renamed over it, so that a crash or a
 // full disk never leaves half a file. A link is written through: the file it
 // leads to is replaced. The file keeps its mode. Makes the folder when it is
-// missing. A failure reads "cannot write the settings 'PATH': cause".
+// missing. A text larger than the reader takes is not written. A failure
+// reads "cannot write the settings 'PATH': cause".
 Result<void> WriteSettingsFile(const std::string& path, const std::string& text);
 
 }  // namespace platform
