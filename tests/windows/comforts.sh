@@ -62,12 +62,15 @@ size() { xdotool getwindowgeometry "$WINDOW" | sed -n 's/^ *Geometry: //p'; }
 # Closes the window; in a game the player leaves it by "QUIT".
 quit_game() {
     "$WM_CLOSE" "$WINDOW" || fail "cannot send the close request"
-    for _ in $(seq 30); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+    # Wine on a busy machine, in a prefix just made, can take its time.
+    for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$GAME_PID" 2>/dev/null; then
         xdotool key --delay 150 Escape Up Return
     fi
     for _ in $(seq 50); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after the close request"
+    kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after the close request" \
+        "(windows named so: $(xdotool search --name '^FOMPY TALDEN$' | tr '\n' ' '))" \
+        "(the game said: $(cat "$TMP/game.err"))"
     wait "$GAME_PID"
     status=$?
     GAME_PID=""

@@ -63,14 +63,17 @@ sleep 1
 press Left KP_Left Up Right KP_Right Down
 sleep 0.5
 "$WM_CLOSE" "$WINDOW" || fail "cannot send the close request"
-for _ in $(seq 30); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+# Wine on a busy machine, in a prefix just made, can take its time.
+for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$GAME_PID" 2>/dev/null; then
     # The game takes the request when the player leaves it: back to the menu and "QUIT".
     press Escape
     press Up Return
 fi
 for _ in $(seq 50); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after the close request and QUIT"
+kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after the close request and QUIT" \
+    "(windows named so: $(xdotool search --name '^FOMPY TALDEN$' | tr '\n' ' '))" \
+    "(the game said: $(cat "$TMP/game.err"))"
 wait "$GAME_PID"
 status=$?
 GAME_PID=""
