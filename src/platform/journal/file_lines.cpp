@@ -14,6 +14,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/journal/open_flags.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -22,18 +23,6 @@ namespace {
 
 // What a headless run gathers before it writes.
 constexpr std::size_t kGatherBytes = 64 * 1024;
-
-// Bytes as they are: no line-end translation where the system has one.
-#if defined(O_BINARY)
-constexpr int kBinary = O_BINARY;
-#else
-constexpr int kBinary = 0;
-#endif
-#if defined(O_CLOEXEC)
-constexpr int kCloseOnExec = O_CLOEXEC;
-#else
-constexpr int kCloseOnExec = 0;
-#endif
 
 #if defined(_WIN32)
 constexpr const char* kSeparators = "/\\";
@@ -79,7 +68,8 @@ Result<void> FileLines::Open() {
     if (standardOutput_) {
         fd_ = STDOUT_FILENO;
     } else {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kBinary | kCloseOnExec, 0666);
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kOpenBinary | kOpenCloseOnExec,
+                     0666);
         if (fd_ < 0) {
             failure_ = "cannot write the " + what_ + " '" + PrintableText(path_) +
                        "': " + std::strerror(errno);

@@ -21,6 +21,7 @@
 #include <process.h>
 #endif
 
+#include "platform/journal/open_flags.h"
 #include "platform/script.h"
 #include "platform/text.h"
 #include "platform/window/key_names.h"
@@ -29,17 +30,6 @@
 namespace platform {
 
 namespace {
-
-#if defined(O_BINARY)
-constexpr int kBinary = O_BINARY;
-#else
-constexpr int kBinary = 0;
-#endif
-#if defined(O_CLOEXEC)
-constexpr int kCloseOnExec = O_CLOEXEC;
-#else
-constexpr int kCloseOnExec = 0;
-#endif
 
 // A tag for a temporary file's name that no other write takes: this
 // machine's name and process, and random bits for two machines that share a
@@ -478,7 +468,8 @@ Result<void> WriteSettingsFile(const std::string& path, const std::string& text)
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
         temporary = target.string() + ".new-" + UniqueTag();
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinary | kCloseOnExec, 0666);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenBinary | kOpenCloseOnExec,
+                    0666);
         if (fd < 0 && errno != EEXIST) return failed(std::strerror(errno));
     }
     if (fd < 0) return failed(std::strerror(EEXIST));

@@ -12,26 +12,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/journal/open_flags.h"
+
 namespace platform {
 
 namespace {
-
-#if defined(O_BINARY)
-constexpr int kBinary = O_BINARY;
-#else
-constexpr int kBinary = 0;
-#endif
-#if defined(O_CLOEXEC)
-constexpr int kCloseOnExec = O_CLOEXEC;
-#else
-constexpr int kCloseOnExec = 0;
-#endif
-// Opening a FIFO for reading waits for a writer; without blocking it does not.
-#if defined(O_NONBLOCK)
-constexpr int kNoWait = O_NONBLOCK;
-#else
-constexpr int kNoWait = 0;
-#endif
 
 // What a name that is not a regular file holds, for the message.
 const char* KindOf(unsigned mode) {
@@ -64,7 +49,7 @@ SmallFile ReadSmallFile(const std::string& path, std::size_t limit) {
         return Refused(std::strerror(errno));
     }
     if (!S_ISREG(info.st_mode)) return Refused(std::string(KindOf(info.st_mode)) + ", not a file");
-    const int fd = ::open(path.c_str(), O_RDONLY | kBinary | kCloseOnExec | kNoWait);
+    const int fd = ::open(path.c_str(), O_RDONLY | kOpenBinary | kOpenCloseOnExec | kOpenNoWait);
     if (fd < 0) return errno == ENOENT ? SmallFile{} : Refused(std::strerror(errno));
     // The name may have been given to something else since it was looked at.
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
