@@ -3,7 +3,10 @@
 # The browser test of the web build (tests/web/browser_test.mjs): builds
 # build/web/, plays the page from the intro to "QUIT" in headless Chromium (with
 # the keyboard, then by touch on a phone-sized page, then with a gamepad) and
-# checks it against a headless run of the native program on the same keys.
+# checks it against a headless run of the native program on the same keys;
+# then with storage refused, with no room to keep the game, and with a new
+# build published under an open page. Before it, the service worker alone in
+# node (tests/web/service_worker_test.mjs), failed by its server and storage.
 # Installs emscripten, Chromium and chromedriver from Debian's packages first
 # when they are missing. Screenshots, the keys, the logs and the downloaded
 # screenshot are left in build/web-test/.
@@ -21,4 +24,5 @@ if [ -z "$native" ]; then
     cmake --build --preset debug --target fompy-talden make-icons
     native=build/debug/fompy-talden
 fi
+node tests/web/service_worker_test.mjs build/web
 node tests/web/browser_test.mjs --site build/web --native "$native" --out build/web-test

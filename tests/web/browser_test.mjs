@@ -10,6 +10,8 @@
 // a game with the on-screen controls only, replayed and compared the same
 // way; "Play again" starts a new run, a synthetic gamepad moves the menu's
 // marker, and the page, kept by its service worker, starts with the server gone.
+// Last, the page where the browser will not keep it (no room, storage refused)
+// and under a new build published while it is open.
 //
 // usage: node browser_test.mjs --site DIR --native FOMPY_TALDEN [--out DIR]
 //   --site    the static web folder (index.html, fompy-talden.js, .wasm)
@@ -17,7 +19,8 @@
 //             build's make-icons, beside it, checks the page's icons
 //   --out     where screenshots, script and logs are kept (default: a temporary folder)
 // Environment: CHROMIUM (default /usr/bin/chromium), CHROMEDRIVER (default
-// /usr/bin/chromedriver). Needs nothing from the npm registry.
+// /usr/bin/chromedriver). Needs nothing from the npm registry; the new build
+// gets its sw.js from the source tree's writer, run by cmake.
 
 import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -81,7 +84,8 @@ const kMimeTypes = {
 };
 
 // server.misses: the paths asked for that were not there.
-function serveFolder(folder) {
+function serveFolder(site) {
+  const folder = path.resolve(site);
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
     const file = path.join(folder, name === '/' ? 'index.html' : path.normalize(name));
@@ -136,12 +140,15 @@ class WebDriver {
     return reply.value;
   }
 
-  async open(chromium, profile) {
+  // prefs: the profile's preferences, as a player may have set them.
+  async open(chromium, profile, prefs = {}) {
     const value = await this.call('POST', '/session', {
       capabilities: {
         alwaysMatch: {
           browserName: 'chrome',
+          'goog:loggingPrefs': { browser: 'ALL' },
           'goog:chromeOptions': {
+            prefs,
             binary: chromium,
             args: [
               '--headless', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage',
@@ -170,7 +177,14 @@ class WebDriver {
     return this.call('POST', '/url', { url });
   }
 
-  // Runs a function body in the page; what it returns comes back as JSON.
+  // What the page's console was told since the last look, uncaught
+  // exceptions and failed loads included: [{level, message}, ...].
+  console() {
+    return this.call('POST', '/se/log', { type: 'browser' });
+  }
+
+  // Runs a function body in the page; what it returns (or the promise it
+  // returns settles to) comes back as JSON.
   run(body, ...args) {
     return this.call('POST', '/execute/sync', { script: body, args });
   }
@@ -854,6 +868,256 @@ async function playOffline(driver, url, server) {
   console.log('browser_test: with the server gone, the page loads and the game starts');
 }
 
+// ---------------------------------------------------------------------------
+// A browser that will not keep the game, and a new build published.
+
+// Nothing alarming on the console since the last look: no uncaught
+// exception, no error, no warning. What it was told comes back.
+async function checkQuiet(driver, what) {
+  const entries = await driver.console();
+  const loud = entries.filter((e) => e.level === 'SEVERE' || e.level === 'WARNING');
+  if (loud.length > 0) fail(`${what}: the console says ${loud.map((e) => e.message).join(' | ')}`);
+  return entries;
+}
+
+// A visit (or, without a url, the page as it is): Enter at the prompt, the intro.
+async function startIntro(driver, url, what) {
+  if (url) await driver.navigate(url);
+  await waitFor(driver, `the start prompt ${what}`, (s) => s.prompt);
+  await driver.tap('enter');
+  return waitFor(driver, `the intro ${what}`, (s) => s.waiting && s.pictures >= 2 && !s.prompt);
+}
+
+// From the intro to "QUIT": Enter, Up round to "QUIT", Enter.
+async function quitFromIntro(driver, what) {
+  await driver.tap('enter');
+  await waitFor(driver, `the menu ${what}`, (s) => s.heard.includes(117));
+  await driver.tap('up');
+  await sleep(200);
+  await driver.tap('enter');
+  await waitFor(driver, `the end ${what}`, (s) => s.ended && s.again);
+}
+
+// Runs the script until its value passes the test; a page on its way to
+// another (a reload) answers nothing meanwhile.
+async function poll(driver, what, script, test, ...args) {
+  const deadline = Date.now() + kStepTimeoutMs;
+  let value = null;
+  while (Date.now() < deadline) {
+    try {
+      value = await driver.run(script, ...args);
+    } catch (error) {
+      if (!(error instanceof TestFailure)) throw error;
+      value = error.message;
+    }
+    if (value && typeof value === 'object' && test(value)) return value;
+    await sleep(100);
+  }
+  fail(`timed out waiting for ${what}: ${JSON.stringify(value)}`);
+}
+
+// The service worker's registration and the caches, as the page sees them.
+const kWorkersScript = `
+  return Promise.all([navigator.serviceWorker.getRegistration(), caches.keys()])
+      .then(([r, caches]) => ({
+        installing: !!(r && r.installing), waiting: !!(r && r.waiting), active: !!(r && r.active),
+        controlled: navigator.serviceWorker.controller !== null, caches: caches.sort() }));`;
+
+// A browser refusing the page all storage (site data blocked, as a player
+// may choose): the volume is not remembered and no service worker runs, but
+// the game starts and plays, visit after visit, and nothing alarming is said.
+async function playWithoutStorage(base, chromium, site) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'fompy-chromium-'));
+  const driver = new WebDriver(base);
+  const server = await serveFolder(site);
+  const url = `http://127.0.0.1:${server.address().port}/index.html`;
+  try {
+    await driver.open(chromium, profile, { 'profile.default_content_setting_values.cookies': 2 });
+    for (const visit of ['without storage', 'without storage again']) {
+      let state = await startIntro(driver, url, visit);
+      if (!(await driver.run('try { window.localStorage; return false; } catch { return true; }'))) {
+        fail('the browser gave the page its storage');
+      }
+      if (state.gain !== 1) fail(`${visit}: the volume starts at ${state.gain}, not at 100%`);
+      await driver.tap('[');
+      state = await waitFor(driver, `the volume step ${visit}`, (s) => s.gain !== 1);
+      if (Math.abs(state.gain - 0.9) > 1e-6) fail(`${visit}: [ set the volume to ${state.gain}`);
+      await quitFromIntro(driver, visit);
+      if (await driver.run('return navigator.serviceWorker.controller !== null;')) {
+        fail(`${visit}: a service worker runs without storage`);
+      }
+    }
+    const told = await checkQuiet(driver, 'without storage');
+    if (!told.some((e) => /not kept for offline play/.test(e.message))) {
+      fail(`without storage, the page did not try its service worker: ${JSON.stringify(told)}`);
+    }
+  } finally {
+    await driver.close().catch(() => {});
+    fs.rmSync(profile, { recursive: true, force: true });
+    server.closeAllConnections();
+    server.close();
+  }
+  console.log('browser_test: storage refused: the game plays, the volume lasts for the page, ' +
+              'nothing alarming said');
+}
+
+// No room to keep the game (the origin's quota under the module's size): the
+// service worker keeps nothing, not even half a build, and the page plays
+// from the network, visit after visit.
+async function playWithoutRoom(driver, site) {
+  const server = await serveFolder(site);
+  const origin = `http://127.0.0.1:${server.address().port}`;
+  const quota = 100 * 1024;
+  try {
+    await driver.cdp('Storage.overrideQuotaForOrigin', { origin, quotaSize: quota });
+    await driver.console();
+    for (const visit of ['with no room', 'with no room again']) {
+      await startIntro(driver, `${origin}/index.html`, visit);
+      const workers = await poll(driver, `the service worker ${visit}`, kWorkersScript,
+                                 (w) => !w.installing);
+      if (workers.active || workers.waiting || workers.controlled || workers.caches.length > 0) {
+        fail(`${visit}: something was kept: ${JSON.stringify(workers)}`);
+      }
+      await quitFromIntro(driver, visit);
+    }
+    const refused = await driver.run(`
+      return caches.open('probe').then((c) => c.put('probe', new Response(new Uint8Array(${quota}))))
+          .then(() => '', (error) => error.name).finally(() => caches.delete('probe'));`);
+    if (refused !== 'QuotaExceededError') fail(`with no room, the browser kept ${quota} bytes`);
+    await checkQuiet(driver, 'with no room');
+    if (server.misses.length > 0) fail(`with no room: missing files: ${server.misses.join(', ')}`);
+  } finally {
+    server.closeAllConnections();
+    server.close();
+  }
+  console.log('browser_test: no room to keep the game: nothing kept, the game plays from the network');
+}
+
+const kWebSource = path.join(path.dirname(new URL(import.meta.url).pathname),
+                             '../../src/platform/web');
+
+function cacheName(folder) {
+  return /var kCache = '([^']+)'/.exec(fs.readFileSync(path.join(folder, 'sw.js'), 'utf8'))[1];
+}
+
+// A new build into the folder: the page, the game's script and its module
+// each marked (and still working), then its sw.js, written by the build's own
+// writer, last. Returns the new build's cache.
+function publishBuild(folder) {
+  const files = [...fs.readFileSync(path.join(folder, 'sw.js'), 'utf8')
+                     .matchAll(/^ *'([^']+)': '[0-9a-f]{64}'/gm)]
+                    .map((m) => m[1]).filter((file) => file !== './');
+  if (!files.includes('fompy-talden.wasm')) fail(`sw.js keeps ${files.join(', ')}`);
+  fs.appendFileSync(path.join(folder, 'page.js'), "\nwindow.fompyTestPage = 'new';\n");
+  fs.appendFileSync(path.join(folder, 'fompy-talden.js'), "\nwindow.fompyTestScript = 'new';\n");
+  const name = Buffer.from('fompy-test-build');  // a custom section: 0, its size, the name
+  fs.appendFileSync(path.join(folder, 'fompy-talden.wasm'),
+                    Buffer.concat([Buffer.from([0, name.length + 1, name.length]), name]));
+  const run = spawnSync('cmake', [`-DSITE=${folder}`, `-DTEMPLATE=${kWebSource}/sw.js.in`,
+                                  `-DFILES=${files.join(';')}`, '-P',
+                                  `${kWebSource}/make_service_worker.cmake`], { encoding: 'utf8' });
+  if (run.status !== 0) fail(`the new build's sw.js was not written: ${run.stderr}${run.error || ''}`);
+  return cacheName(folder);
+}
+
+// Which build the page runs (its page.js, the game's script, the module it
+// compiled), what a load from it would get now, and what it loaded since.
+const kBuildScript = `
+  const page = window.fompyPage;
+  const since = arguments[0];
+  const loaded = performance.getEntriesByType('resource')
+                     .filter((e) => e.startTime > since).map((e) => e.name);
+  return Promise.all([page.module, fetch('fompy-talden.js').then((r) => r.text())])
+      .then(([module, script]) => ({
+        page: window.fompyTestPage === 'new', script: window.fompyTestScript === 'new',
+        module: WebAssembly.Module.customSections(module, 'fompy-test-build').length > 0,
+        fetched: script.includes('fompyTestScript'), loaded, now: performance.now() }));`;
+
+function checkBuild(build, isNew, what) {
+  for (const part of ['page', 'script', 'module', 'fetched']) {
+    if (build[part] !== isNew) {
+      fail(`${what}: the ${part} is of the ${build[part] ? 'new' : 'old'} build: ` +
+           JSON.stringify(build));
+    }
+  }
+}
+
+// A new build published while a page plays: the page goes on with the files
+// it started with, "Play again" included, and would load nothing else; the
+// new build waits, kept beside the old; a second page opened meanwhile gets
+// the old build too. Reloaded alone, the page takes up the new build.
+async function publishWhileOpen(driver, site, out) {
+  const folder = path.join(out, 'published');
+  fs.rmSync(folder, { recursive: true, force: true });
+  fs.cpSync(site, folder, { recursive: true });
+  const oldCache = cacheName(folder);
+  const server = await serveFolder(folder);
+  const url = `http://127.0.0.1:${server.address().port}/index.html?record`;
+  try {
+    // The first visit keeps the build; the second comes from what was kept.
+    await driver.navigate(url);
+    await poll(driver, 'the build to be kept', kWorkersScript, (w) => w.active && !w.installing);
+    await driver.console();
+    await startIntro(driver, url, 'of the kept build');
+    await quitFromIntro(driver, 'of the kept build');
+
+    const newCache = publishBuild(folder);
+    // The browser looks for a new sw.js now and then; here, at once.
+    await driver.run('return navigator.serviceWorker.getRegistration().then((r) => r.update());');
+    let workers = await poll(driver, 'the new build to be kept', kWorkersScript,
+                             (w) => !w.installing && w.caches.includes(newCache));
+    if (!workers.waiting || !workers.controlled || !workers.caches.includes(oldCache)) {
+      fail(`the new build took over under the open page: ${JSON.stringify(workers)}`);
+    }
+    const build = await driver.run(kBuildScript, 0);
+    checkBuild(build, false, 'the open page, the new build published');
+
+    const again = await driver.run(`
+      const r = document.getElementById('again').getBoundingClientRect();
+      return { x: (r.left + r.right) / 2, y: (r.top + r.bottom) / 2 };`);
+    await driver.touchTap(again);
+    await waitFor(driver, 'the intro of "Play again"',
+                  (s) => s.runs === 2 && s.waiting && s.pictures >= 2);
+    await driver.tap('enter');
+    await waitFor(driver, 'the menu of "Play again"', (s) => s.log.includes(' sound loop 117\n'));
+    const played = await driver.run(kBuildScript, build.now);
+    checkBuild(played, false, '"Play again" after the new build');
+    if (played.loaded.length > 0) fail(`"Play again" loaded ${played.loaded.join(', ')}`);
+
+    // A second page, the first still open: the old build, the new one waiting.
+    const first = await driver.call('GET', '/window');
+    const { handle } = await driver.call('POST', '/window/new', { type: 'tab' });
+    await driver.call('POST', '/window', { handle });
+    await driver.navigate(url);
+    await waitFor(driver, 'the start prompt of a second page', (s) => s.prompt);
+    // Its files loaded, it waits a second before it would ask; then some.
+    await driver.run('return Promise.all([fompyPage.module, fompyPage.factory]).then(() => 0);');
+    await sleep(2000);
+    checkBuild(await driver.run(kBuildScript, 0), false, 'a second page, the first still open');
+    if (!(await driver.run(kWorkersScript)).waiting) fail('the new build took over from a second page');
+    await driver.call('DELETE', '/window');
+    await driver.call('POST', '/window', { handle: first });
+
+    // Reloaded, the page alone: the new build takes over, the old one goes.
+    await driver.navigate(url);
+    // (Looking without a fetch: the old worker gives way only when idle.)
+    await poll(driver, 'the new build after the reload',
+               "return { page: window.fompyTestPage === 'new' };", (b) => b.page);
+    checkBuild(await driver.run(kBuildScript, 0), true, 'the page reloaded');
+    workers = await driver.run(kWorkersScript);
+    if (workers.waiting || !workers.controlled || workers.caches.join() !== newCache) {
+      fail(`after the reload the new build is not alone in charge: ${JSON.stringify(workers)}`);
+    }
+    await startIntro(driver, null, 'of the new build');
+    await checkQuiet(driver, 'a new build published');
+  } finally {
+    server.closeAllConnections();
+    server.close();
+  }
+  console.log('browser_test: a new build published: the open page plays on with its own, ' +
+              '"Play again" too; the reload takes up the new build');
+}
+
 function checkManifest(site) {
   const manifest = JSON.parse(fs.readFileSync(path.join(site, 'manifest.webmanifest'), 'utf8'));
   if (!['fullscreen', 'standalone'].includes(manifest.display)) fail('the manifest has no display');
@@ -937,6 +1201,9 @@ async function main() {
     checkIcons(options.site, options.native, out);
     if (server.misses.length > 0) fail(`the page asked for missing files: ${server.misses.join(', ')}`);
     await playOffline(driver, url, server);
+    await playWithoutRoom(driver, options.site);
+    await publishWhileOpen(driver, options.site, out);
+    await playWithoutStorage(driver.base, process.env.CHROMIUM || '/usr/bin/chromium', options.site);
     console.log(`browser_test: passed in ${((Date.now() - started) / 1000).toFixed(1)} s ` +
                 `(screenshots, scripts and logs in ${out})`);
   } finally {

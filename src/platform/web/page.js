@@ -113,9 +113,14 @@
       page.module.catch(function(error) {
         page.failure('The game could not be loaded: ' + error);
       });
+      page.factory.catch(function(error) {
+        page.failure('The game could not be loaded: ' + error);
+      });
     },
 
-    // The start gesture and "Play again": a new run, intro first.
+    // The start gesture and "Play again": a new run, intro first. It fetches
+    // nothing: the module and its script are those this page loaded, of its
+    // own build, whatever the server or the service worker holds by now.
     start: function() {
       if (page.state === 'running') return;
       page.enableSound();
@@ -613,6 +618,68 @@
     },
 
     // ---------------------------------------------------------------------
+    // Offline play: the service worker (sw.js) keeps this build's files.
+    // Where the browser refuses it storage, or it cannot keep them, the page
+    // plays from the network as without one, and says so quietly, to the
+    // console only.
+
+    keepForOffline: function() {
+      var workers = null;
+      try {
+        if (window.location.protocol !== 'file:' && 'serviceWorker' in navigator) {
+          workers = navigator.serviceWorker;
+        }
+      } catch (error) {
+        // refused outright
+      }
+      if (!workers) return;
+      // This page came from the kept files if a worker was in charge of it.
+      var kept = workers.controller !== null;
+      var reloading = false;
+      workers.addEventListener('controllerchange', function() {
+        // A new build took over before the game began: the page loads it.
+        if (kept && page.state === 'idle' && !reloading) {
+          reloading = true;
+          window.location.reload();
+        }
+      });
+      // This page has all of its files, and a moment has passed for the
+      // worker that served them to fall quiet: a new one takes over only
+      // from a worker with nothing in hand.
+      var settled = Promise.all([page.module, page.factory]).catch(function() {}).then(function() {
+        return new Promise(function(resolve) {
+          var pause = function() { setTimeout(resolve, 1000); };
+          if (document.readyState === 'complete') {
+            pause();
+          } else {
+            window.addEventListener('load', pause);
+          }
+        });
+      });
+      workers.register('sw.js').then(function(registration) {
+        // A new build kept and waiting may take over (sw.js decides) once
+        // this page has settled, and only while nothing has started.
+        var offer = function(tries) {
+          var waiting = registration.waiting;
+          if (!waiting || page.state !== 'idle') return;
+          waiting.postMessage('take over');
+          // Asked again a little later, should the old worker have been busy.
+          if (tries > 1) setTimeout(offer, 2000, tries - 1);
+        };
+        settled.then(function() { offer(3); });
+        registration.addEventListener('updatefound', function() {
+          var worker = registration.installing;
+          if (!worker) return;
+          worker.addEventListener('statechange', function() {
+            if (worker.state === 'installed') settled.then(function() { offer(3); });
+          });
+        });
+      }).catch(function(error) {
+        console.info('The game is not kept for offline play here: ' + error);
+      });
+    },
+
+    // ---------------------------------------------------------------------
 
     init: function() {
       page.canvas = page.element('screen');
@@ -638,11 +705,7 @@
       window.addEventListener('gamepadconnected', page.onPadConnected);
       page.listenToTouch();
       page.load();
-      if ('serviceWorker' in navigator && window.location.protocol !== 'file:') {
-        navigator.serviceWorker.register('sw.js').catch(function(error) {
-          console.warn('The game cannot be kept for offline play: ' + error);
-        });
-      }
+      page.keepForOffline();
       window.fompyPage = page;
     }
   };
