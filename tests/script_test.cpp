@@ -115,6 +115,16 @@ TEST(Script, EventsAndReseedsAreBoundedAtTheLineBeyondTheBound) {
     ASSERT_FALSE(reseeds.ok());
     EXPECT_EQ(reseeds.reason().rfind("f:3: more than 2 events and reseeds", 0), 0u)
         << reseeds.reason();
+
+    // At one time, the bound is far lower; a later time starts counting anew.
+    std::string crowded = "reseed 1\n";
+    for (std::size_t i = 0; i < platform::kMaxEventsAtOneTime; ++i) crowded += "7 left down\n";
+    ASSERT_TRUE(ParseScript(crowded + "8 left up\n", "f").ok());
+    const auto atOnce = ParseScript(crowded + "7 left up\n", "f");
+    ASSERT_FALSE(atOnce.ok());
+    EXPECT_EQ(atOnce.reason(),
+              "f:" + std::to_string(platform::kMaxEventsAtOneTime + 2) +
+                  ": more than 10000 events at time 7 (no recording holds so many)");
 }
 
 // A file written for one test, removed after it.

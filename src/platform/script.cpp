@@ -99,7 +99,7 @@ bool HasRoom(const Script& script, std::size_t maxItems, std::string& reason) {
 // Parses one non-blank, non-comment line into script, which takes at most
 // maxItems events and reseeds; false with reason on error.
 bool ParseLine(const Fields& f, Script& script, std::size_t maxItems, std::uint64_t& lastTime,
-               std::string& reason) {
+               std::size_t& atLastTime, std::string& reason) {
     if (f[0] == "reseed") {
         if (f.size() < 2) {
             reason = "'reseed' needs a value in seconds";
@@ -165,6 +165,12 @@ bool ParseLine(const Fields& f, Script& script, std::size_t maxItems, std::uint6
         return false;
     }
     if (!HasRoom(script, maxItems, reason)) return false;
+    atLastTime = event.time == lastTime && !script.events.empty() ? atLastTime + 1 : 1;
+    if (atLastTime > kMaxEventsAtOneTime) {
+        reason = "more than " + std::to_string(kMaxEventsAtOneTime) + " events at time " +
+                 std::to_string(event.time) + " (no recording holds so many)";
+        return false;
+    }
     script.events.push_back(event);
     lastTime = event.time;
     return true;
@@ -210,7 +216,7 @@ Result<void> ScriptParser::Line(std::string_view line) {
     if (ok) {
         const auto fields = SplitFields(line);
         if (fields.empty() || fields[0][0] == '#') return {};
-        ok = ParseLine(fields, script_, maxItems_, lastTime_, reason);
+        ok = ParseLine(fields, script_, maxItems_, lastTime_, atLastTime_, reason);
     }
     if (ok) return {};
     return Failure{PrintableText(fileName_) + ":" + std::to_string(lineNumber_) + ": " + reason};

@@ -40,9 +40,13 @@ struct Script {
 
 // The most events and reseeds one script may hold together: far more than any
 // recording (the busy play of bench/sessions/long.txt makes some 100000 an
-// hour), so that an endless source such as `yes '0 enter down'` is refused at
-// a line, in 16 MB of events, instead of filling the memory.
-inline constexpr std::size_t kMaxScriptItems = 1'000'000;
+// hour: this is a hundred hours of it), so that an endless source is refused
+// at a line instead of filling the memory.
+inline constexpr std::size_t kMaxScriptItems = 10'000'000;
+// The most events one time may hold: a frame sees a few of the player's
+// keys, never thousands, so that an endless source of events at one time,
+// such as `yes '0 enter down'`, is refused at once.
+inline constexpr std::size_t kMaxEventsAtOneTime = 10'000;
 
 // Takes a script a line at a time; the first bad line fails with the reason
 // "FILE:LINE: reason". fileName is used only in that reason; maxItems bounds
@@ -61,6 +65,7 @@ private:
     std::size_t maxItems_;
     Script script_;
     std::uint64_t lastTime_ = 0;
+    std::size_t atLastTime_ = 0;  // the events at lastTime_
     std::size_t lineNumber_ = 0;
 };
 
