@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -219,11 +220,31 @@ TEST(Settings, WhatCannotBeReadIsToldOnceAndLeftAlone) {
         std::fclose(out);
     }
     refused(large, "larger than 64 KiB");
-    if (::geteuid() != 0) {  // root reads what it likes
+    {
+        // A file of someone else's. Root reads what it likes, so as root the
+        // reading is done by a child that has become nobody.
         const std::string locked = (dir / "locked.ini").string();
         ASSERT_TRUE(platform::WriteSettingsFile(locked, "volume = 5\n").ok());
         std::filesystem::permissions(locked, std::filesystem::perms::none);
-        refused(locked, "Permission denied");
+        if (::geteuid() != 0) {
+            refused(locked, "Permission denied");
+        } else {
+            std::filesystem::permissions(dir, std::filesystem::perms::all);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                const bool nobody = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+                const platform::SettingsFile file = platform::ReadSettingsFile(locked);
+                const bool told = file.unreadable && file.warnings.size() == 1 &&
+                                  file.warnings[0].find("': Permission denied; the defaults") !=
+                                      std::string::npos;
+                ::_exit(nobody && told ? 0 : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                << "a file nobody may read was not told as such";
+        }
     }
     // A link to nowhere is a file still to be made: no fault.
     const std::string dangling = (dir / "dangling.ini").string();
