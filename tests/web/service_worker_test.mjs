@@ -7,6 +7,7 @@
 //
 // usage: node service_worker_test.mjs SITE   (the built web folder)
 
+import { webcrypto } from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import vm from 'node:vm';
@@ -81,7 +82,7 @@ function worker(site, net, caches, pages = []) {
     }
   }
   const context = vm.createContext({
-    self, caches, fetch: net.fetch, crypto, Request: RelativeRequest, Response, Promise, Array,
+    self, caches, fetch: net.fetch, crypto: webcrypto, Request: RelativeRequest, Response, Promise, Array,
     Uint8Array, Object, Error,
   });
   vm.runInContext(fs.readFileSync(path.join(site, 'sw.js'), 'utf8'), context);
