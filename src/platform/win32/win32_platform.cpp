@@ -271,9 +271,10 @@ public:
     Gamepads() = default;
     Gamepads(const Gamepads&) = delete;
     Gamepads& operator=(const Gamepads&) = delete;
-    ~Gamepads() {
-        if (library_ != nullptr) FreeLibrary(library_);
-    }
+    // XInput's DLL stays loaded for the rest of the process: an XInput may
+    // keep a thread of its own reading the devices (Wine's does), which
+    // would run on into unloaded code and crash the program as it ends.
+    ~Gamepads() = default;
 
     bool IsAvailable() const { return getState_ != nullptr; }
     bool IsAnyPlugged() const {
