@@ -29,6 +29,7 @@
 #include "platform/sdl/sdl_sound.h"
 #include "platform/sdl/sdl_video.h"
 #include "platform/window/comforts.h"
+#include "platform/window/frame_schedule.h"
 #include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"
 #include "platform/window/player_platform.h"
@@ -276,46 +277,37 @@ void ChooseScreenDrivers() {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());  // the variable, when set, wins
 }
 
-// Frames at a steady rate: after each present, sleep until the next slot of
-// the schedule. The slots stay a period apart however late a sleep ends, so
-// a late wake-up shortens the next wait instead of delaying every frame after
-// it; a present more than a period late starts the schedule anew instead of
-// racing to catch up. No spinning: the few tens of microseconds a sleep
-// overshoots are not worth a busy core.
+// Frames at a steady rate (see FrameSchedule) on the performance counter:
+// after each present, a sleep until the next slot. No spinning: the few tens
+// of microseconds a sleep overshoots are not worth a busy core.
 class FramePacer {
 public:
     explicit FramePacer(int fps)
-        : period_(SDL_GetPerformanceFrequency() / static_cast<Uint64>(std::max(fps, 1))) {}
+        : schedule_(static_cast<FrameSchedule::Tick>(SDL_GetPerformanceFrequency()), fps) {}
 
-    void WaitForNextSlot() {
-        const Uint64 now = SDL_GetPerformanceCounter();
-        if (!started_ || now > nextSlot_ + period_) nextSlot_ = now + period_;
-        started_ = true;
-        WaitUntil(nextSlot_);
-        nextSlot_ += period_;
-    }
+    void WaitForNextSlot() { WaitUntil(schedule_.Next(Now())); }
 
     // Whole frame periods since a performance-counter time.
     std::uint64_t FramesSince(Uint64 counter) const {
-        const Uint64 now = SDL_GetPerformanceCounter();
-        if (period_ == 0 || now <= counter) return 0;
-        return (now - counter) / period_;
+        return schedule_.FramesSince(Now(), static_cast<FrameSchedule::Tick>(counter));
     }
 
 private:
-    static void WaitUntil(Uint64 deadline) {
+    static FrameSchedule::Tick Now() {
+        return static_cast<FrameSchedule::Tick>(SDL_GetPerformanceCounter());
+    }
+
+    static void WaitUntil(FrameSchedule::Tick deadline) {
         const auto frequency = static_cast<double>(SDL_GetPerformanceFrequency());
         for (;;) {
-            const Uint64 now = SDL_GetPerformanceCounter();
+            const FrameSchedule::Tick now = Now();
             if (now >= deadline) return;
             const double seconds = static_cast<double>(deadline - now) / frequency;
             std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
         }
     }
 
-    Uint64 period_;        // performance-counter ticks per frame
-    Uint64 nextSlot_ = 0;  // performance-counter time the next wait ends
-    bool started_ = false;
+    FrameSchedule schedule_;
 };
 
 // The gamepads plugged in, by SDL's instance number. Lives for the run.

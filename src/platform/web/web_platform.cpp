@@ -40,7 +40,8 @@ void WebPlatform::PageStream::Send() {
 
 WebPlatform::WebPlatform(const WebOptions& options)
     : rgba_(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 4, 0),
-      framePeriod_(1000.0 / std::max(options.fps, 1)),
+      ticksPerMillisecond_(1000 * FrameSchedule::Tick{std::max(options.fps, 1)}),
+      schedule_(1000 * ticksPerMillisecond_, options.fps),
       script_(options.record ? std::make_unique<PageStream>(kScriptStream) : nullptr),
       log_(options.record ? std::make_unique<PageStream>(kLogStream) : nullptr),
       journal_(JournalOptions{log_ ? log_->Lines() : nullptr, script_ ? script_->Lines() : nullptr,
@@ -180,18 +181,19 @@ bool WebPlatform::AbsorbPageKeys(std::uint64_t time) {
 }
 
 void WebPlatform::WaitForNextSlot() {
-    // A present more than a period late (the page was hidden, the machine
-    // busy) starts the schedule anew instead of racing to catch up.
-    const double now = emscripten_get_now();
-    if (!scheduleStarted_ || now > nextSlot_ + framePeriod_) nextSlot_ = now + framePeriod_;
-    scheduleStarted_ = true;
+    // The browser's clock in millionths of a frame. A present more than a
+    // period late (the page was hidden, the machine busy) starts the schedule
+    // anew instead of racing to catch up.
+    const auto perMillisecond = static_cast<double>(ticksPerMillisecond_);
+    const FrameSchedule::Tick now = std::llround(emscripten_get_now() * perMillisecond);
+    const FrameSchedule::Tick deadline = schedule_.Next(now);
     // Even when the slot has come, the page gets its turn: keys, painting.
-    const double left = std::max(nextSlot_ - now, 0.0);
+    const double left =
+        static_cast<double>(std::max<FrameSchedule::Tick>(deadline - now, 0)) / perMillisecond;
     emscripten_sleep(static_cast<unsigned>(std::lround(left)));
-    nextSlot_ += framePeriod_;
     // A pause holds the program here, between two frames: nothing presented,
     // no game time passing. The schedule starts anew after it.
-    if (WebPageWaitWhilePaused() != 0) scheduleStarted_ = false;
+    if (WebPageWaitWhilePaused() != 0) schedule_.Restart();
 }
 
 void WebPlatform::SendText() {

@@ -16,6 +16,7 @@
 
 #include "platform/journal/run_journal.h"
 #include "platform/platform.h"
+#include "platform/window/frame_schedule.h"
 #include "platform/window/pad_keys.h"
 
 namespace platform {
@@ -75,10 +76,10 @@ private:
     std::array<std::uint32_t, 256> colours_{};
     bool coloursMade_ = false;
 
-    // The frame schedule, in milliseconds of the browser's clock.
-    double framePeriod_;
-    double nextSlot_ = 0.0;
-    bool scheduleStarted_ = false;
+    // The frame schedule on the browser's clock, in millionths of a frame,
+    // so that the period is 1000 / fps milliseconds with nothing dropped.
+    FrameSchedule::Tick ticksPerMillisecond_;
+    FrameSchedule schedule_;
 
     // Which keyboard keys, touch controls and gamepad controls hold which keys.
     HeldKeys held_;

@@ -23,6 +23,7 @@
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_video.h"
 #include "platform/window/comforts.h"
+#include "platform/window/frame_schedule.h"
 #include "platform/window/key_names.h"
 #include "platform/window/pad_keys.h"
 #include "platform/window/player_platform.h"
@@ -185,18 +186,11 @@ bool IsAltEnter(const MSG& msg) {
     return msg.message == WM_SYSKEYDOWN && msg.wParam == VK_RETURN && (msg.lParam & kAltHeld) != 0;
 }
 
-// Frames at a steady rate: after each present, wait on a timer until the next
-// slot of the schedule. The slots stay a period apart however late a wait
-// ends, so a late wake-up shortens the next wait instead of delaying every
-// frame after it; a present more than a period late starts the schedule anew
-// instead of racing to catch up. No spinning.
+// Frames at a steady rate (see FrameSchedule) on the performance counter:
+// after each present, a wait on a timer until the next slot. No spinning.
 class FramePacer {
 public:
-    explicit FramePacer(int fps) {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        frequency_ = frequency.QuadPart;
-        period_ = frequency_ / std::max(fps, 1);
+    explicit FramePacer(int fps) : frequency_(Frequency()), schedule_(frequency_, fps) {
         timer_ = CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS);
         if (timer_ == nullptr) {
             // An older system: a plain timer, with the system's timer
@@ -212,13 +206,7 @@ public:
         if (timer_ != nullptr) CloseHandle(timer_);
     }
 
-    void WaitForNextSlot() {
-        const LONGLONG now = Now();
-        if (!started_ || now > nextSlot_ + period_) nextSlot_ = now + period_;
-        started_ = true;
-        WaitUntil(nextSlot_);
-        nextSlot_ += period_;
-    }
+    void WaitForNextSlot() { WaitUntil(schedule_.Next(Now())); }
 
     static LONGLONG Now() {
         LARGE_INTEGER now;
@@ -228,12 +216,16 @@ public:
 
     // Whole frame periods since a performance-counter time.
     std::uint64_t FramesSince(LONGLONG counter) const {
-        const LONGLONG now = Now();
-        if (now <= counter) return 0;
-        return static_cast<std::uint64_t>((now - counter) / period_);
+        return schedule_.FramesSince(Now(), counter);
     }
 
 private:
+    static LONGLONG Frequency() {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return frequency.QuadPart;
+    }
+
     void WaitUntil(LONGLONG deadline) const {
         for (;;) {
             const LONGLONG left = deadline - Now();
@@ -254,10 +246,8 @@ private:
         }
     }
 
-    LONGLONG frequency_ = 1;  // performance-counter ticks per second
-    LONGLONG period_ = 1;     // ticks per frame
-    LONGLONG nextSlot_ = 0;   // performance-counter time the next wait ends
-    bool started_ = false;
+    LONGLONG frequency_;  // performance-counter ticks per second
+    FrameSchedule schedule_;
     HANDLE timer_ = nullptr;
     bool finePeriod_ = false;  // timeBeginPeriod(1) is in force
 };
