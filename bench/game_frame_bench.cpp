@@ -5,9 +5,9 @@
 // with a platform that neither logs nor converts pictures.
 #include <benchmark/benchmark.h>
 
-#include "game/game.h"
-#include "program/program.h"
-#include "render/furniture.h"
+#include "core/game/game.h"
+#include "core/program/program.h"
+#include "core/render/furniture.h"
 
 namespace {
 

@@ -38,11 +38,11 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
-#include "platform/script.h"
+#include "platform/common/script.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/window/screen_fit.h"
-#include "program/program.h"
-#include "render/framebuffer.h"
+#include "core/program/program.h"
+#include "core/render/framebuffer.h"
 
 namespace {
 

@@ -23,10 +23,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
-#include "platform/script.h"
+#include "core/seam/platform.h"
+#include "platform/common/script.h"
 #include "platform/sdl/sdl_platform.h"
-#include "program/program.h"
+#include "core/program/program.h"
 
 namespace {
 

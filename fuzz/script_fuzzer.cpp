@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/script.h"
+#include "platform/common/script.h"
 
 namespace {
 

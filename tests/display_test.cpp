@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The display's surfaces, locks, background copy and presentation, and the
 // pixel primitives on surfaces whose pitch is wider than 320.
-#include "display/display.h"
+#include "core/display/display.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "render/framebuffer.h"
+#include "core/render/framebuffer.h"
 #include "test_platform.h"
 
 using namespace ft;

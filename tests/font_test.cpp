@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // font_test.cpp -- glyph lookup, orientation and placement of small and big text.
-#include "render/font.h"
+#include "core/render/font.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // furniture_test.cpp -- the game screen's scenery, the well pattern and the
 // scroll cycle of the well background.
-#include "render/furniture.h"
+#include "core/render/furniture.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "game/game.h"
+#include "core/game/game.h"
 #include "golden.h"
 #include "headless_run.h"
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.h"
+#include "core/seam/platform.h"
 #include "test_platform.h"
 
 // A rectangle of the 320x200 screen, both corners included.

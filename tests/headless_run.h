@@ -15,7 +15,7 @@
 
 #include "platform/headless/headless_platform.h"
 #include "platform/journal/run_log.h"
-#include "program/program.h"
+#include "core/program/program.h"
 #include "test_platform.h"
 
 // The headless platform, also keeping a copy of every picture it is shown.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // intro_test.cpp -- the intro from outside: the fixed mosaic, the jingle, the
 // black title words and the two waits for Enter.
-#include "frontend/intro.h"
+#include "core/frontend/intro.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "game/shapes.h"
+#include "core/game/shapes.h"
 #include "golden.h"
 #include "headless_run.h"
-#include "program/program.h"
+#include "core/program/program.h"
 #include "test_platform.h"
 
 using namespace ft;

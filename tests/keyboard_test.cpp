@@ -2,11 +2,11 @@
 // Key polling as the game sees it, driven through the headless platform's
 // delivery points: what each poll reports, what it clears, and what the two
 // wait loops leave behind.
-#include "state/keyboard.h"
+#include "core/state/keyboard.h"
 
 #include <gtest/gtest.h>
 
-#include "display/display.h"
+#include "core/display/display.h"
 #include "platform/headless/headless_platform.h"
 
 using namespace ft;

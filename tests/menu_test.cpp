@@ -2,7 +2,7 @@
 // menu_test.cpp -- the menu from outside: whole runs on the headless platform,
 // checked by their logs and against expected pictures kept in tests/golden
 // (pages and marker, circling pieces, start frame, information screen).
-#include "frontend/menu.h"
+#include "core/frontend/menu.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frontend/info_text.h"
+#include "core/frontend/info_text.h"
 #include "golden.h"
 #include "headless_run.h"
 

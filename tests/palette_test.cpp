@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The palette's start colours (the same on every run, because the generator
 // is not reseeded before the first game), its fixed entries and the gradient.
-#include "render/palette.h"
+#include "core/render/palette.h"
 
 #include <gtest/gtest.h>
 
-#include "game/piece.h"
-#include "state/random.h"
+#include "core/game/piece.h"
+#include "core/state/random.h"
 
 using namespace ft;
 

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
 // piece_test.cpp -- moving, rotating and dropping the falling piece; landing,
 // scoring, game over and the preview.
-#include "game/piece.h"
+#include "core/game/piece.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "game/playfield.h"
-#include "game/shapes.h"
+#include "core/game/playfield.h"
+#include "core/game/shapes.h"
 #include "rules_test_support.h"
-#include "state/random.h"
-#include "state/settings.h"
+#include "core/state/random.h"
+#include "core/state/settings.h"
 
 using namespace ft;
 using rules_test::CueRecorder;

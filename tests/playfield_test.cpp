@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // playfield_test.cpp -- line clearing and its score, the rubble rows, and
 // drawing the settled cells.
-#include "game/playfield.h"
+#include "core/game/playfield.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "rules_test_support.h"
-#include "state/random.h"
+#include "core/state/random.h"
 
 using namespace ft;
 using rules_test::CueRecorder;

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/platform.h"
-#include "render/framebuffer.h"
+#include "core/seam/platform.h"
+#include "core/render/framebuffer.h"
 
 namespace rules_test {
 

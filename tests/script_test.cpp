@@ -2,7 +2,7 @@
 // Key scripts: what a valid script yields, that every kind of bad line is
 // refused with the file and line that caused it, and that a file read a block
 // at a time, however long, reads as its text parses.
-#include "platform/script.h"
+#include "platform/common/script.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
-#include "platform/script.h"
-#include "program/program.h"
+#include "platform/common/script.h"
+#include "core/program/program.h"
 
 namespace {
 

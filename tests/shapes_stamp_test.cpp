@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "game/playfield.h"
-#include "game/shapes.h"
-#include "game/stamp.h"
+#include "core/game/playfield.h"
+#include "core/game/shapes.h"
+#include "core/game/stamp.h"
 #include "rules_test_support.h"
 
 using namespace ft;

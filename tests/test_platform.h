@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/journal/input_timeline.h"
-#include "platform/platform.h"
-#include "render/framebuffer.h"
-#include "render/palette.h"
+#include "core/seam/platform.h"
+#include "core/render/framebuffer.h"
+#include "core/render/palette.h"
 
 struct ShownPicture {
     platform::PictureKind kind;

@@ -14,13 +14,14 @@ import sys
 # Floor by floor from the ground up; folders on one floor do not include one
 # another.
 FLOORS = [
-    ["platform"],
-    ["state"],
-    ["render"],
-    ["display"],
-    ["game"],
-    ["frontend"],
-    ["program"],
+    ["core/seam"],
+    ["core/state"],
+    ["core/render"],
+    ["core/display"],
+    ["core/game"],
+    ["core/frontend"],
+    ["core/program"],
+    ["platform/common"],
     ["platform/journal"],
     ["platform/window"],
     ["platform/headless", "platform/sdl", "platform/web", "platform/win32"],

@@ -26,18 +26,18 @@
 #include <string_view>
 #include <vector>
 
-#include "game/game.h"
-#include "game/piece.h"
-#include "game/playfield.h"
-#include "game/shapes.h"
-#include "game/stamp.h"
+#include "core/game/game.h"
+#include "core/game/piece.h"
+#include "core/game/playfield.h"
+#include "core/game/shapes.h"
+#include "core/game/stamp.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/journal/run_journal.h"
-#include "platform/line_sink.h"
-#include "platform/platform.h"
-#include "platform/script.h"
-#include "platform/text.h"
-#include "program/program.h"
+#include "platform/common/line_sink.h"
+#include "core/seam/platform.h"
+#include "platform/common/script.h"
+#include "platform/common/text.h"
+#include "core/program/program.h"
 
 namespace {
 

@@ -25,9 +25,9 @@
 #else
 #include "platform/sdl/sdl_platform.h"
 #endif
-#include "platform/text.h"
+#include "platform/common/text.h"
 #include "platform/window/settings.h"
-#include "program/program.h"
+#include "core/program/program.h"
 #include "shell/options.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <functional>
 #include <limits>
 
-#include "platform/script.h"
-#include "platform/text.h"
+#include "platform/common/script.h"
+#include "platform/common/text.h"
 
 namespace ft {
 

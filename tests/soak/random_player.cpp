@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdlib>
 
-#include "game/shapes.h"
-#include "program/program.h"
+#include "core/game/shapes.h"
+#include "core/program/program.h"
 
 namespace soak {
 

@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "frontend/menu.h"
+#include "core/frontend/menu.h"
 #include "platform/journal/input_timeline.h"
 
 namespace ft {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/text.h"
+#include "platform/common/text.h"
 #include "soak_platform.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "game/piece.h"
-#include "game/shapes.h"
-#include "program/program.h"
+#include "core/game/piece.h"
+#include "core/game/shapes.h"
+#include "core/program/program.h"
 
 namespace soak {
 

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "display/display.h"
-#include "game/playfield.h"
+#include "core/display/display.h"
+#include "core/game/playfield.h"
 
 namespace ft {
 struct Program;

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "program/program.h"
+#include "core/program/program.h"
 
 namespace soak {
 

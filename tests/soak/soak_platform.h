@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/journal/run_journal.h"
-#include "platform/line_sink.h"
-#include "platform/platform.h"
+#include "platform/common/line_sink.h"
+#include "core/seam/platform.h"
 #include "random_player.h"
 #include "soak_checks.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/headless/headless_platform.h"
-#include "platform/script.h"
-#include "program/program.h"
+#include "platform/common/script.h"
+#include "core/program/program.h"
 #include "soak_checks.h"
 #include "soak_platform.h"
 

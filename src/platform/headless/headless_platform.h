@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "platform/journal/run_journal.h"
-#include "platform/platform.h"
-#include "platform/script.h"
+#include "core/seam/platform.h"
+#include "platform/common/script.h"
 
 namespace platform {
 

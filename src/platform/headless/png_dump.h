@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/platform.h"
-#include "platform/result.h"
+#include "core/seam/platform.h"
+#include "platform/common/result.h"
 
 namespace platform {
 

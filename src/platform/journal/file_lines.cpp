@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "platform/journal/open_flags.h"
-#include "platform/text.h"
+#include "platform/common/text.h"
 
 namespace platform {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/line_sink.h"
-#include "platform/result.h"
+#include "platform/common/line_sink.h"
+#include "platform/common/result.h"
 
 namespace platform {
 

@@ -8,8 +8,8 @@
 #include <deque>
 #include <functional>
 
-#include "platform/platform.h"
-#include "platform/script.h"
+#include "core/seam/platform.h"
+#include "platform/common/script.h"
 
 namespace platform {
 

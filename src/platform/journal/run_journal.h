@@ -13,8 +13,8 @@
 
 #include "platform/journal/input_timeline.h"
 #include "platform/journal/run_log.h"
-#include "platform/platform.h"
-#include "platform/script.h"
+#include "core/seam/platform.h"
+#include "platform/common/script.h"
 
 namespace platform {
 

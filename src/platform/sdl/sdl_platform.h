@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/result.h"
+#include "platform/common/result.h"
 #include "platform/window/window_platform.h"
 
 namespace platform {

@@ -15,8 +15,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/platform.h"
-#include "platform/result.h"
+#include "core/seam/platform.h"
+#include "platform/common/result.h"
 
 namespace platform::sdl {
 

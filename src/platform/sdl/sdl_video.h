@@ -13,7 +13,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/platform.h"
+#include "core/seam/platform.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/window/picture_scale.h"
 #include "platform/window/screen_fit.h"

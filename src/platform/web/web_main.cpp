@@ -3,7 +3,7 @@
 // platform and runs the program on it, from the intro to "QUIT".
 #include "platform/web/web_page.h"
 #include "platform/web/web_platform.h"
-#include "program/program.h"
+#include "core/program/program.h"
 
 int main() {
     platform::WebOptions options;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/journal/run_journal.h"
-#include "platform/platform.h"
+#include "core/seam/platform.h"
 #include "platform/window/frame_schedule.h"
 #include "platform/window/pad_keys.h"
 

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "platform/result.h"
+#include "platform/common/result.h"
 #include "platform/window/window_platform.h"
 
 namespace platform {

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
-#include "platform/result.h"
+#include "core/seam/platform.h"
+#include "platform/common/result.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/window/picture_scale.h"
 #include "platform/window/screen_fit.h"

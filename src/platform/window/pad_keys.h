@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/platform.h"
+#include "core/seam/platform.h"
 
 namespace platform {
 

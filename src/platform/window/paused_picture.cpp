@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "render/font.h"
+#include "core/render/font.h"
 
 namespace platform {
 

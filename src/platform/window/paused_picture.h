@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.h"
+#include "core/seam/platform.h"
 #include "platform/window/screen_fit.h"
 
 namespace platform {

@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "core/seam/platform.h"
 #include "platform/window/screen_fit.h"
 
 namespace platform {

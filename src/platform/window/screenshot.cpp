@@ -25,7 +25,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/text.h"
+#include "platform/common/text.h"
 #include "platform/window/small_file.h"
 #include "platform/window/user_dirs.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
-#include "platform/result.h"
+#include "core/seam/platform.h"
+#include "platform/common/result.h"
 
 namespace platform {
 

@@ -22,8 +22,8 @@
 #endif
 
 #include "platform/journal/open_flags.h"
-#include "platform/script.h"
-#include "platform/text.h"
+#include "platform/common/script.h"
+#include "platform/common/text.h"
 #include "platform/window/key_names.h"
 #include "platform/window/small_file.h"
 

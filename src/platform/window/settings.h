@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
-#include "platform/result.h"
+#include "core/seam/platform.h"
+#include "platform/common/result.h"
 
 namespace platform {
 

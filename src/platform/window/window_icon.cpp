@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "game/shapes.h"
-#include "render/palette.h"
+#include "core/game/shapes.h"
+#include "core/render/palette.h"
 
 namespace platform {
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "platform/journal/run_journal.h"
-#include "platform/line_sink.h"
-#include "platform/platform.h"
-#include "platform/script.h"
+#include "platform/common/line_sink.h"
+#include "core/seam/platform.h"
+#include "platform/common/script.h"
 #include "platform/window/screen_fit.h"
 #include "platform/window/settings.h"
 
