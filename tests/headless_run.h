@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "core/program/program.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/journal/run_log.h"
-#include "core/program/program.h"
 #include "test_platform.h"
 
 // The headless platform, also keeping a copy of every picture it is shown.
@@ -25,8 +25,9 @@ public:
     bool keepPictures = true;
     std::vector<ShownPicture> pictures;  // picture n of the log is pictures[n]
 
-    void ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
-                     platform::PictureKind kind) override {
+protected:
+    void Show(const platform::Picture& picture, const platform::Palette& palette,
+              platform::PictureKind kind) override {
         if (keepPictures) {
             ShownPicture shown{kind, std::vector<std::uint8_t>(320 * 200), palette};
             for (int y = 0; y < 200; ++y)
@@ -34,7 +35,7 @@ public:
                     shown.pixels[y * 320 + x] = picture.pixels[y * picture.pitch + x];
             pictures.push_back(std::move(shown));
         }
-        HeadlessPlatform::ShowPicture(picture, palette, kind);
+        HeadlessPlatform::Show(picture, palette, kind);
     }
 };
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // sessions_test.cpp -- the recorded sessions of bench/sessions, the timedemo's
-// inputs: every one parses and says how it was made; the short one and the
-// GAME B one, replayed in-process, play the game they were made for and end
-// with QUIT.
+// inputs, made by the session bot (tests/players) through bench's
+// play-sessions: every one parses and says how it was made; the short one and
+// the GAME B one, replayed in-process, play the game they were made for and
+// end with QUIT.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_platform.h"
-#include "platform/common/script.h"
 #include "core/program/program.h"
+#include "platform/common/script.h"
+#include "platform/headless/headless_platform.h"
 
 namespace {
 
@@ -65,9 +66,10 @@ public:
     const ft::Program* program = nullptr;
     std::vector<GameStart> starts;
 
-    void PlayCue(platform::Cue cue) override {
-        HeadlessPlatform::PlayCue(cue);
-        if (cue == platform::Cue::GameStart)
+protected:
+    void Sound(platform::Cue cue, bool loop) override {
+        HeadlessPlatform::Sound(cue, loop);
+        if (!loop && cue == platform::Cue::GameStart)
             starts.push_back({program->settings, program->playfield});
     }
 };

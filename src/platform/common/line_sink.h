@@ -15,7 +15,7 @@ public:
     virtual void Write(std::string_view line) = 0;
 };
 
-// Lines kept in memory: the page's log, the soak's and the session bot's.
+// Lines kept in memory: the soak's and the session bot's.
 class MemoryLines final : public LineSink {
 public:
     void Write(std::string_view line) override { text_ += line; }

@@ -5,12 +5,13 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/common/warning.h"
 #include "platform/headless/png_dump.h"
 
 namespace platform {
 
 HeadlessPlatform::HeadlessPlatform(HeadlessOptions options)
-    : journal_(JournalOptions{options.log, nullptr, std::move(options.script)}),
+    : JournalHost(JournalOptions{options.log, nullptr, std::move(options.script)}),
       clock_(options.clock),
       frames_(options.frames),
       dumpDir_(std::move(options.dumpDir)) {}
@@ -32,46 +33,23 @@ bool IsDumpPictureName(std::string_view name) {
     return digits.size() == 6 || digits.front() != '0';
 }
 
-void HeadlessPlatform::ShowPicture(const Picture& picture, const Palette& palette,
-                                   PictureKind kind) {
-    journal_.Picture(picture, palette, kind);
+void HeadlessPlatform::Show(const Picture& picture, const Palette& palette, PictureKind kind) {
     if (!dumpDir_.empty() && dumpError_.empty()) {
         if (const Result<void> written =
                 WriteIndexedPng(dumpDir_ + "/" + DumpPictureName(pictures_), picture, palette);
             !written) {
             dumpError_ = written.reason();
-            std::fprintf(stderr, "fompy-talden: %s\n", dumpError_.c_str());
+            Warn(dumpError_);
         }
     }
     ++pictures_;
-    if (kind == PictureKind::Present && frames_ && journal_.Presents() >= *frames_) {
+    if (kind == PictureKind::Present && frames_ && Presents() >= *frames_) {
         throw RunEnded{EndReason::Frames};
     }
 }
 
-void HeadlessPlatform::DeliverDueInput(KeyState& keys) {
-    journal_.Input().DeliverAtPoll(keys);
-}
-
-void HeadlessPlatform::WaitForInput(KeyState& keys) {
-    if (!journal_.Input().HasPending()) throw RunEnded{EndReason::Script};
-    journal_.Input().DeliverAtWait(keys);
-}
-
-void HeadlessPlatform::PlayCue(Cue cue) {
-    journal_.PlayCue(cue);
-}
-
-void HeadlessPlatform::LoopCue(Cue cue) {
-    journal_.LoopCue(cue);
-}
-
-void HeadlessPlatform::StopSound() {
-    journal_.StopSound();
-}
-
-std::uint32_t HeadlessPlatform::CalendarSeconds() {
-    return journal_.Reseed(clock_);
+void HeadlessPlatform::AwaitInput() {
+    if (!InputPending()) throw RunEnded{EndReason::Script};
 }
 
 }  // namespace platform

@@ -5,14 +5,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/journal/run_journal.h"
 #include "core/seam/platform.h"
 #include "platform/common/script.h"
+#include "platform/journal/journal_host.h"
 
 namespace platform {
 
@@ -29,26 +28,23 @@ std::string DumpPictureName(std::uint64_t n);
 // Whether a file name is one that a --dump folder's pictures take.
 bool IsDumpPictureName(std::string_view name);
 
-class HeadlessPlatform : public Platform {
+class HeadlessPlatform : public JournalHost {
 public:
     explicit HeadlessPlatform(HeadlessOptions options);
 
-    void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) override;
-    void DeliverDueInput(KeyState& keys) override;
-    void WaitForInput(KeyState& keys) override;
-    void PlayCue(Cue cue) override;
-    void LoopCue(Cue cue) override;
-    void StopSound() override;
-    std::uint32_t CalendarSeconds() override;
-
-    RunJournal& Journal() { return journal_; }
-    std::uint64_t Now() const { return journal_.Now(); }
-    std::uint64_t Presents() const { return journal_.Presents(); }
     // A failure to write a picture file, empty if none.
     const std::string& DumpError() const { return dumpError_; }
 
+protected:
+    // Writes the picture's file (with --dump); ends the run after the last
+    // present of --frames.
+    void Show(const Picture& picture, const Palette& palette, PictureKind kind) override;
+    // The script is all the input there is: once it is delivered, a wait ends
+    // the run.
+    void AwaitInput() override;
+    std::uint32_t LiveSeconds() override { return clock_; }
+
 private:
-    RunJournal journal_;
     std::uint32_t clock_;
     std::optional<std::uint64_t> frames_;
     std::string dumpDir_;

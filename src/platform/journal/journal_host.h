@@ -59,6 +59,8 @@ protected:
 
     // Input for the game, due at its time.
     void Enqueue(const InputEvent& event) { journal_.Input().Enqueue(event); }
+    // Whether any input is waiting for its delivery point.
+    bool InputPending() const { return journal_.Input().HasPending(); }
 
 private:
     RunJournal journal_;

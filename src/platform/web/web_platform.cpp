@@ -12,9 +12,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <optional>
+#include <string_view>
 
+#include "platform/common/line_sink.h"
 #include "platform/web/web_page.h"
 #include "platform/window/paused_picture.h"
 #include "resources/wave_resources.h"
@@ -28,24 +29,37 @@ constexpr int kLogStream = 1;
 
 constexpr int kKeyEventBatch = 64;  // key events taken from the page at a time
 
-}  // namespace
-
-void WebPlatform::PageStream::Send() {
-    const std::string& text = lines_.Text();
-    if (text.size() > sent_) {
-        WebPageAppendText(stream_, text.data() + sent_, static_cast<int>(text.size() - sent_));
-        sent_ = text.size();
+// The recorded script or the run log, each whole line handed to the page as
+// it is written.
+class PageLines final : public LineSink {
+public:
+    explicit PageLines(int stream) : stream_(stream) {}
+    void Write(std::string_view line) override {
+        WebPageAppendText(stream_, line.data(), static_cast<int>(line.size()));
     }
+
+private:
+    int stream_;
+};
+
+// Only with WebOptions::record. They hold no more than their stream's number,
+// and the journal writes its first line while it is made, so they stand
+// outside the platform.
+LineSink* PageStream(bool record, int stream) {
+    static PageLines script(kScriptStream);
+    static PageLines log(kLogStream);
+    if (!record) return nullptr;
+    return stream == kScriptStream ? &script : &log;
 }
 
+}  // namespace
+
 WebPlatform::WebPlatform(const WebOptions& options)
-    : rgba_(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 4, 0),
+    : JournalHost(JournalOptions{PageStream(options.record, kLogStream),
+                                 PageStream(options.record, kScriptStream), Script{}}),
+      rgba_(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 4, 0),
       ticksPerMillisecond_(1000 * FrameSchedule::Tick{std::max(options.fps, 1)}),
-      schedule_(1000 * ticksPerMillisecond_, options.fps),
-      script_(options.record ? std::make_unique<PageStream>(kScriptStream) : nullptr),
-      log_(options.record ? std::make_unique<PageStream>(kLogStream) : nullptr),
-      journal_(JournalOptions{log_ ? log_->Lines() : nullptr, script_ ? script_->Lines() : nullptr,
-                              Script{}}) {
+      schedule_(1000 * ticksPerMillisecond_, options.fps) {
     WebPageOpen(kScreenWidth, kScreenHeight);
     // PAUSED as the desktop draws it, at the picture's own size.
     std::vector<std::int32_t> word;
@@ -66,7 +80,7 @@ WebPlatform::WebPlatform(const WebOptions& options)
 
 WebPlatform::~WebPlatform() = default;
 
-void WebPlatform::ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) {
+void WebPlatform::Show(const Picture& picture, const Palette& palette, PictureKind kind) {
     assert(picture.pixels != nullptr && picture.pitch >= kScreenWidth);
     if (!coloursMade_ || palette != palette_) {
         palette_ = palette;
@@ -86,55 +100,27 @@ void WebPlatform::ShowPicture(const Picture& picture, const Palette& palette, Pi
         }
     }
     WebPageShowPicture(rgba_.data(), kind == PictureKind::Present ? 1 : 0);
-
-    journal_.Picture(picture, palette, kind);
-    SendText();
     if (kind == PictureKind::Present) WaitForNextSlot();
 }
 
-void WebPlatform::DeliverDueInput(KeyState& keys) {
-    if (!journal_.Input().IsDeliveryDue()) return;
-    AbsorbPageKeys(journal_.Now());
-    journal_.Input().DeliverAtPoll(keys);
-    SendText();
+// What arrives while the wait waits belongs after every poll made so far, so
+// that a replay delivers it at this same wait.
+void WebPlatform::AwaitInput() {
+    if (InputPending()) return;
+    const std::uint64_t time = Journal().BeginLiveWait();
+    while (!AbsorbPageKeys(time)) WebPageWaitForKeyEvent();
 }
 
-void WebPlatform::WaitForInput(KeyState& keys) {
-    if (!journal_.Input().HasPending()) {
-        const std::uint64_t time = journal_.BeginLiveWait();
-        while (!AbsorbPageKeys(time)) WebPageWaitForKeyEvent();
-    }
-    journal_.Input().DeliverAtWait(keys);
-    SendText();
+void WebPlatform::Sound(Cue cue, bool loop) {
+    WebPagePlaySound(CueNumber(cue), loop ? 1 : 0);
 }
 
-void WebPlatform::PlayCue(Cue cue) {
-    WebPagePlaySound(CueNumber(cue), 0);
-    journal_.PlayCue(cue);
-    SendText();
-}
-
-void WebPlatform::LoopCue(Cue cue) {
-    WebPagePlaySound(CueNumber(cue), 1);
-    journal_.LoopCue(cue);
-    SendText();
-}
-
-void WebPlatform::StopSound() {
+void WebPlatform::Silence() {
     WebPageStopSound();
-    journal_.StopSound();
-    SendText();
-}
-
-std::uint32_t WebPlatform::CalendarSeconds() {
-    const std::uint32_t seconds = journal_.Reseed(static_cast<std::uint32_t>(std::time(nullptr)));
-    SendText();
-    return seconds;
 }
 
 void WebPlatform::Finish(EndReason reason) {
-    journal_.Finish(reason);
-    SendText();
+    Journal().Finish(reason);
     WebPageEnded();
 }
 
@@ -142,8 +128,8 @@ bool WebPlatform::AbsorbPageKeys(std::uint64_t time) {
     bool any = false;
     const auto enqueue = [&](const std::optional<KeyChange>& change) {
         if (!change) return;
-        journal_.Input().Enqueue(InputEvent{
-            time, change->down ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp, change->key});
+        Enqueue(InputEvent{time, change->down ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp,
+                           change->key});
         any = true;
     };
     std::array<std::int32_t, kKeyEventBatch * kWebKeyEventSize> events{};
@@ -194,11 +180,6 @@ void WebPlatform::WaitForNextSlot() {
     // A pause holds the program here, between two frames: nothing presented,
     // no game time passing. The schedule starts anew after it.
     if (WebPageWaitWhilePaused() != 0) schedule_.Restart();
-}
-
-void WebPlatform::SendText() {
-    if (script_) script_->Send();
-    if (log_) log_->Send();
 }
 
 }  // namespace platform

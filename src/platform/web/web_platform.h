@@ -8,14 +8,11 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <vector>
 
-#include "platform/journal/run_journal.h"
 #include "core/seam/platform.h"
+#include "platform/journal/journal_host.h"
 #include "platform/window/frame_schedule.h"
 #include "platform/window/pad_keys.h"
 
@@ -26,7 +23,7 @@ struct WebOptions {
     bool record = false;  // keep the delivered keys as a headless script, and the run log
 };
 
-class WebPlatform final : public Platform {
+class WebPlatform final : public JournalHost {
 public:
     // Takes the canvas, the keyboard and the five recordings.
     explicit WebPlatform(const WebOptions& options);
@@ -34,39 +31,24 @@ public:
     WebPlatform(const WebPlatform&) = delete;
     WebPlatform& operator=(const WebPlatform&) = delete;
 
-    void ShowPicture(const Picture& picture, const Palette& palette, PictureKind kind) override;
-    void DeliverDueInput(KeyState& keys) override;
-    void WaitForInput(KeyState& keys) override;
-    void PlayCue(Cue cue) override;
-    void LoopCue(Cue cue) override;
-    void StopSound() override;
-    std::uint32_t CalendarSeconds() override;
-
     // Writes the run log's last line and tells the page that the run is over.
     void Finish(EndReason reason);
 
 private:
-    // Text written into memory and passed on to the page as it grows.
-    class PageStream {
-    public:
-        explicit PageStream(int stream) : stream_(stream) {}
-        LineSink* Lines() { return &lines_; }
-        // Hands what the stream gained since the last call to the page.
-        void Send();
-
-    private:
-        int stream_;
-        MemoryLines lines_;
-        std::size_t sent_ = 0;
-    };
+    // The picture into the canvas; after a present, a sleep until the next
+    // slot of the frame schedule.
+    void Show(const Picture& picture, const Palette& palette, PictureKind kind) override;
+    void TakeInput(std::uint64_t time) override { AbsorbPageKeys(time); }
+    // Sleeps in the browser's event loop until the page has a key event.
+    void AwaitInput() override;
+    void Sound(Cue cue, bool loop) override;
+    void Silence() override;
 
     // Queues the key changes the page's events make as input due at time.
     // True when there was any.
     bool AbsorbPageKeys(std::uint64_t time);
     // After a present: sleeps until the next slot of the frame schedule.
     void WaitForNextSlot();
-    // Hands what the log and the recording gained to the page.
-    void SendText();
 
     // The last picture through its palette: 4 bytes a pixel, red, green, blue, alpha.
     std::vector<std::uint8_t> rgba_;
@@ -83,11 +65,6 @@ private:
 
     // Which keyboard keys, touch controls and gamepad controls hold which keys.
     HeldKeys held_;
-
-    // Only with WebOptions::record: the recorded script and the run log.
-    std::unique_ptr<PageStream> script_;
-    std::unique_ptr<PageStream> log_;
-    RunJournal journal_;
 };
 
 }  // namespace platform
