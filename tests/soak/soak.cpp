@@ -122,22 +122,22 @@ int main(int argc, char** argv) {
     const char* checked =
         kSanitized ? "AddressSanitizer and UndefinedBehaviorSanitizer" : "no sanitizer";
     const auto start = std::chrono::steady_clock::now();
-    soak::SoakPlatform host(args.options);
-    const std::string failure = soak::RunSoak(host);
-    const soak::SoakStats& stats = host.Stats();
+    soak::Soak session(args.options);
+    const std::string failure = soak::RunSoak(session);
+    const soak::SoakStats stats = session.Stats();
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     if (!args.recordPath.empty() || !failure.empty()) {
         const std::string path = args.recordPath.empty() ? "soak-failure.script" : args.recordPath;
-        if (!WriteFile(path, host.RunScript()))
+        if (!WriteFile(path, session.RunScript()))
             std::fprintf(stderr, "fompy-soak: cannot write '%s'\n", path.c_str());
         else if (!failure.empty())
             std::fprintf(stderr,
                          "fompy-soak: the failing program run's keys are in %s; "
                          "fompy-talden --headless --script %s --frames %llu replays it\n",
                          path.c_str(), path.c_str(),
-                         static_cast<unsigned long long>(host.RunFrames() + 1));
+                         static_cast<unsigned long long>(session.RunFrames() + 1));
     }
     if (!failure.empty()) {
         std::fprintf(stderr, "fompy-soak: FAILED, seed %llu: %s\n",

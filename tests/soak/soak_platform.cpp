@@ -18,35 +18,28 @@ constexpr std::uint64_t kMostWaitsWithoutPicture = 100000;
 
 }  // namespace
 
-SoakPlatform::SoakPlatform(const SoakOptions& options) : options_(options), player_(options.seed) {}
+SoakStats Soak::Stats() const {
+    SoakStats stats = stats_;
+    stats.landingRows = scoreWatch_.landingRows;
+    stats.fourRowClears = scoreWatch_.fourRowClears;
+    stats.rubbleRows = scoreWatch_.rubbleRows;
+    return stats;
+}
 
-void SoakPlatform::BeginRun(ft::Program& program) {
-    program_ = &program;
-    journal_.reset();
+platform::LineSink* Soak::BeginRun() {
     script_ = std::make_unique<platform::MemoryLines>();
     script_->Write("# fompy-soak --seed " + std::to_string(options_.seed) + ", program run " +
                    std::to_string(stats_.runs + 1) + "\n");
-    journal_.emplace(platform::JournalOptions{nullptr, script_.get(), {}});
+    ++stats_.runs;
     runFrames_ = 0;
-    waitsSincePicture_ = 0;
-    armed_ = false;
-    inGame_ = false;
-    gameOverSeen_ = false;
-    infoShown_ = false;
-    scrolling_.reset();
-    showNext_.reset();
     scoreWatch_.last = 0;
     scoreWatch_.landingPending = false;
     scoreWatch_.gameOverPending = false;
-    ++stats_.runs;
+    return script_.get();
 }
 
-void SoakPlatform::EndRun() {
-    stats_.landingRows = scoreWatch_.landingRows;
-    stats_.fourRowClears = scoreWatch_.fourRowClears;
-    stats_.rubbleRows = scoreWatch_.rubbleRows;
-    program_ = nullptr;
-}
+SoakPlatform::SoakPlatform(Soak& soak)
+    : JournalHost(platform::JournalOptions{nullptr, soak.BeginRun(), {}}), soak_(soak) {}
 
 // The padding gets its canary once the display is open, before anything but
 // the start-up's own drawing: until then it must still hold the 0 every
@@ -60,14 +53,14 @@ void SoakPlatform::Arm() {
 }
 
 void SoakPlatform::Fail(const std::string& what) const {
-    throw InvariantBroken{what + " (frame " + std::to_string(stats_.frames) + ", frame " +
-                          std::to_string(runFrames_) + " of program run " +
-                          std::to_string(stats_.runs) + ")"};
+    throw InvariantBroken{what + " (frame " + std::to_string(soak_.stats_.frames) + ", frame " +
+                          std::to_string(soak_.runFrames_) + " of program run " +
+                          std::to_string(soak_.stats_.runs) + ")"};
 }
 
 void SoakPlatform::Check(ScoreMoment moment) {
     const ft::Program& program = *program_;
-    std::string error = scoreWatch_.Look(program.score, moment, program.game.gameOver);
+    std::string error = soak_.scoreWatch_.Look(program.score, moment, program.game.gameOver);
     if (error.empty() && moment == ScoreMoment::Picture) {
         error = CheckProgram(program, inGame_);
         if (error.empty()) error = CheckPadding(program.display, kPaddingCanary);
@@ -75,17 +68,13 @@ void SoakPlatform::Check(ScoreMoment moment) {
     if (!error.empty()) Fail(error);
 }
 
-std::string SoakPlatform::RunScript() const {
-    return script_ ? std::string(script_->Text()) : std::string();
-}
-
-void SoakPlatform::ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
-                               platform::PictureKind kind) {
+void SoakPlatform::Show(const platform::Picture& picture, const platform::Palette& /*palette*/,
+                        platform::PictureKind kind) {
     Arm();
-    journal_->Picture(picture, palette, kind);
+    SoakStats& stats = soak_.stats_;
     if (kind == platform::PictureKind::Present) {
-        ++stats_.frames;
-        ++runFrames_;
+        ++stats.frames;
+        ++soak_.runFrames_;
     }
     waitsSincePicture_ = 0;
     if (picture.pixels != program_->display.primary.pixels.data() ||
@@ -94,44 +83,41 @@ void SoakPlatform::ShowPicture(const platform::Picture& picture, const platform:
     Check(ScoreMoment::Picture);
 
     const ft::Program& program = *program_;
-    if (inGame_) stats_.maxLevel = std::max(stats_.maxLevel, program.settings.level);
-    if (program.menu.showInfo && !infoShown_) ++stats_.infoScreens;
+    if (inGame_) stats.maxLevel = std::max(stats.maxLevel, program.settings.level);
+    if (program.menu.showInfo && !infoShown_) ++stats.infoScreens;
     infoShown_ = program.menu.showInfo;
-    if (scrolling_ && program.settings.scrolling != *scrolling_) ++stats_.scrollingSwitches;
-    if (showNext_ && program.settings.showNext != *showNext_) ++stats_.showNextSwitches;
+    if (scrolling_ && program.settings.scrolling != *scrolling_) ++stats.scrollingSwitches;
+    if (showNext_ && program.settings.showNext != *showNext_) ++stats.showNextSwitches;
     if (scrolling_) {
         scrolling_ = program.settings.scrolling;
         showNext_ = program.settings.showNext;
     }
 
     if (kind != platform::PictureKind::Present) return;
-    if (options_.progress > 0 && stats_.frames % options_.progress == 0) {
+    const SoakOptions& options = soak_.options_;
+    if (options.progress > 0 && stats.frames % options.progress == 0) {
         std::fprintf(stderr,
                      "fompy-soak: %llu frames, %llu games, %lld rows cleared, max level %d\n",
-                     static_cast<unsigned long long>(stats_.frames),
-                     static_cast<unsigned long long>(stats_.gamesA + stats_.gamesB),
-                     static_cast<long long>(scoreWatch_.landingRows), stats_.maxLevel);
+                     static_cast<unsigned long long>(stats.frames),
+                     static_cast<unsigned long long>(stats.gamesA + stats.gamesB),
+                     static_cast<long long>(soak_.scoreWatch_.landingRows), stats.maxLevel);
     }
-    if (stats_.frames >= options_.frames) throw platform::RunEnded{platform::EndReason::Frames};
+    if (stats.frames >= options.frames) throw platform::RunEnded{platform::EndReason::Frames};
 }
 
 // Every event goes through the journal, as a scripted one would, and is
 // recorded as it is delivered.
-void SoakPlatform::Deliver(platform::InputEvent event, std::uint64_t time) {
-    event.time = time;
-    journal_->Input().Enqueue(event);
-}
-
-void SoakPlatform::DeliverDueInput(platform::KeyState& keys) {
+void SoakPlatform::TakeInput(std::uint64_t time) {
     Arm();
-    if (!journal_->Input().IsDeliveryDue()) return;
     planned_.clear();
-    player_.PlanFrame(*program_, inGame_, planned_);
-    for (const platform::InputEvent& event : planned_) Deliver(event, journal_->Now());
-    journal_->Input().DeliverAtPoll(keys);
+    soak_.player_.PlanFrame(*program_, inGame_, planned_);
+    for (platform::InputEvent event : planned_) {
+        event.time = time;
+        Enqueue(event);
+    }
 }
 
-void SoakPlatform::WaitForInput(platform::KeyState& keys) {
+void SoakPlatform::AwaitInput() {
     Arm();
     if (++waitsSincePicture_ > kMostWaitsWithoutPicture)
         Fail("the program took " + std::to_string(kMostWaitsWithoutPicture) +
@@ -139,31 +125,39 @@ void SoakPlatform::WaitForInput(platform::KeyState& keys) {
     // At least one frame later: this frame's delivery point has passed, and a
     // replay would hand an event of this frame's time over there.
     std::uint64_t delay = 0;
-    const platform::InputEvent event = player_.PlanWait(*program_, delay);
-    Deliver(event, journal_->Now() + 1 + delay);
-    journal_->Input().DeliverAtWait(keys);
+    platform::InputEvent event = soak_.player_.PlanWait(*program_, delay);
+    event.time = Now() + 1 + delay;
+    Enqueue(event);
 }
 
-void SoakPlatform::PlayCue(platform::Cue cue) {
+void SoakPlatform::Sound(platform::Cue cue, bool loop) {
     Arm();
-    journal_->PlayCue(cue);
+    if (loop) {
+        OnLoop(cue);
+    } else {
+        OnPlay(cue);
+    }
+}
+
+void SoakPlatform::OnPlay(platform::Cue cue) {
     const ft::Program& program = *program_;
+    SoakStats& stats = soak_.stats_;
     switch (cue) {
         case platform::Cue::Landing:
             Check(ScoreMoment::Landing);
-            player_.OnLanding();
+            soak_.player_.OnLanding();
             break;
         case platform::Cue::GameStart:
-            ++(program.settings.variant == ft::GameVariant::B ? stats_.gamesB : stats_.gamesA);
+            ++(program.settings.variant == ft::GameVariant::B ? stats.gamesB : stats.gamesA);
             if (program.settings.level >= 1 && program.settings.level < 32)
-                stats_.startLevels |= 1u << program.settings.level;
+                stats.startLevels |= 1u << program.settings.level;
             inGame_ = true;
             gameOverSeen_ = false;
             Check(ScoreMoment::GameStart);
-            player_.OnGameStart();
+            soak_.player_.OnGameStart();
             break;
         case platform::Cue::GameOver:
-            ++stats_.gameOvers;
+            ++stats.gameOvers;
             gameOverSeen_ = true;
             Check(ScoreMoment::GameOver);
             break;
@@ -172,36 +166,30 @@ void SoakPlatform::PlayCue(platform::Cue cue) {
     }
 }
 
-void SoakPlatform::LoopCue(platform::Cue cue) {
-    Arm();
-    journal_->LoopCue(cue);
+void SoakPlatform::OnLoop(platform::Cue cue) {
     if (cue != platform::Cue::MenuTune) return;
-    if (inGame_ && !gameOverSeen_) ++stats_.gamesLeft;
+    if (inGame_ && !gameOverSeen_) ++soak_.stats_.gamesLeft;
     inGame_ = false;
     scrolling_ = program_->settings.scrolling;
     showNext_ = program_->settings.showNext;
-    player_.OnMenu();
+    soak_.player_.OnMenu();
 }
 
-std::uint32_t SoakPlatform::CalendarSeconds() {
-    return journal_->Reseed(player_.Seconds());
-}
-
-std::string RunSoak(SoakPlatform& host) {
+std::string RunSoak(Soak& soak) {
     for (;;) {
+        SoakPlatform host(soak);
         ft::Program program(host);
-        host.BeginRun(program);
+        host.Watch(program);
         try {
             ft::StartUp(program);
             ft::RunOuterLoop(program);
         } catch (const platform::RunEnded&) {
-            host.EndRun();
             return {};
         } catch (const InvariantBroken& broken) {
-            host.EndRun();
             return broken.what;
         }
-        host.EndRun();  // "QUIT": the next program run starts with the intro
+        // "QUIT": the next program run starts with the intro, on a platform
+        // of its own.
     }
 }
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/journal/run_journal.h"
-#include "platform/common/line_sink.h"
 #include "core/seam/platform.h"
+#include "platform/common/line_sink.h"
+#include "platform/journal/journal_host.h"
 #include "random_player.h"
 #include "soak_checks.h"
 
@@ -29,7 +29,7 @@ struct SoakOptions {
     std::uint64_t progress = 0;    // presents between progress lines on standard error; 0: none
 };
 
-// What a soak went through. Lives for the whole soak, over program runs.
+// What a soak went through, over its program runs.
 struct SoakStats {
     std::uint64_t frames = 0;  // presents
     std::uint64_t runs = 0;    // program starts: the first, and one after each "QUIT"
@@ -52,45 +52,59 @@ struct InvariantBroken {
     std::string what;
 };
 
-class SoakPlatform : public platform::Platform {
+// What lasts for the whole soak, over its program runs: the player, the
+// counts, the score's rows, and the latest program run's script and length.
+class Soak {
 public:
-    explicit SoakPlatform(const SoakOptions& options);
+    explicit Soak(const SoakOptions& options) : options_(options), player_(options.seed) {}
 
-    // Watches a fresh program from its start until EndRun; not owned.
-    void BeginRun(ft::Program& program);
-    void EndRun();
-
-    void ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
-                     platform::PictureKind kind) override;
-    void DeliverDueInput(platform::KeyState& keys) override;
-    void WaitForInput(platform::KeyState& keys) override;
-    void PlayCue(platform::Cue cue) override;
-    void LoopCue(platform::Cue cue) override;
-    void StopSound() override { journal_->StopSound(); }
-    std::uint32_t CalendarSeconds() override;
-
-    const SoakStats& Stats() const { return stats_; }
-    // Presents of the current program run.
+    SoakStats Stats() const;
+    // Presents of the latest program run.
     std::uint64_t RunFrames() const { return runFrames_; }
-    // The current program run's keys and reseeds as a key script.
-    std::string RunScript() const;
+    // The latest program run's keys and reseeds as a key script.
+    std::string RunScript() const { return script_ ? script_->Text() : std::string(); }
 
 private:
+    friend class SoakPlatform;
+
+    // A program run starts: its script, begun with a comment naming it.
+    platform::LineSink* BeginRun();
+
+    SoakOptions options_;
+    players::RandomPlayer player_;
+    SoakStats stats_;
+    ScoreWatch scoreWatch_;
+    std::unique_ptr<platform::MemoryLines> script_;
+    std::uint64_t runFrames_ = 0;
+};
+
+// One program run of a soak, from its start to "QUIT" or the soak's end; its
+// journal records the run's keys and reseeds into the soak's script.
+class SoakPlatform final : public platform::JournalHost {
+public:
+    // The next program run of soak.
+    explicit SoakPlatform(Soak& soak);
+
+    // The program made on this platform, to watch from its start; not owned.
+    void Watch(ft::Program& program) { program_ = &program; }
+
+private:
+    void Show(const platform::Picture& picture, const platform::Palette& palette,
+              platform::PictureKind kind) override;
+    void TakeInput(std::uint64_t time) override;
+    void AwaitInput() override;
+    void Sound(platform::Cue cue, bool loop) override;
+    std::uint32_t LiveSeconds() override { return soak_.player_.Seconds(); }
+
     void Arm();
     void Check(ScoreMoment moment);
     [[noreturn]] void Fail(const std::string& what) const;
-    void Deliver(platform::InputEvent event, std::uint64_t time);
+    void OnPlay(platform::Cue cue);
+    void OnLoop(platform::Cue cue);
 
-    SoakOptions options_;
-    RandomPlayer player_;
-    SoakStats stats_;
-    ScoreWatch scoreWatch_;
-    std::vector<platform::InputEvent> planned_;
-    // Reset by BeginRun. The journal records the run's keys and reseeds.
+    Soak& soak_;
     ft::Program* program_ = nullptr;
-    std::unique_ptr<platform::MemoryLines> script_;
-    std::optional<platform::RunJournal> journal_;
-    std::uint64_t runFrames_ = 0;
+    std::vector<platform::InputEvent> planned_;
     std::uint64_t waitsSincePicture_ = 0;
     bool armed_ = false;  // the padding holds the canary
     bool inGame_ = false;
@@ -101,8 +115,9 @@ private:
     std::optional<bool> showNext_;
 };
 
-// Runs programs on host, one after another as each chooses "QUIT", until the
-// frame limit. Returns an empty string, or what went wrong and where.
-std::string RunSoak(SoakPlatform& host);
+// Runs programs, one after another as each chooses "QUIT", each on a platform
+// of its own, until the soak's frame limit. Returns an empty string, or what
+// went wrong and where.
+std::string RunSoak(Soak& soak);
 
 }  // namespace soak

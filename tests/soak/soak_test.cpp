@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/headless/headless_platform.h"
-#include "platform/common/script.h"
 #include "core/program/program.h"
+#include "platform/common/script.h"
+#include "platform/headless/headless_platform.h"
 #include "soak_checks.h"
 #include "soak_platform.h"
 
@@ -23,7 +23,8 @@ bool Mentions(const std::string& text, const std::string& part) {
 
 // A program as a game leaves it between frames: the piece at the spawn place.
 struct ProgramAtRest {
-    soak::SoakPlatform host{soak::SoakOptions{}};
+    soak::Soak session{soak::SoakOptions{}};
+    soak::SoakPlatform host{session};
     ft::Program program{host};
     ProgramAtRest() { program.piece.nextKind = 2; }
 };
@@ -167,9 +168,10 @@ TEST(SoakRecording, RecordedKeysReplayToTheSameState) {
     soak::SoakOptions options;
     options.seed = 7;
     options.frames = 6000;
-    soak::SoakPlatform host(options);
+    soak::Soak session(options);
+    soak::SoakPlatform host(session);
     ft::Program live(host);
-    host.BeginRun(live);
+    host.Watch(live);
     bool endedByLimit = false;
     try {
         ft::StartUp(live);
@@ -177,15 +179,14 @@ TEST(SoakRecording, RecordedKeysReplayToTheSameState) {
     } catch (const platform::RunEnded&) {
         endedByLimit = true;
     }
-    host.EndRun();
-    ASSERT_GT(host.Stats().gamesA + host.Stats().gamesB, 0u) << "the run played no game";
+    ASSERT_GT(session.Stats().gamesA + session.Stats().gamesB, 0u) << "the run played no game";
 
     const platform::Result<platform::Script> parse =
-        platform::ParseScript(host.RunScript(), "soak");
+        platform::ParseScript(session.RunScript(), "soak");
     ASSERT_TRUE(parse.ok()) << parse.reason();
     platform::HeadlessOptions replayOptions;
     replayOptions.script = (*parse);
-    if (endedByLimit) replayOptions.frames = host.RunFrames();
+    if (endedByLimit) replayOptions.frames = session.RunFrames();
     platform::HeadlessPlatform replayHost(replayOptions);
     ft::Program replay(replayHost);
     try {
@@ -195,7 +196,7 @@ TEST(SoakRecording, RecordedKeysReplayToTheSameState) {
         EXPECT_EQ(ended.reason, platform::EndReason::Frames);
     }
 
-    EXPECT_EQ(replayHost.Presents(), host.RunFrames());
+    EXPECT_EQ(replayHost.Presents(), session.RunFrames());
     EXPECT_EQ(replay.score, live.score);
     EXPECT_EQ(replay.playfield.cells, live.playfield.cells);
     EXPECT_EQ(replay.piece.x, live.piece.x);

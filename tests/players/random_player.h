@@ -17,7 +17,7 @@ namespace ft {
 struct Program;
 }
 
-namespace soak {
+namespace players {
 
 // The player's only source of chance. mt19937_64 is fixed by the standard, so
 // a seed gives the same run on every machine.
@@ -88,4 +88,4 @@ private:
     std::int32_t targetX_ = 0;
 };
 
-}  // namespace soak
+}  // namespace players

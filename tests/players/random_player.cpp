@@ -9,7 +9,7 @@
 #include "core/game/shapes.h"
 #include "core/program/program.h"
 
-namespace soak {
+namespace players {
 
 namespace {
 
@@ -326,4 +326,4 @@ InputEvent RandomPlayer::PlanWait(const ft::Program& program, std::uint64_t& del
     return {0, InputEvent::Kind::KeyDown, key};
 }
 
-}  // namespace soak
+}  // namespace players
