@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/game/shapes.h"
+#include "core/program/program.h"
 #include "golden.h"
 #include "headless_run.h"
-#include "core/program/program.h"
 #include "test_platform.h"
 
 using namespace ft;

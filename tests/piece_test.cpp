@@ -9,9 +9,9 @@
 
 #include "core/game/playfield.h"
 #include "core/game/shapes.h"
-#include "rules_test_support.h"
 #include "core/state/random.h"
 #include "core/state/settings.h"
+#include "rules_test_support.h"
 
 using namespace ft;
 using rules_test::CueRecorder;

@@ -9,8 +9,8 @@
 #include <array>
 #include <vector>
 
-#include "rules_test_support.h"
 #include "core/state/random.h"
+#include "rules_test_support.h"
 
 using namespace ft;
 using rules_test::CueRecorder;

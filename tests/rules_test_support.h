@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/seam/platform.h"
 #include "core/render/framebuffer.h"
+#include "core/seam/platform.h"
 
 namespace rules_test {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/journal/input_timeline.h"
-#include "core/seam/platform.h"
 #include "core/render/framebuffer.h"
 #include "core/render/palette.h"
+#include "core/seam/platform.h"
+#include "platform/journal/input_timeline.h"
 
 struct ShownPicture {
     platform::PictureKind kind;

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/seam/platform.h"
 #include "core/render/framebuffer.h"
 #include "core/render/palette.h"
+#include "core/seam/platform.h"
 
 namespace ft {
 

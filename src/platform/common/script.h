@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/common/line_sink.h"
 #include "core/seam/platform.h"
+#include "platform/common/line_sink.h"
 #include "platform/common/result.h"
 
 namespace platform {

@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/journal/input_timeline.h"
-#include "platform/journal/run_log.h"
 #include "core/seam/platform.h"
 #include "platform/common/script.h"
+#include "platform/journal/input_timeline.h"
+#include "platform/journal/run_log.h"
 
 namespace platform {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/common/line_sink.h"
 #include "core/seam/platform.h"
+#include "platform/common/line_sink.h"
 
 namespace platform {
 
