@@ -37,12 +37,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_platform.h"
-#include "platform/common/script.h"
-#include "platform/sdl/sdl_platform.h"
-#include "platform/window/screen_fit.h"
 #include "core/program/program.h"
 #include "core/render/framebuffer.h"
+#include "platform/common/script.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/window/screen_fit.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ double Quantile(std::vector<double>& values, double p) {
 // runs as in a replay, and the window shows what a player would see.
 class RelayPlatform final : public platform::Platform {
 public:
-    RelayPlatform(platform::HeadlessPlatform& script, platform::WindowPlatform& window)
+    RelayPlatform(platform::HeadlessPlatform& script, platform::PlayerPlatform& window)
         : script_(script), window_(window) {}
 
     void ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
@@ -151,7 +151,7 @@ public:
 
 private:
     platform::HeadlessPlatform& script_;
-    platform::WindowPlatform& window_;
+    platform::PlayerPlatform& window_;
     std::vector<Sample> samples_;
     std::array<std::uint8_t, 320 * 200> last_{};
     ft::Palette lastPalette_{};
@@ -189,7 +189,7 @@ const char* RendererName(platform::RendererChoice renderer) {
 }
 
 void ReportCost(const BenchOptions& options, const RelayPlatform& relay,
-                platform::WindowPlatform& window, const platform::ScreenRect& size) {
+                platform::PlayerPlatform& window, const platform::ScreenRect& size) {
     std::vector<const Sample*> presents;
     std::vector<const Sample*> changing;
     for (const Sample& sample : relay.Samples()) {
@@ -344,7 +344,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench-present: %s\n", opened.reason().c_str());
         return 1;
     }
-    std::unique_ptr<platform::WindowPlatform> window = std::move(*opened);
+    std::unique_ptr<platform::PlayerPlatform> window = std::move(*opened);
 
     platform::HeadlessOptions headless;
     headless.script = std::move(*parse);

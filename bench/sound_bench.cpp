@@ -23,10 +23,10 @@
 #include <string>
 #include <vector>
 
+#include "core/program/program.h"
 #include "core/seam/platform.h"
 #include "platform/common/script.h"
 #include "platform/sdl/sdl_platform.h"
-#include "core/program/program.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ double Quantile(std::vector<double>& values, double p) {
 // The window platform with its three sound calls timed.
 class TimedSound final : public platform::Platform {
 public:
-    explicit TimedSound(platform::WindowPlatform& window) : window_(window) {}
+    explicit TimedSound(platform::PlayerPlatform& window) : window_(window) {}
 
     void ShowPicture(const platform::Picture& picture, const platform::Palette& palette,
                      platform::PictureKind kind) override {
@@ -77,7 +77,7 @@ public:
     std::vector<double> stop;
 
 private:
-    platform::WindowPlatform& window_;
+    platform::PlayerPlatform& window_;
 };
 
 void Report(const char* what, std::vector<double> ms) {
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bench-sound: %s\n", opened.reason().c_str());
             return 1;
         }
-        std::unique_ptr<platform::WindowPlatform> window = std::move(*opened);
+        std::unique_ptr<platform::PlayerPlatform> window = std::move(*opened);
         TimedSound timed(*window);
         ft::RunProgram(timed);  // to the end of the session's script
         play.insert(play.end(), timed.play.begin(), timed.play.end());

@@ -25,9 +25,9 @@
 #else
 #include "platform/sdl/sdl_platform.h"
 #endif
+#include "core/program/program.h"
 #include "platform/common/text.h"
 #include "platform/window/settings.h"
-#include "core/program/program.h"
 #include "shell/options.h"
 
 namespace {
@@ -298,7 +298,7 @@ int RunTimedemo(const ft::Options& options) {
 // The players' platform of Windows draws through GDI: no renderer to choose.
 using PlayersOptions = platform::WindowOptions;
 void ChooseRenderer(PlayersOptions&, ft::Renderer) {}
-platform::Result<std::unique_ptr<platform::WindowPlatform>> OpenPlayersPlatform(
+platform::Result<std::unique_ptr<platform::PlayerPlatform>> OpenPlayersPlatform(
     const PlayersOptions& options) {
     return platform::OpenWin32Platform(options);
 }
@@ -319,7 +319,7 @@ using PlayersOptions = platform::SdlOptions;
 void ChooseRenderer(PlayersOptions& sdl, ft::Renderer renderer) {
     sdl.renderer = RendererOf(renderer);
 }
-platform::Result<std::unique_ptr<platform::WindowPlatform>> OpenPlayersPlatform(
+platform::Result<std::unique_ptr<platform::PlayerPlatform>> OpenPlayersPlatform(
     const PlayersOptions& options) {
     return platform::OpenSdlPlatform(options);
 }

@@ -14,8 +14,9 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/journal/open_flags.h"
 #include "platform/common/text.h"
+#include "platform/common/warning.h"
+#include "platform/journal/open_flags.h"
 
 namespace platform {
 
@@ -132,7 +133,7 @@ void FileLines::Fail(int error) {
     failure_ =
         "cannot write the " + what_ + " '" + PrintableText(path_) + "': " + std::strerror(error);
     if (mode_ == Mode::StopRunOnFailure) throw OutputFailed{failure_};
-    std::fprintf(stderr, "fompy-talden: %s; the game goes on without it\n", failure_.c_str());
+    Warn(failure_ + "; the game goes on without it");
 }
 
 Result<void> FileLines::Close() {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/common/result.h"
+#include "platform/window/player_platform.h"
 #include "platform/window/window_platform.h"
 
 namespace platform {
@@ -27,6 +28,6 @@ struct SdlOptions : WindowOptions {
 // of its own, once the first picture is shown, and the gamepads at the first
 // wait for a key; without a sound device the game plays
 // silently after one warning on standard error.
-Result<std::unique_ptr<WindowPlatform>> OpenSdlPlatform(const SdlOptions& options);
+Result<std::unique_ptr<PlayerPlatform>> OpenSdlPlatform(const SdlOptions& options);
 
 }  // namespace platform

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <span>
 
+#include "platform/common/warning.h"
 #include "platform/sdl/sdl_quiet.h"
 #include "platform/window/wave.h"
 #include "resources/wave_resources.h"
@@ -140,8 +141,7 @@ void Voice::Run() {
             opened = Open();
         }
         if (!opened) {
-            std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n",
-                         opened.reason().c_str());
+            WarnNoSound(opened.reason());
             // Without a device SDL's device watcher would wake up for nothing.
             const std::lock_guard<std::mutex> subsystems(SubsystemLock());
             if (audioStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -169,15 +169,14 @@ void Voice::Run() {
             CloseDevice();
             resting_ = false;
             lost_ = true;
-            std::fprintf(stderr,
-                         "fompy-talden: the sound device is gone; silent until another comes\n");
+            Warn("the sound device is gone; silent until another comes");
         }
         if (now.deviceCame && lost_) {
             // Again in the format the recordings were converted to.
             const SDL_AudioSpec format = format_;
             if (OpenDevice(format, 0)) {
                 lost_ = false;
-                std::fprintf(stderr, "fompy-talden: a sound device came; playing sound again\n");
+                Warn("a sound device came; playing sound again");
             }
         }
         if (now.cue) {
@@ -185,8 +184,7 @@ void Voice::Run() {
                 resting_ = false;
                 const SDL_AudioSpec format = format_;
                 if (!OpenDevice(format, 0)) {
-                    std::fprintf(stderr, "fompy-talden: no sound: %s; playing silently\n",
-                                 SDL_GetError());
+                    WarnNoSound(SDL_GetError());
                 }
             }
             Apply(now.slot, now.loop);
@@ -249,8 +247,7 @@ void Voice::LoadRecordings() {
                                         format_.format, format_.channels, format_.freq);
         }
         if (stream == nullptr) {
-            std::fprintf(stderr, "fompy-talden: sound %d cannot be played: %s\n",
-                         CueNumber(kAllCues[i]), SDL_GetError());
+            WarnSoundUnplayable(CueNumber(kAllCues[i]), SDL_GetError());
             continue;
         }
         Recording& recording = recordings_[i];

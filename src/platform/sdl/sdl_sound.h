@@ -17,6 +17,7 @@
 
 #include "core/seam/platform.h"
 #include "platform/common/result.h"
+#include "platform/window/player_backend.h"
 
 namespace platform::sdl {
 
@@ -26,7 +27,7 @@ namespace platform::sdl {
 // thread of the voice's own: what the game thread calls only leaves a request
 // and returns. Without a device the voice stays silent; a recording that
 // cannot be loaded is a silent cue.
-class Voice {
+class Voice final : public PlayerVoice {
 public:
     Voice() = default;
     Voice(const Voice&) = delete;
@@ -43,15 +44,15 @@ public:
     // plays; loops it until stopped when loop is true. Never blocks. A cue
     // asked for while the device is opening starts from its first sample as
     // soon as it is open.
-    void Play(Cue cue, bool loop);
-    void Stop();
+    void Play(Cue cue, bool loop) override;
+    void Stop() override;
 
     // The game waits for a key, or goes on. While it waits, the device is
     // closed once the cue playing has sounded out, so that its thread stops
     // waking up to write silence; the next cue opens it again in the same
     // format. A voice left without any device shuts SDL's audio down, whose
     // device watcher would go on waking up for nothing.
-    void SetWaiting(bool waiting);
+    void SetWaiting(bool waiting) override;
 
     // A sound device went away (SDL_AUDIODEVICEREMOVED) or came (ADDED). When
     // ours goes, the voice is silent until an output device comes, and then
@@ -62,10 +63,10 @@ public:
     // The loudness of what plays, 0 (silent) to 100 (the recordings as they
     // are), applied to the samples as they go to the device: a cue starts
     // and ends when it would at any volume.
-    void SetVolume(int percent);
+    void SetVolume(int percent) override;
     // The game is paused: the device plays silence and the cue playing stays
     // where it is, to go on from there when the game does.
-    void SetPaused(bool paused);
+    void SetPaused(bool paused) override;
 
 private:
     // A recording as it was made, and the stream that converts it to the

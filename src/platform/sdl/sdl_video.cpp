@@ -28,6 +28,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/common/warning.h"
 #include "platform/sdl/sdl_quiet.h"
 #include "platform/window/paused_picture.h"
 #include "platform/window/window_icon.h"
@@ -114,7 +115,7 @@ void GoOnAfterDisplayLost(Display*, void*) {}
 
 int DisplayGone(Display*) {
     if (!displayLost.exchange(true)) {
-        std::fputs("fompy-talden: the display went away; the game ends as if closed\n", stderr);
+        Warn("the display went away; the game ends as if closed");
     }
     return 0;
 }
@@ -220,11 +221,10 @@ Result<void> Video::Open(const SdlOptions& options) {
     } else if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
         const int fitting = ScaleThatFits(fit_, scale, usable.w, usable.h);
         if (fitting < scale) {
-            std::fprintf(stderr,
-                         "fompy-talden: a window of --scale %d (%dx%d) is larger than the "
-                         "screen's usable %dx%d; --scale %d instead\n",
-                         scale, size.width * scale, size.height * scale, usable.w, usable.h,
-                         fitting);
+            Warn("a window of --scale " + std::to_string(scale) + " (" +
+                 std::to_string(size.width * scale) + "x" + std::to_string(size.height * scale) +
+                 ") is larger than the screen's usable " + std::to_string(usable.w) + "x" +
+                 std::to_string(usable.h) + "; --scale " + std::to_string(fitting) + " instead");
             width = size.width * fitting;
             height = size.height * fitting;
         }
@@ -251,9 +251,8 @@ Result<void> Video::Open(const SdlOptions& options) {
         // without a window surface (Wayland, KMSDRM). Only a choice the player
         // made is worth a word.
         if (options.renderer != RendererChoice::Auto) {
-            std::fprintf(stderr, "fompy-talden: cannot draw %s: %s; drawing %s\n",
-                         gpu ? "with the GPU" : "in software", why.c_str(),
-                         gpu ? "in software" : "with the GPU");
+            Warn(std::string("cannot draw ") + (gpu ? "with the GPU" : "in software") + ": " + why +
+                 "; drawing " + (gpu ? "in software" : "with the GPU"));
         }
         const std::string otherWhy = gpu ? UseWindowSurface() : UseRenderer(0);
         if (!otherWhy.empty()) {

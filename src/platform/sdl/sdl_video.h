@@ -16,6 +16,7 @@
 #include "core/seam/platform.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/window/picture_scale.h"
+#include "platform/window/player_backend.h"
 #include "platform/window/screen_fit.h"
 
 namespace platform::sdl {
@@ -44,7 +45,7 @@ bool DisplayLost();
 
 // The window and the last picture shown in it. Lives from Open to the end of
 // the run; needs SDL's video subsystem for all that time.
-class Video {
+class Video final : public PlayerScreen {
 public:
     Video() = default;
     Video(const Video&) = delete;
@@ -58,7 +59,7 @@ public:
 
     // Keeps a copy of the picture and its palette and shows what changed at
     // once. The picture is borrowed for the call.
-    void Show(const Picture& picture, const Palette& palette);
+    void Show(const Picture& picture, const Palette& palette) override;
 
     // Draws the kept picture again, bars included, into a window of whatever
     // size it has now. Called by itself on every resize, expose and move of
@@ -66,29 +67,29 @@ public:
     void Redraw();
 
     // Alt+Enter: between desktop fullscreen and a window.
-    void ToggleFullscreen();
-    bool IsFullscreen() const;
+    void ToggleFullscreen() override;
+    bool IsFullscreen() const override;
     // The window's size, or the size it had when it last was a window
     // (points, as SDL sizes windows).
-    std::pair<int, int> WindowedSize() const;
+    std::pair<int, int> WindowedSize() const override;
 
     // Paused: the kept picture is shown dimmed, with "PAUSED" in the middle
     // in the game's small font, drawn over the scaled picture; the picture
     // kept is not touched.
-    void SetPaused(bool paused);
+    void SetPaused(bool paused) override;
 
     // A note over the top of the picture (the volume after a volume key),
     // for kNoteMilliseconds: a timer then queues an event that the platform
     // hands to TakeEvent, which takes the note away. A new note replaces the
     // one shown and its time starts again.
-    void ShowNote(std::string note);
+    void ShowNote(std::string note) override;
     // True when the event was the note's timer (the platform's loops hand
     // every event here first).
     bool TakeEvent(const SDL_Event& event);
 
     // The picture on the screen, as the game last showed it.
-    Picture Shown() const { return Picture{pixels_.data(), kScreenWidth}; }
-    const Palette& ShownPalette() const { return palette_; }
+    Picture Shown() const override { return Picture{pixels_.data(), kScreenWidth}; }
+    const Palette& ShownPalette() const override { return palette_; }
     const ScreenFit& Fit() const { return fit_; }
 
 private:

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/common/result.h"
+#include "platform/window/player_platform.h"
 #include "platform/window/window_platform.h"
 
 namespace platform {
@@ -15,6 +16,6 @@ namespace platform {
 // Opens the window (or fullscreen). When it cannot be opened, the failure
 // names the cause in one line. The sound device is opened at the first cue;
 // without one the game plays silently after one warning on standard error.
-Result<std::unique_ptr<WindowPlatform>> OpenWin32Platform(const WindowOptions& options);
+Result<std::unique_ptr<PlayerPlatform>> OpenWin32Platform(const WindowOptions& options);
 
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/common/warning.h"
 #include "platform/window/comforts.h"
 #include "platform/window/wave.h"
 #include "resources/wave_resources.h"
@@ -49,8 +50,7 @@ std::string Voice::Open() {
         const int number = CueNumber(kAllCues[i]);
         const std::optional<Wave> wave = ReadWave(ft::WaveResource(number));
         if (!wave) {
-            std::fprintf(stderr, "fompy-talden: the sound %d cannot be played; it stays silent\n",
-                         number);
+            WarnSoundUnplayable(number, "its recording cannot be read");
             recordings_[i].samples = {};
             continue;
         }
@@ -62,6 +62,10 @@ std::string Voice::Open() {
 }
 
 void Voice::Play(Cue cue, bool loop) {
+    if (!tried_) {
+        tried_ = true;
+        if (const std::string noSound = Open(); !noSound.empty()) WarnNoSound(noSound);
+    }
     Stop();
     if (!open_) return;
     const Recording* recording = nullptr;
@@ -76,9 +80,7 @@ void Voice::Play(Cue cue, bool loop) {
             MMSYSERR_NOERROR) {
             device_ = nullptr;
             if (!deviceFailed_) {
-                std::fprintf(stderr,
-                             "fompy-talden: the sound device refused a sound; "
-                             "some sounds stay silent\n");
+                Warn("the sound device refused a sound; some sounds stay silent");
             }
             deviceFailed_ = true;
             return;

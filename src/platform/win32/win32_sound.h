@@ -15,33 +15,37 @@
 #include <vector>
 
 #include "core/seam/platform.h"
+#include "platform/window/player_backend.h"
 
 namespace platform::win32 {
 
-class Voice {
+class Voice final : public PlayerVoice {
 public:
-    Voice() = default;
+    // Without sound no device is ever opened.
+    explicit Voice(bool sound) : tried_(!sound) {}
     Voice(const Voice&) = delete;
     Voice& operator=(const Voice&) = delete;
     ~Voice();
 
+    // Starts the recording of a cue from its first sample, silencing whatever
+    // plays; loops it until stopped when loop is true. Never blocks on the
+    // sound: the device plays from the program's own copy of the recording.
+    // The device is looked for at the first cue rather than at start-up, so
+    // that the first picture does not wait for it.
+    void Play(Cue cue, bool loop) override;
+    void Stop() override;
+
+    // The level the cues play at, 0 to 100 (the amplitude in per cent),
+    // taking effect at once, on the cue playing too.
+    void SetVolume(int percent) override;
+    // Paused, the cue playing waits where it is.
+    void SetPaused(bool paused) override;
+
+private:
     // Finds the recordings and a device. Returns why there is no sound (the
     // voice then stays silent), or an empty string.
     std::string Open();
 
-    // Starts the recording of a cue from its first sample, silencing whatever
-    // plays; loops it until stopped when loop is true. Never blocks on the
-    // sound: the device plays from the program's own copy of the recording.
-    void Play(Cue cue, bool loop);
-    void Stop();
-
-    // The level the cues play at, 0 to 100 (the amplitude in per cent),
-    // taking effect at once, on the cue playing too.
-    void SetVolume(int percent);
-    // Paused, the cue playing waits where it is.
-    void SetPaused(bool paused);
-
-private:
     struct Recording {
         WAVEFORMATEX format{};
         std::span<const std::uint8_t> samples;  // empty: a silent cue
@@ -51,6 +55,7 @@ private:
     // The samples of the cue playing at the volume, into the device's copy.
     void Level();
 
+    bool tried_ = false;         // the device was looked for (or is not wanted)
     bool open_ = false;          // Open found a device
     bool deviceFailed_ = false;  // a device refused a format; said once
     HWAVEOUT device_ = nullptr;  // opened in deviceFormat_

@@ -17,6 +17,7 @@
 #include "platform/common/result.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/window/picture_scale.h"
+#include "platform/window/player_backend.h"
 #include "platform/window/screen_fit.h"
 
 namespace platform::win32 {
@@ -29,7 +30,7 @@ enum class DrawMode : std::uint8_t {
 
 // The window and the last picture shown in it. Lives from Open to the end of
 // the run, on the thread that pumps its messages.
-class Screen {
+class Screen final : public PlayerScreen {
 public:
     Screen() = default;
     Screen(const Screen&) = delete;
@@ -43,26 +44,26 @@ public:
 
     // Keeps a copy of the picture and its palette and draws it at once. The
     // picture is borrowed for the call.
-    void Show(const Picture& picture, const Palette& palette);
+    void Show(const Picture& picture, const Palette& palette) override;
 
     // Alt+Enter: between borderless fullscreen and a window.
-    void ToggleFullscreen();
-    bool IsFullscreen() const { return fullscreen_; }
+    void ToggleFullscreen() override;
+    bool IsFullscreen() const override { return fullscreen_; }
     // The inside of the window when it is not fullscreen, in pixels.
-    std::pair<int, int> WindowedSize() const;
+    std::pair<int, int> WindowedSize() const override;
 
     // Paused: the kept picture is shown dimmed, with "PAUSED" in the middle
     // in the game's small font, drawn over the scaled picture; the picture
     // kept is untouched.
-    void SetPaused(bool paused);
+    void SetPaused(bool paused) override;
 
     // A note over the top of the picture (the volume after a volume key),
     // for kNoteMilliseconds; a new one replaces it and its time starts again.
-    void ShowNote(std::string note);
+    void ShowNote(std::string note) override;
 
     // The picture on the screen and its palette, as the game last showed them.
-    Picture Shown() const { return Picture{pixels_.data(), kScreenWidth}; }
-    const Palette& ShownPalette() const { return palette_; }
+    Picture Shown() const override { return Picture{pixels_.data(), kScreenWidth}; }
+    const Palette& ShownPalette() const override { return palette_; }
 
     // What the window's messages said since the last call: a request to
     // close it (its close button, Alt+F4), the keyboard focus gone.

@@ -1,68 +1,310 @@
 // SPDX-License-Identifier: MIT
-// player_platform.cpp -- the players' platforms' common ground.
+// player_platform.cpp -- the players' platform's decisions, once for every
+// window system.
 #include "platform/window/player_platform.h"
 
-#include <ctime>
+#include <utility>
+
+#include "platform/window/screenshot.h"
 
 namespace platform {
 
-PlayerPlatform::PlayerPlatform(const WindowOptions& options)
-    : journal_(JournalOptions{options.log, options.record, options.playback.value_or(Script{})}),
+namespace {
+
+// Alt+Enter is the platform's own key (fullscreen or window), with either
+// Enter.
+bool IsAltEnter(const KeyNews& key) {
+    return key.down && key.alt && (key.name == "Enter" || key.name == "KeypadEnter");
+}
+
+// The keypad's digits 2, 4, 6 and 8 are its arrows while Num Lock is off, as
+// the keys' second labels say; with Num Lock on they hold none of the game's
+// keys, whatever the settings bind to them.
+bool IsKeypadArrow(std::string_view name) {
+    return name == "Keypad2" || name == "Keypad4" || name == "Keypad6" || name == "Keypad8";
+}
+
+}  // namespace
+
+PlayerPlatform::PlayerPlatform(const WindowOptions& options, std::unique_ptr<PlayerBackend> backend)
+    : JournalHost(JournalOptions{options.log, options.record, options.playback.value_or(Script{})}),
+      backend_(std::move(backend)),
+      schedule_(backend_->TicksPerSecond(), options.fps),
       level_(options.volume, options.mute),
       keys_(options.keys),
       autopause_(options.autopause),
-      playback_(options.playback.has_value()) {}
-
-void PlayerPlatform::UseComfort(Comfort comfort, bool repeat) {
-    const ComfortRequest asked = AskOfComfort(comfort, repeat, level_);
-    if (asked.pause) pauseRequested_ = true;
-    if (asked.levelChanged) UseSoundLevel();
-    if (asked.screenshot) SaveScreenshotNow();
+      playback_(options.playback.has_value()),
+      aspect_(options.fit.aspect),
+      screenshotFolder_(options.screenshotFolder),
+      windowAtStart_{options.fullscreen, backend_->Screen().WindowedSize()} {
+    backend_->Voice().SetVolume(level_.Level());
 }
 
 SettingsChanges PlayerPlatform::Changes() const {
     SettingsChanges changes;
-    windowAtStart_.AddChanges(IsFullscreen(), WindowedSize(), changes);
+    windowAtStart_.AddChanges(backend_->Screen().IsFullscreen(), backend_->Screen().WindowedSize(),
+                              changes);
     level_.AddChanges(changes);
     return changes;
 }
 
-void PlayerPlatform::PlayCue(Cue cue) {
-    journal_.PlayCue(cue);
-    Sound(cue, false);
-}
-
-void PlayerPlatform::LoopCue(Cue cue) {
-    journal_.LoopCue(cue);
-    Sound(cue, true);
-}
-
-void PlayerPlatform::StopSound() {
-    journal_.StopSound();
-    Silence();
-}
-
-std::uint32_t PlayerPlatform::CalendarSeconds() {
-    return journal_.Reseed(static_cast<std::uint32_t>(std::time(nullptr)));
-}
-
-bool PlayerPlatform::Close(std::uint64_t time) {
-    if (playback_) {
-        StopPlayback(EndReason::Close);
-        return false;
+void PlayerPlatform::Show(const Picture& picture, const Palette& palette, PictureKind kind) {
+    backend_->Screen().Show(picture, palette);
+    if (!pictureShown_) {
+        pictureShown_ = true;
+        backend_->FirstPictureShown();
     }
-    journal_.Input().Enqueue(InputEvent{time, InputEvent::Kind::Close, Key::Enter});
-    return true;
+    if (kind == PictureKind::Present) WaitForFrame();
 }
 
+void PlayerPlatform::TakeInput(std::uint64_t time) {
+    Pump(time);
+    EndPlaybackIfStopped();
+}
+
+void PlayerPlatform::AwaitInput() {
+    if (!playback_ && Journal().Input().HasPending()) return;
+    // A wait can be long: once its cue has sounded out, the sound device
+    // may rest instead of writing silence all the while.
+    backend_->Voice().SetWaiting(true);
+    if (playback_) {
+        WaitInPlayback();
+    } else {
+        WaitLive();
+    }
+    backend_->Voice().SetWaiting(false);
+}
+
+// What arrives is stamped with the frames that passed while the game waited
+// (one at least), so that a playback of the recording waits as long as the
+// player did; a replay delivers it at this same wait all the same. Time spent
+// paused is no time in the game. The keys a pause lets go of are input too.
+void PlayerPlatform::WaitLive() {
+    const std::uint64_t start = Journal().BeginLiveWait();
+    const std::int64_t startTicks = backend_->Ticks();
+    const std::int64_t pausedBefore = pausedTicks_;
+    std::uint64_t time = start;
+    for (;;) {
+        Pump(time);
+        if (Journal().Input().HasPending()) return;
+        backend_->Sleep();
+        const std::int64_t since = startTicks + (pausedTicks_ - pausedBefore);
+        time = LiveWaitStamp(start, schedule_.FramesSince(backend_->Ticks(), since));
+    }
+}
+
+// A wait during a playback: the recorded player took (next event's time -
+// now) frames to act, so the wait lasts that long in real time; the window
+// stays live and Escape ends the show. With nothing left to play, the show is
+// over.
 void PlayerPlatform::WaitInPlayback() {
-    if (!journal_.Input().HasPending()) throw RunEnded{EndReason::Script};
-    const std::uint64_t due = journal_.Input().Pending().front().time;
-    for (std::uint64_t t = journal_.Input().Now(); t < due; ++t) {
-        LookAround(journal_.Input().Now());
+    if (!Journal().Input().HasPending()) throw RunEnded{EndReason::Script};
+    const std::uint64_t due = Journal().Input().Pending().front().time;
+    for (std::uint64_t t = Now(); t < due; ++t) {
+        Pump(Now());
         EndPlaybackIfStopped();
         WaitForFrame();
     }
+}
+
+// Frames at a steady rate: after each present, a sleep until the next slot.
+void PlayerPlatform::WaitForFrame() {
+    backend_->SleepUntil(schedule_.Next(backend_->Ticks()));
+}
+
+void PlayerPlatform::Pump(std::uint64_t time) {
+    time_ = time;
+    backend_->Pump(*this);
+}
+
+// A pause asked for among the news is carried out before the news after it
+// are looked at.
+void PlayerPlatform::PauseIfAsked() {
+    if (pauseRequested_ && !paused_) Pause();
+}
+
+bool PlayerPlatform::OnKey(const KeyNews& key) {
+    const bool taken = paused_ ? KeyWhilePaused(key) : KeyInPlay(key);
+    PauseIfAsked();
+    return taken;
+}
+
+// A key while the game runs. Alt+Enter is the platform's own key: its Enter
+// is not the game's, nor are the auto-repeats that go on arriving, without
+// Alt, when Alt is let go first (a repeat starts no press), nor its release.
+bool PlayerPlatform::KeyInPlay(const KeyNews& key) {
+    if (IsAltEnter(key)) {
+        if (!key.repeat) backend_->Screen().ToggleFullscreen();
+        return true;
+    }
+    if (const std::optional<Comfort> comfort = ComfortOfKey(key.name)) {
+        if (key.down) UseComfort(*comfort, key.repeat);
+        return true;
+    }
+    if (playback_) {
+        // The script is the keyboard; Escape ends the show.
+        if (key.down && key.name == "Escape") StopPlayback(EndReason::Quit);
+        return BoundKey(keys_, key.name).has_value();
+    }
+    if (key.down && key.numLock && IsKeypadArrow(key.name)) return false;
+    const std::optional<Key> bound = BoundKey(keys_, key.name);
+    if (!bound) return false;
+    // Whatever the key stood for when it went down, it lets go of. A held
+    // key's auto-repeat sets its pressed flag again, but only for a key the
+    // game sees held by it.
+    const KeySource source{kKeyboardDevice, key.control};
+    if (!key.down) {
+        Enqueue(held_.Release(*bound, source));
+    } else {
+        Enqueue(key.repeat ? held_.Repeat(*bound, source) : held_.Press(*bound, source));
+    }
+    return true;
+}
+
+// A key during a pause: Alt+Enter and the comforts work, P and Pause resume,
+// Escape ends a playback; nothing reaches the game.
+bool PlayerPlatform::KeyWhilePaused(const KeyNews& key) {
+    if (IsAltEnter(key)) {
+        if (!key.repeat) backend_->Screen().ToggleFullscreen();
+        return true;
+    }
+    if (const std::optional<Comfort> comfort = ComfortOfKey(key.name)) {
+        if (key.down && *comfort == Comfort::Pause) {
+            if (!key.repeat) paused_ = false;
+        } else if (key.down) {
+            UseComfort(*comfort, key.repeat);
+        }
+        return true;
+    }
+    if (playback_ && key.down && key.name == "Escape") {
+        StopPlayback(EndReason::Quit);
+        paused_ = false;
+        return true;
+    }
+    return false;
+}
+
+void PlayerPlatform::OnWindow(WindowNews news) {
+    switch (news) {
+        case WindowNews::Close:
+            // A close request ends a pause too, and is the game's.
+            Close();
+            paused_ = false;
+            break;
+        case WindowNews::FocusLost:
+            if (paused_) break;
+            // The key-ups go to the other window: whatever was held is let go.
+            for (const KeyChange& change : held_.ReleaseDevice(kKeyboardDevice)) Enqueue(change);
+            [[fallthrough]];
+        case WindowNews::Minimised:
+            // A player who switches away, or hides the window, finds the game
+            // where it was. A focus lost on the way back is not a new pause.
+            if (autopause_ && !paused_) pauseRequested_ = true;
+            break;
+        case WindowNews::PadPause:
+            if (paused_) {
+                paused_ = false;
+            } else {
+                pauseRequested_ = true;
+            }
+            break;
+    }
+    PauseIfAsked();
+}
+
+// The pads are the game's only while it runs and no script plays it.
+void PlayerPlatform::OnPadButton(std::int32_t pad, PadButton button, bool down) {
+    if (paused_ || playback_) return;
+    const Key key = KeyOfPadButton(button);
+    const KeySource source{pad, static_cast<std::int32_t>(button)};
+    Enqueue(down ? held_.Press(key, source) : held_.Release(key, source));
+}
+
+void PlayerPlatform::OnPadStick(std::int32_t pad, bool across, int value) {
+    if (paused_ || playback_) return;
+    const KeySource source{pad, across ? kPadStickXControl : kPadStickYControl};
+    for (const KeyChange& change : held_.MoveAxis(source, value, across ? Key::Left : Key::Up,
+                                                  across ? Key::Right : Key::Down)) {
+        Enqueue(change);
+    }
+}
+
+void PlayerPlatform::OnPadRead(std::int32_t pad, const PadReading& before, const PadReading& now) {
+    if (paused_ || playback_) return;
+    for (const KeyChange& change : held_.MovePad(pad, before, now)) Enqueue(change);
+}
+
+// Whatever the pad held is let go.
+void PlayerPlatform::OnPadGone(std::int32_t pad) {
+    for (const KeyChange& change : held_.ReleaseDevice(pad)) Enqueue(change);
+}
+
+// A comfort key went down (or repeats): a pause asked for, the sound level,
+// a screenshot.
+void PlayerPlatform::UseComfort(Comfort comfort, bool repeat) {
+    const ComfortRequest asked = AskOfComfort(comfort, repeat, level_);
+    if (asked.pause) pauseRequested_ = true;
+    if (asked.levelChanged) {
+        backend_->Voice().SetVolume(level_.Level());
+        backend_->Screen().ShowNote(level_.Note());
+    }
+    if (asked.screenshot) SaveScreenshotNow();
+}
+
+// F12: the picture on the screen saved as a file, said in one line. The
+// folder is looked for at the first screenshot, not at start-up.
+void PlayerPlatform::SaveScreenshotNow() {
+    if (screenshotFolder_.empty()) screenshotFolder_ = backend_->PicturesFolder();
+    if (screenshotFolder_.empty()) screenshotFolder_ = ScreenshotFolder();
+    SaveScreenshotAndSay(screenshotFolder_, backend_->Screen().Shown(),
+                         backend_->Screen().ShownPalette(), aspect_);
+}
+
+// The game stands still until P, Pause or the pad's Guide button: no picture
+// is presented, no time passes in the run, the cue playing waits. The keys
+// held are let go for the game at once, at the time of the news at hand (the
+// input of the delivery point the game is at), so that a recording holds the
+// same; everything else pressed meanwhile is not the game's. The pause leaves
+// no other trace in the run. A close request ends the pause and is the
+// game's.
+void PlayerPlatform::Pause() {
+    pauseRequested_ = false;
+    const std::int64_t began = backend_->Ticks();
+    for (const KeyChange& change : held_.ReleaseAll()) Enqueue(change);
+    backend_->Voice().SetPaused(true);
+    backend_->Screen().SetPaused(true);
+    paused_ = true;
+    for (;;) {
+        backend_->Pump(*this);
+        if (!paused_) break;
+        backend_->Sleep();
+    }
+    pauseRequested_ = false;
+    backend_->Screen().SetPaused(false);
+    backend_->Voice().SetPaused(false);
+    pausedTicks_ += backend_->Ticks() - began;
+}
+
+void PlayerPlatform::Close() {
+    if (playback_) {
+        StopPlayback(EndReason::Close);
+        return;
+    }
+    JournalHost::Enqueue(InputEvent{time_, InputEvent::Kind::Close, Key::Enter});
+}
+
+void PlayerPlatform::StopPlayback(EndReason why) {
+    if (!playbackStop_) playbackStop_ = why;
+}
+
+void PlayerPlatform::EndPlaybackIfStopped() const {
+    if (playbackStop_) throw RunEnded{*playbackStop_};
+}
+
+void PlayerPlatform::Enqueue(const std::optional<KeyChange>& change) {
+    if (!change) return;
+    const auto kind = change->down ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
+    JournalHost::Enqueue(InputEvent{time_, kind, change->key});
 }
 
 }  // namespace platform

@@ -1,90 +1,89 @@
 // SPDX-License-Identifier: MIT
-// player_platform.h -- what the desktop's and the Windows platforms do alike
-// around their own system calls: the run's journal and the cues told to it,
-// the clock's reseeds, a playback shown at the player's pace and how it
-// ends, a close request, and what the player changed for the settings file.
-// So that the two cannot come to end a run differently.
+// player_platform.h -- the players' platform: what the desktop and Windows
+// decide alike, written once over a backend that only translates its
+// window system's news. Where a key goes (the game, the comforts, Alt+Enter,
+// the end of a playback), the pause, the live wait and its stamps, the
+// frames' schedule, a playback shown at the player's pace, a close request,
+// and what the player changed for the settings file.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <utility>
+#include <string>
 
+#include "platform/journal/journal_host.h"
 #include "platform/window/comforts.h"
+#include "platform/window/frame_schedule.h"
+#include "platform/window/pad_keys.h"
+#include "platform/window/player_backend.h"
 #include "platform/window/settings.h"
 #include "platform/window/window_platform.h"
 
 namespace platform {
 
-class PlayerPlatform : public WindowPlatform {
+class PlayerPlatform final : public JournalHost, private NewsSink {
 public:
-    RunJournal& Journal() final { return journal_; }
-    SettingsChanges Changes() const final;
+    // Over a backend whose window is open.
+    PlayerPlatform(const WindowOptions& options, std::unique_ptr<PlayerBackend> backend);
 
-    // Told to the journal, then to the platform's voice.
-    void PlayCue(Cue cue) final;
-    void LoopCue(Cue cue) final;
-    void StopSound() final;
-
-    std::uint32_t CalendarSeconds() final;
-
-protected:
-    explicit PlayerPlatform(const WindowOptions& options);
-
-    // The platform's voice: a cue from its first sample, looped or not;
-    // silence.
-    virtual void Sound(Cue cue, bool loop) = 0;
-    virtual void Silence() = 0;
-    // The platform's window now: fullscreen or not, its size as a window.
-    virtual bool IsFullscreen() const = 0;
-    virtual std::pair<int, int> WindowedSize() const = 0;
-    // One look at the window's events, as input due at time.
-    virtual void LookAround(std::uint64_t time) = 0;
-    // Sleeps until the next frame is due.
-    virtual void WaitForFrame() = 0;
-    // The sound level changed: the voice plays at level_.Level() from now
-    // on, and the window shows level_.Note() for a moment.
-    virtual void UseSoundLevel() = 0;
-    // F12: the picture on the screen saved as a file, said in one line.
-    virtual void SaveScreenshotNow() = 0;
-
-    // A comfort key went down (or repeats): a pause asked for, the sound
-    // level, a screenshot.
-    void UseComfort(Comfort comfort, bool repeat);
-
-    // Once the window is open: how the player started, for Changes().
-    void NoteWindowAtStart(bool fullscreen) { windowAtStart_ = {fullscreen, WindowedSize()}; }
-
-    bool IsPlayback() const { return playback_; }
-    // Escape (Quit) or a close request (Close) during a playback ends the
-    // show at the next delivery point; the first reason counts.
-    void StopPlayback(EndReason why) {
-        if (!playbackStop_) playbackStop_ = why;
-    }
-    void EndPlaybackIfStopped() const {
-        if (playbackStop_) throw RunEnded{*playbackStop_};
-    }
-    // A close request (the window's close button, the window manager, a
-    // signal), due at time: the game's input, or the end of a playback.
-    // True when it is the game's.
-    bool Close(std::uint64_t time);
-
-    // A wait during a playback: the recorded player took (next event's time
-    // - now) frames to act, so the wait lasts that long in real time; the
-    // window stays live and Escape ends the show. With nothing left to play,
-    // the show is over.
-    void WaitInPlayback();
-
-    RunJournal journal_;
-    SoundLevel level_;
-    KeyBindings keys_;
-    bool autopause_ = true;        // the window losing the keyboard pauses the game
-    bool pauseRequested_ = false;  // to pause as soon as the event at hand is taken
+    // What the player changed during the run (Alt+Enter, the window's size,
+    // the volume keys), to be remembered in the settings file.
+    SettingsChanges Changes() const;
+    bool IsPaused() const { return paused_; }
 
 private:
-    bool playback_ = false;  // a recorded script stands in for the player
-    std::optional<EndReason> playbackStop_;
+    // The journal's hooks.
+    void Show(const Picture& picture, const Palette& palette, PictureKind kind) override;
+    void TakeInput(std::uint64_t time) override;
+    void AwaitInput() override;
+    void Sound(Cue cue, bool loop) override { backend_->Voice().Play(cue, loop); }
+    void Silence() override { backend_->Voice().Stop(); }
+
+    // The backend's news.
+    bool OnKey(const KeyNews& key) override;
+    void OnWindow(WindowNews news) override;
+    void OnPadButton(std::int32_t pad, PadButton button, bool down) override;
+    void OnPadStick(std::int32_t pad, bool across, int value) override;
+    void OnPadRead(std::int32_t pad, const PadReading& before, const PadReading& now) override;
+    void OnPadGone(std::int32_t pad) override;
+
+    bool KeyInPlay(const KeyNews& key);
+    bool KeyWhilePaused(const KeyNews& key);
+    void UseComfort(Comfort comfort, bool repeat);
+    void SaveScreenshotNow();
+    // Takes every piece of news waiting, as input due at time.
+    void Pump(std::uint64_t time);
+    void PauseIfAsked();
+    void Pause();
+    void WaitLive();
+    void WaitInPlayback();
+    void WaitForFrame();
+    // A close request: the game's input, or the end of a playback.
+    void Close();
+    // Escape (Quit) or a close request (Close) during a playback ends the
+    // show at the next delivery point; the first reason counts.
+    void StopPlayback(EndReason why);
+    void EndPlaybackIfStopped() const;
+    void Enqueue(const std::optional<KeyChange>& change);
+
+    std::unique_ptr<PlayerBackend> backend_;
+    FrameSchedule schedule_;
+    SoundLevel level_;
+    KeyBindings keys_;
+    HeldKeys held_;
+    bool autopause_;                // the window losing the keyboard pauses the game
+    bool playback_;                 // a recorded script stands in for the player
+    bool aspect_;                   // screenshots at 4:3, not in square pixels
+    std::string screenshotFolder_;  // the options', else the backend's at the first screenshot
     WindowAtStart windowAtStart_;
+
+    std::optional<EndReason> playbackStop_;
+    std::uint64_t time_ = 0;       // the run's time the news at hand are due at
+    bool pauseRequested_ = false;  // to pause as soon as the news at hand are taken
+    bool paused_ = false;
+    bool pictureShown_ = false;
+    std::int64_t pausedTicks_ = 0;  // the backend's clock ticks spent paused in the run
 };
 
 }  // namespace platform

@@ -26,6 +26,7 @@
 #include <string_view>
 
 #include "platform/common/text.h"
+#include "platform/common/warning.h"
 #include "platform/window/small_file.h"
 #include "platform/window/user_dirs.h"
 
@@ -268,8 +269,7 @@ void SaveScreenshotAndSay(const std::string& folder, const Picture& picture, con
         std::printf("fompy-talden: screenshot saved as %s\n", PrintableText(*saved).c_str());
         std::fflush(stdout);
     } else {
-        std::fprintf(stderr, "fompy-talden: cannot save the screenshot: %s\n",
-                     saved.reason().c_str());
+        Warn("cannot save the screenshot: " + saved.reason());
     }
 }
 

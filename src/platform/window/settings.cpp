@@ -21,9 +21,9 @@
 #include <process.h>
 #endif
 
-#include "platform/journal/open_flags.h"
 #include "platform/common/script.h"
 #include "platform/common/text.h"
+#include "platform/journal/open_flags.h"
 #include "platform/window/key_names.h"
 #include "platform/window/small_file.h"
 

@@ -3,6 +3,9 @@
 #include "platform/window/wave.h"
 
 #include <cstring>
+#include <string>
+
+#include "platform/common/warning.h"
 
 namespace platform {
 
@@ -53,6 +56,15 @@ std::optional<Wave> ReadWave(std::span<const std::uint8_t> file) {
         at += next;
     }
     return std::nullopt;
+}
+
+void WarnNoSound(std::string_view why) {
+    Warn("no sound: " + std::string(why) + "; playing silently");
+}
+
+void WarnSoundUnplayable(int cue, std::string_view why) {
+    Warn("sound " + std::to_string(cue) + " cannot be played: " + std::string(why) +
+         "; it stays silent");
 }
 
 }  // namespace platform

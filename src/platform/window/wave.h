@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 namespace platform {
 
@@ -23,5 +24,10 @@ struct Wave {
 // The recording of a RIFF WAVE file of 8- or 16-bit PCM; the chunks after
 // the samples play no part. Nothing when the file is not one.
 std::optional<Wave> ReadWave(std::span<const std::uint8_t> file);
+
+// What the voices say when the game goes on without a sound: no device at
+// all (why), or one recording they cannot play (the cue's number, why).
+void WarnNoSound(std::string_view why);
+void WarnSoundUnplayable(int cue, std::string_view why);
 
 }  // namespace platform

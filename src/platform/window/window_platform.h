@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: MIT
-// window_platform.h -- what the platforms that open a window for a player
-// share beyond the game's own calls: the options they start with, and what
-// the entry point asks of one as the run ends (its journal, and what the
-// player changed that the settings file should remember).
+// window_platform.h -- the options the platforms that open a window for a
+// player start with.
 #pragma once
 
 #include <optional>
 #include <string>
 
-#include "platform/journal/run_journal.h"
-#include "platform/common/line_sink.h"
 #include "core/seam/platform.h"
+#include "platform/common/line_sink.h"
 #include "platform/common/script.h"
 #include "platform/window/screen_fit.h"
 #include "platform/window/settings.h"
@@ -37,15 +34,6 @@ struct WindowOptions {
     // A recorded script standing in for the keyboard, shown at its normal
     // speed; Escape on the real keyboard ends it.
     std::optional<Script> playback;
-};
-
-// A player's platform, with the journal of its run.
-class WindowPlatform : public Platform {
-public:
-    virtual RunJournal& Journal() = 0;
-    // What the player changed during the run (Alt+Enter, the window's size,
-    // the volume keys), to be remembered in the settings file.
-    virtual SettingsChanges Changes() const = 0;
 };
 
 }  // namespace platform

@@ -1,0 +1,356 @@
+// SPDX-License-Identifier: MIT
+// The players' platform's decisions on a backend that hands over news a test
+// writes: where a key goes (the game, the comforts, Alt+Enter, the end of a
+// playback), the pause and the time it keeps out of the run, the pads, and a
+// close request. What reaches the game is read from the recording of the
+// delivered input, which a replay takes as it stands.
+#include "platform/window/player_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using platform::EndReason;
+using platform::KeyNews;
+using platform::NewsSink;
+using platform::PlayerPlatform;
+using platform::RunEnded;
+using platform::WindowNews;
+
+// One tick a frame at 70 frames a second.
+constexpr std::int64_t kTicksPerSecond = 70;
+
+// The window: what the platform asked of it.
+struct FakeScreen final : platform::PlayerScreen {
+    int toggles = 0;
+    std::vector<std::string> notes;
+    std::vector<bool> pauses;  // SetPaused's calls in order
+    std::vector<std::uint8_t> picture =
+        std::vector<std::uint8_t>(platform::kScreenWidth * platform::kScreenHeight, 0);
+    platform::Palette palette{};
+
+    void Show(const platform::Picture&, const platform::Palette&) override {}
+    void ToggleFullscreen() override { ++toggles; }
+    bool IsFullscreen() const override { return toggles % 2 == 1; }
+    std::pair<int, int> WindowedSize() const override { return {640, 480}; }
+    void ShowNote(std::string note) override { notes.push_back(std::move(note)); }
+    void SetPaused(bool paused) override { pauses.push_back(paused); }
+    platform::Picture Shown() const override { return {picture.data(), platform::kScreenWidth}; }
+    const platform::Palette& ShownPalette() const override { return palette; }
+};
+
+struct FakeVoice final : platform::PlayerVoice {
+    int volume = -1;
+    std::vector<bool> pauses;
+
+    void Play(platform::Cue, bool) override {}
+    void Stop() override {}
+    void SetVolume(int percent) override { volume = percent; }
+    void SetPaused(bool paused) override { pauses.push_back(paused); }
+};
+
+// A window system whose news the test writes: each Pump hands the next batch
+// (the events waiting at that moment), and each Sleep lets sleepTicks pass.
+class FakeBackend final : public platform::PlayerBackend {
+public:
+    using Batch = std::function<void(NewsSink&)>;
+
+    std::deque<Batch> batches;
+    std::int64_t ticks = 0;
+    std::int64_t sleepTicks = 1;
+    int sleeps = 0;
+    FakeScreen screen;
+    FakeVoice voice;
+
+    void Pump(NewsSink& news) override {
+        if (batches.empty()) return;
+        const Batch batch = std::move(batches.front());
+        batches.pop_front();
+        batch(news);
+    }
+    void Sleep() override {
+        // A wait that nothing is left to end would never end.
+        if (batches.empty() || ++sleeps > 10000) throw std::runtime_error("waits forever");
+        ticks += sleepTicks;
+    }
+    std::int64_t TicksPerSecond() const override { return kTicksPerSecond; }
+    std::int64_t Ticks() const override { return ticks; }
+    void SleepUntil(std::int64_t tick) override { ticks = std::max(ticks, tick); }
+    platform::PlayerScreen& Screen() override { return screen; }
+    const platform::PlayerScreen& Screen() const override { return screen; }
+    platform::PlayerVoice& Voice() override { return voice; }
+};
+
+KeyNews Down(std::string_view name, std::int32_t control = 1) {
+    return KeyNews{name, control, true, false, false, false};
+}
+KeyNews Repeat(std::string_view name, std::int32_t control = 1) {
+    return KeyNews{name, control, true, true, false, false};
+}
+KeyNews Up(std::string_view name, std::int32_t control = 1) {
+    return KeyNews{name, control, false, false, false, false};
+}
+KeyNews AltDown(std::string_view name, std::int32_t control = 1) {
+    return KeyNews{name, control, true, false, true, false};
+}
+
+// A player platform over a fake backend, recording what it delivers.
+struct Rig {
+    explicit Rig(platform::WindowOptions options = {}) {
+        options.record = &recording;
+        auto made = std::make_unique<FakeBackend>();
+        backend = made.get();
+        host = std::make_unique<PlayerPlatform>(options, std::move(made));
+    }
+
+    // One frame: the picture presented, then the frame's first poll.
+    void Frame() {
+        host->ShowPicture(Shown(), backend->screen.palette, platform::PictureKind::Present);
+        host->DeliverDueInput(keys);
+    }
+    platform::Picture Shown() const { return backend->screen.Shown(); }
+    // What the game was handed, as the recording says (its comment line aside).
+    std::string Delivered() const {
+        const std::string& text = recording.Text();
+        return text.substr(text.find('\n') + 1);
+    }
+
+    platform::MemoryLines recording;
+    FakeBackend* backend = nullptr;
+    std::unique_ptr<PlayerPlatform> host;
+    platform::KeyState keys;
+};
+
+bool Held(const platform::KeyState& keys, platform::Key key) {
+    return keys.held[static_cast<std::size_t>(key)];
+}
+
+TEST(PlayerPlatform, TheEnterOfAnAltEnterNeverReachesTheGame) {
+    Rig rig;
+    // Alt+Enter, Alt let go first while Enter goes on repeating, then Enter
+    // let go; the same with the keypad's Enter, whose repeats keep Alt.
+    rig.backend->batches.push_back([](NewsSink& news) {
+        EXPECT_TRUE(news.OnKey(AltDown("Enter")));
+        EXPECT_TRUE(news.OnKey(Repeat("Enter")));
+        EXPECT_TRUE(news.OnKey(Repeat("Enter")));
+        EXPECT_TRUE(news.OnKey(Up("Enter")));
+        news.OnKey(AltDown("KeypadEnter", 2));
+        news.OnKey(KeyNews{"KeypadEnter", 2, true, true, true, false});
+        news.OnKey(Up("KeypadEnter", 2));
+    });
+    rig.host->DeliverDueInput(rig.keys);
+    EXPECT_EQ(rig.backend->screen.toggles, 2);  // once a press, never a repeat
+    EXPECT_EQ(rig.Delivered(), "");
+    EXPECT_FALSE(rig.keys.anyDownDelivered);
+
+    // An Enter pressed while Alt is not held is the game's.
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnKey(Down("Enter")); });
+    rig.Frame();
+    EXPECT_EQ(rig.Delivered(), "1 enter down\n");
+    EXPECT_EQ(rig.backend->screen.toggles, 2);
+}
+
+TEST(PlayerPlatform, ComfortKeysNeverReachTheGame) {
+    platform::WindowOptions options;
+    options.volume = 50;
+    const std::filesystem::path folder =
+        std::filesystem::path(testing::TempDir()) / "player-platform-shots";
+    std::filesystem::remove_all(folder);
+    options.screenshotFolder = folder.string();
+    Rig rig(options);
+    EXPECT_EQ(rig.backend->voice.volume, 50);
+    rig.backend->batches.push_back([](NewsSink& news) {
+        for (std::string_view name :
+             {"M", "M", "KeypadPlus", "RightBracket", "KeypadMinus", "F12"}) {
+            EXPECT_TRUE(news.OnKey(Down(name)));
+            EXPECT_TRUE(news.OnKey(Up(name)));
+        }
+        // A volume key held steps again at each repeat.
+        news.OnKey(Down("LeftBracket"));
+        news.OnKey(Repeat("LeftBracket"));
+        news.OnKey(Up("LeftBracket"));
+    });
+    rig.host->DeliverDueInput(rig.keys);
+    EXPECT_EQ(rig.Delivered(), "");
+    EXPECT_EQ(rig.backend->voice.volume, 40);
+    EXPECT_EQ(rig.backend->screen.notes,
+              (std::vector<std::string>{"SOUND OFF", "VOLUME 50", "VOLUME 60", "VOLUME 70",
+                                        "VOLUME 60", "VOLUME 50", "VOLUME 40"}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator()),
+              1);
+    const platform::SettingsChanges changes = rig.host->Changes();
+    EXPECT_EQ(changes.volume, 40);
+    std::filesystem::remove_all(folder);
+}
+
+TEST(PlayerPlatform, KeysHoldTheGameKeysTheyAreBoundTo) {
+    Rig rig;
+    rig.backend->batches.push_back([](NewsSink& news) {
+        // Unnamed and unbound keys are the window system's.
+        EXPECT_FALSE(news.OnKey(Down("")));
+        EXPECT_FALSE(news.OnKey(Down("Q")));
+        // The keypad's 4 holds Left while Num Lock is off, nothing while on.
+        EXPECT_FALSE(news.OnKey(KeyNews{"Keypad4", 40, true, false, false, true}));
+        EXPECT_TRUE(news.OnKey(Down("Keypad4", 41)));
+        // The arrow holds Left too: one down for the game, released by the last.
+        EXPECT_TRUE(news.OnKey(Down("Left", 42)));
+        EXPECT_TRUE(news.OnKey(Repeat("Left", 42)));  // a repeat presses again
+    });
+    rig.host->DeliverDueInput(rig.keys);
+    rig.backend->batches.push_back([](NewsSink& news) {
+        news.OnKey(Up("Keypad4", 41));
+        news.OnKey(Up("Keypad4", 40));  // let go after Num Lock changed: nothing held
+    });
+    rig.Frame();
+    EXPECT_TRUE(Held(rig.keys, platform::Key::Left));
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnKey(Up("Left", 42)); });
+    rig.Frame();
+    EXPECT_FALSE(Held(rig.keys, platform::Key::Left));
+    EXPECT_EQ(rig.Delivered(), "0 left down\n0 left down\n2 left up\n");
+}
+
+TEST(PlayerPlatform, APauseLetsGoOfHeldKeysAtTheDeliveryPointAndAddsNoGameTime) {
+    Rig rig;
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnKey(Down("Left")); });
+    rig.Frame();  // T 1: Left goes down
+    rig.backend->batches.push_back([](NewsSink& news) {
+        news.OnKey(Down("P"));
+        news.OnKey(Down("Space", 7));  // after the pause: the game's
+    });
+    // In the pause: nothing for the game, ten seconds, a second P resumes.
+    rig.backend->batches.push_back([](NewsSink& news) {
+        EXPECT_FALSE(news.OnKey(Down("Right", 9)));
+        EXPECT_TRUE(news.OnKey(Repeat("P")));
+        news.OnPadButton(0, platform::kPadA, true);
+        news.OnWindow(WindowNews::FocusLost);
+    });
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnKey(Down("P")); });
+    rig.backend->sleepTicks = 10 * kTicksPerSecond;
+    rig.Frame();  // T 2
+    EXPECT_EQ(rig.backend->screen.pauses, (std::vector<bool>{true, false}));
+    EXPECT_EQ(rig.backend->voice.pauses, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(Held(rig.keys, platform::Key::Left));
+    EXPECT_TRUE(Held(rig.keys, platform::Key::Space));
+    EXPECT_EQ(rig.Delivered(), "1 left down\n2 left up\n2 space down\n");
+    // Left let go after the pause was let go of already.
+    rig.backend->batches.push_back([](NewsSink& news) {
+        news.OnKey(Up("Left"));
+        news.OnKey(Up("Space", 7));
+    });
+    rig.Frame();
+    EXPECT_EQ(rig.Delivered(), "1 left down\n2 left up\n2 space down\n3 space up\n");
+
+    // A live wait: three frames pass before Enter, and a pause of a minute
+    // in between that the stamp leaves out.
+    rig.backend->sleepTicks = 1;
+    FakeBackend* backend = rig.backend;
+    rig.backend->batches.push_back([](NewsSink&) {});
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnKey(Down("Pause")); });
+    rig.backend->batches.push_back([backend](NewsSink& news) {
+        backend->ticks += 60 * kTicksPerSecond;
+        news.OnKey(Down("Pause"));
+    });
+    rig.backend->batches.push_back([](NewsSink&) {});
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnKey(Down("Enter")); });
+    const std::uint64_t before = rig.host->Now();
+    const std::int64_t ticks = rig.backend->ticks;
+    rig.host->WaitForInput(rig.keys);
+    EXPECT_GT(rig.backend->ticks - ticks, 60 * kTicksPerSecond);  // the pause, on the clock
+    EXPECT_EQ(rig.backend->screen.pauses, (std::vector<bool>{true, false, true, false}));
+    EXPECT_EQ(rig.host->Now(), before + 1 + 2);
+    EXPECT_TRUE(rig.keys.pressed[static_cast<std::size_t>(platform::Key::Enter)]);
+}
+
+TEST(PlayerPlatform, ACloseRequestEndsAPauseAndIsTheGames) {
+    Rig rig;
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnWindow(WindowNews::Minimised); });
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnWindow(WindowNews::Close); });
+    rig.host->DeliverDueInput(rig.keys);
+    EXPECT_EQ(rig.backend->screen.pauses, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(rig.keys.closePending);
+    EXPECT_EQ(rig.Delivered(), "0 close\n");
+
+    // Without autopause, switching away only lets go of the keys.
+    platform::WindowOptions options;
+    options.autopause = false;
+    Rig still(options);
+    still.backend->batches.push_back([](NewsSink& news) {
+        news.OnKey(Down("Up"));
+        news.OnWindow(WindowNews::FocusLost);
+    });
+    still.host->DeliverDueInput(still.keys);
+    EXPECT_TRUE(still.backend->screen.pauses.empty());
+    EXPECT_EQ(still.Delivered(), "0 up down\n0 up up\n");
+}
+
+TEST(PlayerPlatform, EscapeOrACloseRequestEndsAPlayback) {
+    for (const EndReason expected : {EndReason::Quit, EndReason::Close}) {
+        platform::WindowOptions options;
+        options.playback =
+            platform::Script{{{5, platform::InputEvent::Kind::KeyDown, platform::Key::Space}}, {}};
+        Rig rig(options);
+        // The keys are not the game's: the script is. A pause shows the same.
+        rig.backend->batches.push_back([](NewsSink& news) {
+            EXPECT_TRUE(news.OnKey(Down("Left")));
+            news.OnPadButton(0, platform::kPadA, true);
+        });
+        rig.host->DeliverDueInput(rig.keys);
+        EXPECT_FALSE(rig.keys.anyDownDelivered);
+        rig.backend->batches.push_back([](NewsSink& news) { news.OnKey(Down("P")); });
+        rig.backend->batches.push_back([expected](NewsSink& news) {
+            if (expected == EndReason::Quit) {
+                EXPECT_TRUE(news.OnKey(Down("Escape")));
+            } else {
+                news.OnWindow(WindowNews::Close);
+            }
+        });
+        try {
+            rig.host->WaitForInput(rig.keys);  // the wait for T 5, in real time
+            ADD_FAILURE() << "the playback went on";
+        } catch (const RunEnded& ended) {
+            EXPECT_EQ(ended.reason, expected);
+        }
+        EXPECT_EQ(rig.backend->screen.pauses, (std::vector<bool>{true, false}));
+        EXPECT_EQ(rig.Delivered(), "");
+    }
+}
+
+TEST(PlayerPlatform, PadsHoldKeysThroughOneMap) {
+    Rig rig;
+    rig.backend->batches.push_back([](NewsSink& news) {
+        news.OnPadButton(3, platform::kPadStart, true);  // Enter
+        news.OnPadStick(3, true, -20000);                // Left
+        platform::PadReading pushed;
+        pushed.buttons = platform::kPadX;  // Space, read whole
+        news.OnPadRead(0, platform::PadReading{}, pushed);
+    });
+    rig.host->DeliverDueInput(rig.keys);
+    EXPECT_TRUE(Held(rig.keys, platform::Key::Enter));
+    EXPECT_TRUE(Held(rig.keys, platform::Key::Left));
+    EXPECT_TRUE(Held(rig.keys, platform::Key::Space));
+    // A pad unplugged lets go of all it held; the pad's own pause key pauses
+    // and resumes.
+    rig.backend->batches.push_back([](NewsSink& news) {
+        news.OnPadGone(3);
+        news.OnWindow(WindowNews::PadPause);
+    });
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnWindow(WindowNews::PadPause); });
+    rig.Frame();
+    EXPECT_EQ(rig.backend->screen.pauses, (std::vector<bool>{true, false}));
+    EXPECT_EQ(rig.Delivered(),
+              "0 enter down\n0 left down\n0 space down\n1 enter up\n1 left up\n1 space up\n");
+}
+
+}  // namespace
