@@ -34,15 +34,17 @@ public:
     const std::vector<platform::InputEvent>& Recorded() const { return recorded_; }
 
 private:
-    void Show(const platform::Picture& picture, const platform::Palette& palette,
-              platform::PictureKind kind) override;
-    void TakeInput(std::uint64_t time) override;
-    void AwaitInput() override;
+    // The cues tell the bot where the game is; the reseeds read fixed values.
     void Sound(platform::Cue cue, bool loop) override;
     void Silence() override;
     std::uint32_t LiveSeconds() override {
         return firstSeed_ + static_cast<std::uint32_t>(reseeds_++);
     }
+    // The bot answers at every delivery point.
+    void Show(const platform::Picture& picture, const platform::Palette& palette,
+              platform::PictureKind kind) override;
+    void TakeInput(std::uint64_t time) override;
+    void AwaitInput() override;
 
     // The key events that take the held keys to what the decision holds and
     // taps, due at time.

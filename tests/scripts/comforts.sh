@@ -6,10 +6,11 @@
 #   run's picture scaled, and names the file in one line;
 # - a volume key shows the volume over the picture for a moment;
 # - P pauses a game: no picture is presented while paused, the window shows
-#   the picture dimmed with PAUSED in the middle, a key held when the pause
-#   began is let go for the game, P resumes;
-# - the window losing the keyboard pauses, getting it back does not resume;
+#   the picture dimmed with PAUSED in the middle, P resumes;
+# - the window losing the keyboard pauses, Pause resumes;
 # - the session, pauses and all, replays headless to the window run's log.
+# Where each key goes, and what a pause lets go of, the player platform's
+# unit tests tell; here, what only a real window shows.
 set -u
 BIN="$1"
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -62,27 +63,18 @@ esac
 convert "$shot" -depth 8 "ppm:$TMP/shot1.ppm"
 python3 "$HERE/compare_picture.py" "$TMP/shot1.ppm" "$TMP/intro.ppm" 0 0 640 480 ||
     fail "the screenshot is not the intro's picture"
-# A second in the same second gets a name of its own.
-xdotool key F12 F12
-expect_shot 3
-[ "$(sed -n 's/^fompy-talden: screenshot saved as //p' "$TMP/game.out" | sort -u | wc -l)" -eq 3 ] ||
-    fail "two screenshots share a file: $(cat "$TMP/game.out")"
 
 # --- A volume key: the volume over the top of the picture for a moment,
 # never in the picture (the screenshots above and the replay below).
 expect_volume_note "$HERE" "$TMP/shot1.ppm" "$TMP/intro.ppm"
 
-# --- A game, paused by P while Left is held.
+# --- A game, paused by P.
 xdotool key --delay 200 Return Return
 sleep 1.5
-xdotool keydown Left
-sleep 0.3
 xdotool key p
-sleep 0.3
-xdotool keyup Left
 expect_still "while paused by P"
 xdotool key F12
-expect_shot 4
+expect_shot 2
 convert "$(shot_file)" -depth 8 "ppm:$TMP/undimmed.ppm"
 import -window "$WINDOW" -depth 8 "ppm:$TMP/paused.ppm" || fail "no picture of the window"
 # The window: the picture at half its brightness, and the word in white in
@@ -101,8 +93,6 @@ xdotool windowfocus "$ROOT" || fail "the keyboard could not be taken from the wi
 sleep 0.3
 expect_still "after losing the keyboard"
 xdotool windowfocus "$WINDOW"
-sleep 0.3
-expect_still "after getting the keyboard back"
 xdotool key Pause
 sleep 0.5
 before=$(presents)
@@ -111,28 +101,9 @@ sleep 0.5
 kill -TERM "$GAME_PID"
 expect_quit
 
-events=$(grep -v '^#' "$TMP/session.txt" | grep -v '^reseed ' | cut -d' ' -f2- | tr '\n' ',')
-case "$events" in
-    *"left down,left up,"*) ;;
-    *) fail "Left, held when the pause began, was not let go: $events" ;;
-esac
 "$BIN" --headless --script "$TMP/session.txt" --log "$TMP/replay.log" ||
     fail "the recording does not replay"
 diff "$TMP/window.log" "$TMP/replay.log" >"$TMP/diff" ||
     fail "the replay differs from the window run: $(head -n 6 "$TMP/diff")"
 
-# --- A screenshot that cannot be written: one line, and the game goes on.
-XDG_PICTURES_DIR=/proc/no-pictures "$BIN" --window --no-settings >"$TMP/game.out" \
-    2>"$TMP/game.err" &
-GAME_PID=$!
-WINDOW=$(timeout 10 xdotool search --sync --onlyvisible --name '^FOMPY TALDEN$' | head -n 1)
-[ -n "$WINDOW" ] || fail "no window appeared: $(cat "$TMP/game.err")"
-sleep 0.5
-xdotool key F12
-sleep 0.5
-grep -q "^fompy-talden: cannot save the screenshot: /proc/no-pictures" "$TMP/game.err" ||
-    fail "an unwritable screenshot is not said: $(cat "$TMP/game.err")"
-kill -0 "$GAME_PID" || fail "the game ended after a failed screenshot"
-kill -TERM "$GAME_PID"
-expect_quit
 exit 0

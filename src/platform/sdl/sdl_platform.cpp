@@ -421,9 +421,7 @@ private:
 }  // namespace
 
 Result<std::unique_ptr<PlayerPlatform>> OpenSdlPlatform(const SdlOptions& options) {
-    auto backend = std::make_unique<SdlBackend>(options);
-    if (Result<void> opened = backend->Open(options); !opened) return Failure{opened.reason()};
-    return std::make_unique<PlayerPlatform>(options, std::move(backend));
+    return OpenPlayerPlatform<SdlBackend>(options);
 }
 
 }  // namespace platform

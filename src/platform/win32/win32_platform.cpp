@@ -366,9 +366,7 @@ private:
 }  // namespace
 
 Result<std::unique_ptr<PlayerPlatform>> OpenWin32Platform(const WindowOptions& options) {
-    auto backend = std::make_unique<Win32Backend>(options);
-    if (Result<void> opened = backend->Open(options); !opened) return Failure{opened.reason()};
-    return std::make_unique<PlayerPlatform>(options, std::move(backend));
+    return OpenPlayerPlatform<Win32Backend>(options);
 }
 
 }  // namespace platform

@@ -11,7 +11,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
+#include "platform/common/result.h"
 #include "platform/journal/journal_host.h"
 #include "platform/window/comforts.h"
 #include "platform/window/frame_schedule.h"
@@ -85,5 +87,15 @@ private:
     bool pictureShown_ = false;
     std::int64_t pausedTicks_ = 0;  // the backend's clock ticks spent paused in the run
 };
+
+// A player platform over a backend made from the options and opened with
+// them (its Open returns Result<void>); the backend's failure to open is the
+// platform's.
+template <typename Backend, typename Options>
+Result<std::unique_ptr<PlayerPlatform>> OpenPlayerPlatform(const Options& options) {
+    auto backend = std::make_unique<Backend>(options);
+    if (Result<void> opened = backend->Open(options); !opened) return Failure{opened.reason()};
+    return std::make_unique<PlayerPlatform>(options, std::move(backend));
+}
 
 }  // namespace platform
