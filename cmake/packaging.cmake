@@ -1,10 +1,15 @@
 # SPDX-License-Identifier: MIT
 # packaging.cmake -- everything `cmake --install` puts in place (the program,
-# desktop entry, icons, manual page, AppStream metadata, licence and notes),
-# the Debian package CPack makes of it, and the `screenshots` target that
-# remakes the README's pictures from headless runs.
+# desktop entry, icons, manual page, AppStream metadata, licence and notes,
+# the README's pictures), the Debian package CPack makes of it, and the
+# `screenshots` target that remakes the README's pictures from headless runs.
 #
-#   cmake --preset release && cmake --build --preset release --target package
+#   cmake --preset release -DFT_HOMEPAGE=https://... &&
+#   cmake --build --preset release --target package
+#
+# FT_HOMEPAGE, the project's home page, goes into the AppStream metadata (with
+# the web addresses of its screenshots) and the package's Homepage field; its
+# default is a placeholder that says it must be set before publishing.
 #
 # The icons and the manual page are drawn and written by two host tools at
 # build time, from the game's tile art and its option table.
@@ -50,19 +55,48 @@ if(CMAKE_CROSSCOMPILING)
     return()
 endif()
 
+include(${PROJECT_SOURCE_DIR}/cmake/debian_docs.cmake)
 set(FT_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
-set(FT_METAINFO ${FT_PACKAGING_DIR}/io.github.fompytalden.FompyTalden.metainfo.xml)
+set(FT_METAINFO_NAME io.github.fompytalden.FompyTalden.metainfo.xml)
+set(FT_METAINFO_SOURCE ${FT_PACKAGING_DIR}/${FT_METAINFO_NAME}.in)
+set(FT_METAINFO ${PROJECT_BINARY_DIR}/metainfo/${FT_METAINFO_NAME})
+
+# The project's home page: the AppStream metadata's homepage and the web
+# addresses of its screenshots (the home page's screenshots/ folder), and the
+# Debian package's Homepage field. The default is a placeholder that still
+# validates offline but names itself, in a reserved domain that never answers.
+set(FT_HOMEPAGE_PLACEHOLDER "https://fompy-talden.invalid/set-FT_HOMEPAGE-before-publishing")
+set(FT_HOMEPAGE "${FT_HOMEPAGE_PLACEHOLDER}" CACHE STRING
+    "The project's home page, https://...; its screenshots/ folder serves docs/screenshots/*.png. Set it before publishing the package")
+string(REGEX REPLACE "/+$" "" FT_HOMEPAGE_URL "${FT_HOMEPAGE}")
+# Only https (lintian reports a Homepage field on plain http), and a plain
+# path, without query or fragment, for the screenshots/ folder to go under.
+if(NOT FT_HOMEPAGE_URL MATCHES "^https://[^/ \t<>\"?#]+(/[^ \t<>\"?#]*)?$")
+    message(FATAL_ERROR "FT_HOMEPAGE '${FT_HOMEPAGE}' is not an https address with a plain path "
+                        "(https://host/path, without spaces, quotes, angle brackets, ? or #)")
+endif()
+if(FT_HOMEPAGE_URL STREQUAL FT_HOMEPAGE_PLACEHOLDER)
+    message(STATUS "packaging: FT_HOMEPAGE is the placeholder ${FT_HOMEPAGE_PLACEHOLDER}; "
+                   "set -DFT_HOMEPAGE=https://... before publishing the package")
+endif()
 
 # The release history lives in the AppStream metadata; the manual page takes
 # its date from the entry of this version there, and the Debian changelog is
-# made of all of them.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${FT_METAINFO})
-file(READ ${FT_METAINFO} FT_METAINFO_TEXT)
+# made of all of them. The installed copy is written at configure time, the
+# home page in its web addresses (an & in them written as XML wants it).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${FT_METAINFO_SOURCE})
+file(READ ${FT_METAINFO_SOURCE} FT_METAINFO_TEXT)
+string(REPLACE "&" "&amp;" FT_HOMEPAGE_XML "${FT_HOMEPAGE_URL}")
+string(REPLACE "@FT_HOMEPAGE@" "${FT_HOMEPAGE_XML}" FT_METAINFO_CONFIGURED "${FT_METAINFO_TEXT}")
+if(FT_METAINFO_CONFIGURED MATCHES "@[A-Za-z_]+@")
+    message(FATAL_ERROR "${FT_METAINFO_SOURCE}: no value for ${CMAKE_MATCH_0}")
+endif()
+ft_write_if_changed(${FT_METAINFO} "${FT_METAINFO_CONFIGURED}")
 if(FT_METAINFO_TEXT MATCHES "<release version=\"${PROJECT_VERSION}\" date=\"([0-9-]+)\"")
     set(FT_RELEASE_DATE ${CMAKE_MATCH_1})
 else()
     set(FT_RELEASE_DATE "")
-    message(WARNING "packaging: ${FT_METAINFO} has no <release> entry for version "
+    message(WARNING "packaging: ${FT_METAINFO_SOURCE} has no <release> entry for version "
                     "${PROJECT_VERSION}; add one with its date and notes")
 endif()
 
@@ -113,9 +147,9 @@ add_custom_command(
 # The licence and the notes, in share/doc/fompy-talden as Debian wants them:
 # `copyright` in the machine-readable form, the changelog in Debian's form
 # made from the releases of the AppStream metadata, and the README. Compressed
-# when gzip is there, like the manual page.
+# when gzip is there, like the manual page. The README's pictures go beside it
+# (see the screenshots at the end), so that its links show them there too.
 
-include(${PROJECT_SOURCE_DIR}/cmake/debian_docs.cmake)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
 set(FT_DOC_BUILD_DIR ${PROJECT_BINARY_DIR}/doc)
 ft_debian_copyright(FT_COPYRIGHT_TEXT ${PROJECT_SOURCE_DIR}/LICENSE)
@@ -212,6 +246,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${FT_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${FT_HOMEPAGE_URL}")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends from the libraries the program links, found by dpkg-shlibdeps (dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -234,6 +269,16 @@ include(CPack)
 
 set(FT_SCREENSHOTS intro:intro:0 menu:menu:230 game:game:1040 gameover:game:0)
 set(FT_SCREENSHOT_DIR ${PROJECT_SOURCE_DIR}/docs/screenshots)
+
+# The installed README shows them by the same relative links as the source
+# tree's: docs/screenshots/NAME.png beside it. They are the same pictures the
+# AppStream metadata names on the home page.
+set(FT_SCREENSHOT_FILES "")
+foreach(shot IN LISTS FT_SCREENSHOTS)
+    string(REGEX REPLACE ":.*" "" name ${shot})
+    list(APPEND FT_SCREENSHOT_FILES ${FT_SCREENSHOT_DIR}/${name}.png)
+endforeach()
+install(FILES ${FT_SCREENSHOT_FILES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs/screenshots)
 find_program(FT_MAGICK NAMES magick convert)
 set(FT_SCREENSHOT_COMMANDS "")
 foreach(shot IN LISTS FT_SCREENSHOTS)

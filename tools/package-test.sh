@@ -5,17 +5,26 @@
 #   - lintian at its default settings: any error or warning fails, and so does
 #     any info tag (fix it, or override it in the package with the reason);
 #   - lists the contents: the program in /usr/games and nowhere else, the
-#     licence, changelog and README in /usr/share/doc/fompy-talden;
+#     licence, changelog and README in /usr/share/doc/fompy-talden, and every
+#     file the README links (its pictures) where the link leads;
 #   - the pieces agree: the desktop entry runs the program there, the manual
 #     page names the README the package has, the copyright file holds
 #     LICENSE's year and text in the machine-readable form, the changelog
 #     reads with dpkg-parsechangelog at the package's version and on the date
 #     of that release in the AppStream metadata, the program runs and says
 #     its version;
+#   - the home page: the package's Homepage field is the AppStream
+#     metadata's homepage; every screenshot there has a caption and a picture
+#     in the home page's screenshots/ folder, one of the README's pictures at
+#     its size, and every picture the README shows is a screenshot;
 #   - the desktop entry passes desktop-file-validate and the AppStream tree
-#     passes appstreamcli, infos included.
+#     passes appstreamcli, pedantic hints included but for the one accepted.
 # The listing, lintian's report and the unpacked package are left in
-# build/release/package-test/. Usage: tools/package-test.sh
+# BUILD/package-test/.
+#
+# Usage: tools/package-test.sh [BUILD]
+#   BUILD is a configured build directory of this tree (default: build/release,
+#   configured by the release preset).
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -23,10 +32,16 @@ cd "$(dirname "$0")/.."
 need lintian lintian dpkg-deb dpkg dpkg-parsechangelog dpkg-dev \
     desktop-file-validate desktop-file-utils appstreamcli appstream
 
-cmake --preset release >/dev/null
-cmake --build --preset release --target package
+if [ $# -gt 0 ]; then
+    build=${1%/}
+    [ -f "$build/CMakeCache.txt" ] || { echo "package-test: $build is no configured build" >&2; exit 2; }
+    cmake --build "$build" --target package
+else
+    build=build/release
+    cmake --preset release >/dev/null
+    cmake --build --preset release --target package
+fi
 
-build=build/release
 out=$build/package-test
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb=$build/fompy-talden_${version}_$(dpkg --print-architecture).deb
@@ -97,6 +112,23 @@ while read -r program; do
     [ -x "$root$path" ] || failed "the desktop entry runs '$program', not in /usr/games"
 done <"$out/exec.txt"
 
+# --- the installed README links only what is installed: every relative link
+# and picture of it (Markdown's [text](target), ![alt](target) and [id]: target,
+# HTML's src= and href=) leads to a file of the package, from the README's folder.
+docdir=/usr/share/doc/fompy-talden
+gzip -dc "$root$docdir/README.md.gz" >"$out/README.md" 2>/dev/null \
+    || failed "$docdir/README.md.gz does not unpack"
+{
+    grep -oE '\]\([^)]*\)' "$out/README.md" | sed -e 's/^](//' -e 's/)$//' \
+        -e 's/^<\([^>]*\)>.*/\1/' -e 's/[[:space:]].*//'
+    sed -n 's/^ \{0,3\}\[[^]]*\]:[[:space:]]*<\{0,1\}\([^>[:space:]]*\).*/\1/p' "$out/README.md"
+    grep -oiE '(src|href)="[^"]*"' "$out/README.md" | sed 's/^[^"]*"//; s/"$//'
+} | sed 's/[#?].*//' | grep -v -E '^$|^[A-Za-z][A-Za-z0-9+.-]*:|^/' | sort -u >"$out/readme-links.txt" || true
+while read -r link; do
+    [ -f "$root$docdir/$link" ] \
+        || failed "the installed README links $link, which the package does not have at $docdir/$link"
+done <"$out/readme-links.txt"
+
 # --- the README the manual page sends readers to
 readme=$(gzip -dc "$root/usr/share/man/man6/fompy-talden.6.gz" \
     | sed -n '/^\.SH SEE ALSO/,/^\.SH/s/^\.I \(\/[^ ]*\).*/\1/p' | sed 's/\\-/-/g' | head -n 1)
@@ -144,10 +176,88 @@ changed=$(date -u -d "$(field Date)" +%Y-%m-%d 2>/dev/null || echo "unreadable")
 [ -n "$released" ] && [ "$changed" = "$released" ] \
     || failed "changelog: dated $changed, the AppStream release $version on '$released'"
 
-# --- the AppStream metadata, with the desktop entry it launches
+# --- the home page, in the package and in the AppStream metadata
+metainfo=$root/usr/share/metainfo/io.github.fompytalden.FompyTalden.metainfo.xml
+homepage=$(dpkg-deb -f "$deb" Homepage)
+case "$homepage" in
+    https://?*) ;;
+    *) failed "the package's Homepage field is '$homepage', not an https address" ;;
+esac
+# The metadata with each element on a line of its own, text unescaped as far
+# as web addresses need.
+tr '\n' ' ' <"$metainfo" | sed -e 's/>[[:space:]]*</>\n</g' | sed 's/&amp;/\&/g' >"$out/metainfo.lines"
+listed=$(sed -n 's|^<url type="homepage">[[:space:]]*\([^<]*[^<[:space:]]\)[[:space:]]*</url>.*|\1|p' \
+    "$out/metainfo.lines")
+[ -n "$listed" ] || failed "AppStream: no homepage <url>"
+[ "$listed" = "$homepage" ] \
+    || failed "AppStream: the homepage is '$listed', the package's Homepage '$homepage'"
+
+# Each <screenshot> as one line: its caption and its pictures, which are in
+# the home page's screenshots/ folder.
+shots_url=${listed:-$homepage}/screenshots
+sed -n '/^<screenshots\( \|>\)/,/^<\/screenshots>/p' "$out/metainfo.lines" \
+    | awk '/^<screenshot[ >]/ { shot = $0; next }
+           /^<\/screenshot>/ { print shot; shot = ""; next }
+           shot != "" { shot = shot " " $0 }' >"$out/screenshots.txt"
+[ -s "$out/screenshots.txt" ] || failed "AppStream: no screenshots"
+: >"$out/screenshot-names.txt"
+shot=0
+while read -r entry; do
+    shot=$((shot + 1))
+    printf '%s\n' "$entry" | grep -qE '<caption( [^>]*)?>[^<]*[^<[:space:]][^<]*</caption>' \
+        || failed "AppStream: screenshot $shot has no caption"
+    printf '%s\n' "$entry" | grep -oE '<image[^>]*>[^<]*</image>' >"$out/images.txt" || true
+    [ -s "$out/images.txt" ] || failed "AppStream: screenshot $shot has no image"
+    while read -r image; do
+        url=$(printf '%s\n' "$image" | sed 's/<[^>]*>//g; s/^[[:space:]]*//; s/[[:space:]]*$//')
+        name=${url#"$shots_url/"}
+        if [ "$name" = "$url" ] || [ -z "$name" ] || [ "${name%/*}" != "$name" ]; then
+            failed "AppStream: screenshot $shot's picture $url is not in $shots_url/"
+            continue
+        fi
+        echo "$name" >>"$out/screenshot-names.txt"
+        # The picture published there is the one beside the installed README.
+        picture=$root$docdir/docs/screenshots/$name
+        if [ ! -f "$picture" ]; then
+            failed "AppStream: screenshot $shot shows $name, which is not $docdir/docs/screenshots/$name"
+            continue
+        fi
+        # PNG: the width and height are the IHDR's first eight bytes, at 16.
+        size=$(od -An -tu1 -j16 -N8 "$picture" \
+            | awk '{ for (i = 1; i <= NF; i++) b[n++] = $i }
+                   END { printf "%d %d", ((b[0]*256+b[1])*256+b[2])*256+b[3],
+                                         ((b[4]*256+b[5])*256+b[6])*256+b[7] }')
+        said=$(printf '%s\n' "$image" | sed -n 's/.* width="\([0-9]*\)".* height="\([0-9]*\)".*/\1 \2/p')
+        [ -z "$said" ] || [ "$said" = "$size" ] \
+            || failed "AppStream: screenshot $shot says $name is $said, the picture is $size"
+    done <"$out/images.txt"
+done <"$out/screenshots.txt"
+# The screenshots are the README's pictures: each shown by both.
+grep '^docs/screenshots/[^/]*\.png$' "$out/readme-links.txt" | sed 's|.*/||' \
+    >"$out/readme-pictures.txt" || true
+while read -r name; do
+    grep -qx "$name" "$out/screenshot-names.txt" \
+        || failed "AppStream: the README shows $name, which no screenshot does"
+done <"$out/readme-pictures.txt"
+while read -r name; do
+    grep -qx "$name" "$out/readme-pictures.txt" \
+        || failed "AppStream: screenshot $name is not among the README's pictures (docs/screenshots/)"
+done <"$out/screenshot-names.txt"
+
+# --- the AppStream metadata, with the desktop entry it launches. --strict
+# fails infos too; of the pedantic hints only one is accepted: the component
+# ID has capitals, and stays as it is published (changing it would make the
+# game another application for software centres and upgrades).
+accepted_hints='cid-contains-uppercase-letter'
 if ! appstreamcli validate-tree --pedantic --strict --no-net "$root" >"$out/appstream.txt" 2>&1; then
     cat "$out/appstream.txt" >&2
     failed "appstreamcli validate-tree"
+fi
+sed -n 's/^[[:space:]]*[EWIP]: [^ ]*: \([A-Za-z0-9-]*\).*/\1/p' "$out/appstream.txt" \
+    | grep -vx "$accepted_hints" >"$out/appstream-hints.txt" || true
+if [ -s "$out/appstream-hints.txt" ]; then
+    cat "$out/appstream.txt" >&2
+    failed "appstreamcli: hints other than $accepted_hints: $(tr '\n' ' ' <"$out/appstream-hints.txt")"
 fi
 
 if [ "$fail" -ne 0 ]; then
