@@ -126,6 +126,9 @@ add_custom_command(
 set(FT_MANPAGE ${PROJECT_BINARY_DIR}/man/fompy-talden.6)
 add_executable(make-manpage tools/make_manpage.cpp)
 target_link_libraries(make-manpage PRIVATE ft-options ft-warnings)
+# The Windows program's --help, for its zip's README.txt (cmake/windows.cmake).
+add_executable(write-help tools/write_help.cpp)
+target_link_libraries(write-help PRIVATE ft-options ft-warnings)
 find_program(FT_GZIP gzip)
 if(FT_GZIP)
     set(FT_MANPAGE_INSTALLED ${FT_MANPAGE}.gz)
@@ -209,6 +212,16 @@ if(FT_BUILD_TESTS)
         add_test(NAME manpage-lint COMMAND ${FT_GROFF} -man -ww -z ${FT_MANPAGE})
         set_tests_properties(manpage-lint PROPERTIES FAIL_REGULAR_EXPRESSION ".")
     endif()
+    # The Windows program's --help and README.txt name no Linux path or
+    # variable: made here as the Windows build makes them, then read.
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    add_test(NAME texts.windows
+             COMMAND sh -c "set -e; out=$(mktemp -d); trap 'rm -rf \"$out\"' EXIT; \
+\"$1\" windows \"$out/help.txt\"; \
+\"$2\" \"$0/tools/windows-texts.py\" \"$0\" ${PROJECT_VERSION} \"$out\" \"$out/help.txt\"; \
+\"$2\" \"$0/tools/windows-texts.py\" --check \"$out/help.txt\" \"$out/README.txt\""
+                     ${PROJECT_SOURCE_DIR} $<TARGET_FILE:write-help>
+                     $<TARGET_FILE:Python3::Interpreter>)
     find_program(FT_DESKTOP_FILE_VALIDATE desktop-file-validate)
     if(FT_DESKTOP_FILE_VALIDATE)
         add_test(NAME desktop-entry-lint COMMAND ${FT_DESKTOP_FILE_VALIDATE}

@@ -11,8 +11,8 @@ set(ZLIB_USE_STATIC_LIBS ON)  # zlib inside the program
 find_package(ZLIB REQUIRED)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
-# The tools that run during the build (make-sounds, make-icons) are built for
-# this machine by its own compiler, from this same source tree.
+# The tools that run during the build (make-sounds, make-icons, write-help)
+# are built for this machine by its own compiler, from this same source tree.
 include(ExternalProject)
 set(FT_HOST_DIR ${CMAKE_BINARY_DIR}/host)
 ExternalProject_Add(ft-host-tools
@@ -21,10 +21,11 @@ ExternalProject_Add(ft-host-tools
     CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DFT_BUILD_TESTS=OFF -DFT_BUILD_BENCHMARKS=OFF
                -DFT_HARDEN=OFF
     BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --parallel 2
-                  --target make-sounds make-icons
+                  --target make-sounds make-icons write-help
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
-    BUILD_BYPRODUCTS ${FT_HOST_DIR}/resources/make-sounds ${FT_HOST_DIR}/make-icons)
+    BUILD_BYPRODUCTS ${FT_HOST_DIR}/resources/make-sounds ${FT_HOST_DIR}/make-icons
+                     ${FT_HOST_DIR}/write-help)
 add_executable(make-sounds IMPORTED)
 set_target_properties(make-sounds PROPERTIES IMPORTED_LOCATION ${FT_HOST_DIR}/resources/make-sounds)
 add_dependencies(make-sounds ft-host-tools)
@@ -61,19 +62,22 @@ set_property(SOURCE ${CMAKE_BINARY_DIR}/fompy-talden.rc TARGET_DIRECTORY fompy-t
 # libgcc, libstdc++ and winpthread inside the program, which is stripped.
 target_link_options(fompy-talden PRIVATE -static -s)
 
-# The players' download: the program, how to play, the licence.
+# The players' download: the program, how to play (with the program's own
+# --help, written by the same option table on this machine), the licence.
 set(FT_ZIP_DIR ${CMAKE_BINARY_DIR}/zip)
+set(FT_WINDOWS_HELP ${CMAKE_BINARY_DIR}/windows-help.txt)
 set(FT_ZIP ${CMAKE_BINARY_DIR}/fompy-talden-${PROJECT_VERSION}-win64.zip)
 add_custom_command(
     OUTPUT ${FT_ZIP}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${FT_ZIP_DIR} ${FT_ZIP}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${FT_ZIP_DIR}
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:fompy-talden> ${FT_ZIP_DIR}/fompy-talden.exe
+    COMMAND ${FT_HOST_DIR}/write-help windows ${FT_WINDOWS_HELP}
     COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/windows-texts.py
-            ${PROJECT_SOURCE_DIR} ${PROJECT_VERSION} ${FT_ZIP_DIR}
+            ${PROJECT_SOURCE_DIR} ${PROJECT_VERSION} ${FT_ZIP_DIR} ${FT_WINDOWS_HELP}
     COMMAND ${CMAKE_COMMAND} -E chdir ${FT_ZIP_DIR} ${CMAKE_COMMAND} -E tar cf ${FT_ZIP}
             --format=zip fompy-talden.exe README.txt LICENSE.txt
-    DEPENDS fompy-talden ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/README.md
+    DEPENDS fompy-talden ${FT_HOST_DIR}/write-help ${PROJECT_SOURCE_DIR}/LICENSE
             ${PROJECT_SOURCE_DIR}/cmake/windows/README.txt.in
             ${PROJECT_SOURCE_DIR}/tools/windows-texts.py
     COMMENT "Packing ${FT_ZIP}"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // make_manpage.cpp -- writes the manual page, fompy-talden(6), in troff. Its
-// OPTIONS section comes from the same option table as --help, so the two
-// never disagree.
+// OPTIONS, KEYS and EXIT STATUS sections come from the same tables as
+// --help, so the two never disagree.
 //
 // Usage: make_manpage OUTPUT [DATE]
 // DATE (for example 2026-12-07) goes into the page's header; none leaves it
@@ -11,15 +11,11 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/options.h"
 
 namespace {
-
-struct Entry {
-    std::string_view term;  // troff already: font changes and \- for hyphen-minus
-    std::string_view text;  // plain text, escaped on output
-};
 
 constexpr std::string_view kSummary = "a falling-block puzzle game of the 1990s";
 
@@ -40,32 +36,6 @@ constexpr std::string_view kDescription[] = {
     "two. The picture keeps the 4:3 shape of the original's screen.",
 };
 
-constexpr Entry kKeys[] = {
-    {"\\fBUp\\fR, \\fBDown\\fR",
-     "In the menu, move the marker. In a game, Up turns the piece and Down, held, makes it "
-     "fall faster."},
-    {"\\fBLeft\\fR, \\fBRight\\fR", "In a game, move the piece."},
-    {"\\fBEnter\\fR",
-     "In the menu, choose the marked item. Leaves the intro and the game-over screen."},
-    {"\\fBEscape\\fR",
-     "Closes the information screen; in a game, back to the menu. Leaves the game-over "
-     "screen."},
-    {"\\fBSpace\\fR", "Leaves the game-over screen."},
-    {"\\fBAlt+Enter\\fR", "Switches between fullscreen and a window."},
-    {"\\fBP\\fR, \\fBPause\\fR",
-     "Pauses the game and resumes it; so does a gamepad's Guide button where the system lets "
-     "it through. The window losing the keyboard or being minimised pauses too, unless "
-     "--no-autopause is given."},
-    {"\\fBM\\fR", "Mutes the sound and turns it on again; SOUND OFF shows for a moment."},
-    {"\\fBKeypad +\\fR, \\fBKeypad \\-\\fR, \\fB]\\fR, \\fB[\\fR",
-     "Step the sound volume up and down by 10; the volume shows over the picture for a "
-     "moment."},
-    {"\\fBF12\\fR, \\fBPrint Screen\\fR",
-     "Save the picture on the screen as a PNG file in fompy-talden in the Pictures folder "
-     "that $XDG_PICTURES_DIR or ~/.config/user-dirs.dirs names, or ~/Pictures; its name is "
-     "printed."},
-};
-
 constexpr std::string_view kHeadless[] = {
     "With --headless the same game runs against an in-memory display, a scripted keyboard "
     "and a logging sound service, for tests and replays. It is deterministic: the same "
@@ -78,12 +48,6 @@ constexpr std::string_view kHeadless[] = {
     "PALETTE\" (CRC-32s of the visible picture and of its palette), \"T sound play N\", "
     "\"T sound loop N\", \"T sound stop\", \"T reseed SECONDS\" and last \"T end "
     "quit|script|frames\".",
-};
-
-constexpr Entry kExitStatus[] = {
-    {"\\fB0\\fR", "The player chose \"QUIT\", or a headless run came to its end."},
-    {"\\fB1\\fR", "The display could not be opened, or a log or picture could not be written."},
-    {"\\fB2\\fR", "A bad option, or a bad script."},
 };
 
 constexpr std::string_view kFiles =
@@ -132,17 +96,56 @@ void Paragraphs(std::string& page, const std::string_view* begin, const std::str
     }
 }
 
-void Entries(std::string& page, const Entry* begin, const Entry* end) {
-    for (const Entry* e = begin; e != end; ++e) {
+// A text of the tables as a sentence: its first letter a capital, a stop at its end.
+std::string Sentence(std::string text) {
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    if (text.empty() || text.back() != '.') text += '.';
+    return text;
+}
+
+std::string Bold(const std::vector<std::string>& words) {
+    std::string term;
+    for (const std::string& word : words) {
+        if (!term.empty()) term += ", ";
+        term += "\\fB" + Escape(word) + "\\fR";
+    }
+    return term;
+}
+
+void Keys(std::string& page) {
+    for (const ft::KeyHelp& key : ft::DescribeKeys(ft::System::Desktop)) {
         page += ".TP\n";
-        page += std::string(e->term) + "\n";
-        page += Escape(e->text) + "\n";
+        page += Bold(key.keys) + "\n";
+        std::string text = Sentence(key.what);
+        if (!key.buttons.empty()) {
+            std::string buttons;
+            for (const std::string& button : key.buttons) {
+                buttons += (buttons.empty() ? "" : ", ") + button;
+            }
+            text += " On a gamepad: " + buttons + ".";
+        }
+        page += Escape(text) + "\n";
+    }
+}
+
+void ExitStatuses(std::string& page) {
+    for (const ft::ExitStatusHelp& status : ft::DescribeExitStatuses(ft::System::Desktop)) {
+        page += ".TP\n";
+        page += "\\fB" + std::to_string(status.status) + "\\fR\n";
+        std::string causes;
+        for (const std::string& cause : status.causes) {
+            causes += (causes.empty() ? "" : "; ") + cause;
+        }
+        page += Escape(Sentence(causes)) + "\n";
     }
 }
 
 std::string ManualPage(std::string_view date) {
     std::string page;
-    page += ".\\\" fompy-talden.6 -- written by make_manpage from the option table\n";
+    page +=
+        ".\\\" fompy-talden.6 -- written by make_manpage from the tables of options, keys and exit "
+        "statuses\n";
     page += ".TH FOMPY\\-TALDEN 6 \"" + std::string(date) +
             "\" \"fompy\\-talden " FT_VERSION "\" \"Games\"\n";
     page += ".SH NAME\n";
@@ -153,24 +156,19 @@ std::string ManualPage(std::string_view date) {
     page += ".SH DESCRIPTION\n";
     Paragraphs(page, std::begin(kDescription), std::end(kDescription));
     page += ".SH OPTIONS\n";
-    for (const ft::OptionHelp& option : ft::DescribeOptions()) {
+    for (const ft::OptionHelp& option : ft::DescribeOptions(ft::System::Desktop)) {
         page += ".TP\n";
         page += "\\fB\\-\\-" + Escape(option.name) + "\\fR";
         if (!option.argument.empty()) page += " \\fI" + Escape(option.argument) + "\\fR";
         page += "\n";
-        std::string help = option.help;
-        if (!help.empty()) {
-            help[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(help[0])));
-        }
-        if (help.empty() || help.back() != '.') help += '.';
-        page += Escape(help) + "\n";
+        page += Escape(Sentence(option.help)) + "\n";
     }
     page += ".SH KEYS\n";
-    Entries(page, std::begin(kKeys), std::end(kKeys));
+    Keys(page);
     page += ".SH HEADLESS RUNS\n";
     Paragraphs(page, std::begin(kHeadless), std::end(kHeadless));
     page += ".SH EXIT STATUS\n";
-    Entries(page, std::begin(kExitStatus), std::end(kExitStatus));
+    ExitStatuses(page);
     page += ".SH FILES\n";
     page += Escape(kFiles) + "\n";
     page += ".SH SEE ALSO\n";

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// options.cpp -- parsing the command line from the option table.
+// options.cpp -- parsing the command line from the option table; the tables
+// of keys and exit statuses beside it, and the --help text made of all three.
 #include "shell/options.h"
 
 #include <algorithm>
@@ -27,6 +28,7 @@ struct OptionSpec {
     // Stores the value (or sets the flag); returns an error reason or "".
     std::function<std::string(Options&, const std::string&)> apply;
     Scope scope = Scope::Any;
+    const char* windowsHelp = nullptr;  // the Windows program's help, where it differs
 };
 
 // A whole number in [min, max], or an error reason.
@@ -127,7 +129,9 @@ const std::vector<OptionSpec>& OptionTable() {
              }
              return std::string();
          },
-         Scope::Window},
+         Scope::Window,
+         "accepted, and of no effect here: this program always draws through Windows' "
+         "own GDI (default: auto)"},
         {"fps", "N", "frames per second, the game's speed (1 to 1000, default 70)",
          [](Options& o, const std::string& v) {
              std::uint64_t n = 0;
@@ -168,7 +172,9 @@ const std::vector<OptionSpec>& OptionTable() {
              o.noSettings = true;
              return std::string();
          },
-         Scope::Window},
+         Scope::Window,
+         "neither read nor write the settings file, %APPDATA%\\fompy-talden\\settings.ini "
+         "(default: read at the start, written at the end)"},
         {"headless", nullptr,
          "run without window or sound, for tests and replays: scripted keys, logged "
          "output (default: the players' window and sound)",
@@ -338,43 +344,153 @@ bool Options::Given(const std::string& name) const {
     return std::find(given.begin(), given.end(), name) != given.end();
 }
 
-std::vector<OptionHelp> DescribeOptions() {
+std::vector<OptionHelp> DescribeOptions(System system) {
     std::vector<OptionHelp> lines;
     for (const OptionSpec& s : OptionTable()) {
-        lines.push_back({s.name, s.argument != nullptr ? s.argument : "", s.help});
+        const bool windows = system == System::Windows && s.windowsHelp != nullptr;
+        lines.push_back(
+            {s.name, s.argument != nullptr ? s.argument : "", windows ? s.windowsHelp : s.help});
     }
     return lines;
 }
 
-std::string HelpText() {
+std::vector<KeyHelp> DescribeKeys(System system) {
+    const bool windows = system == System::Windows;
+    // XInput, Windows' pad interface, reports no Guide button: there a pad
+    // leaves a pause by Start, and pauses nothing.
+    const std::vector<std::string> pauseButtons =
+        windows ? std::vector<std::string>{} : std::vector<std::string>{"Guide"};
+    const std::string pause =
+        std::string(windows ? "pause the game; P, Pause or the pad's Start resume it (XInput "
+                              "reports no Guide button)"
+                            : "pause the game; P, Pause, Guide or the pad's Start resume it "
+                              "(Guide where the system lets it through)") +
+        ". The window losing the keyboard or being minimised pauses too, unless --no-autopause "
+        "is given; after such a pause any key bound to one of the game's seven keys, P, Pause "
+        "or any pad button resumes. The key or button that resumes never reaches the game";
+    const std::string screenshot =
+        windows ? "save the picture on the screen as a PNG file in Pictures\\fompy-talden, in "
+                  "the user's Pictures folder, and print its name"
+                : "save the picture on the screen as a PNG file in fompy-talden in the Pictures "
+                  "folder ($XDG_PICTURES_DIR, or the one ~/.config/user-dirs.dirs names, else "
+                  "~/Pictures) and print its name";
+    return {
+        {{"Up", "Down"},
+         {"d-pad", "left stick"},
+         "in the menu, move the marker; in a game, Up turns the piece and Down, held, makes it "
+         "fall faster",
+         false},
+        {{"Left", "Right"}, {"d-pad", "left stick"}, "in a game, move the piece", false},
+        {{"Enter"},
+         {"A", "Start"},
+         "in the menu, choose the marked item; leaves the intro and the game-over screen",
+         false},
+        {{"Escape"},
+         {"B", "Back"},
+         "closes the information screen; in a game, back to the menu; leaves the game-over "
+         "screen",
+         false},
+        {{"Space"}, {"X"}, "leaves the game-over screen", false},
+        {{"Keypad arrows", "Keypad Enter"},
+         {},
+         "the arrows (the keypad's 2, 4, 6 and 8 while Num Lock is off) and Enter",
+         false},
+        {{"P", "Pause"}, pauseButtons, pause, true},
+        {{"Alt+Enter"}, {}, "switch between fullscreen and a window", true},
+        {{"F12", "Print Screen"}, {}, screenshot, true},
+        {{"M"}, {}, "mute the sound and turn it on again; SOUND OFF shows for a moment", true},
+        {{"Keypad +", "Keypad -", "]", "["},
+         {},
+         "step the volume up and down by 10; the volume shows over the picture for a moment",
+         true},
+    };
+}
+
+std::vector<ExitStatusHelp> DescribeExitStatuses(System system) {
+    std::vector<std::string> ends = {"\"QUIT\""};
+    if (system == System::Windows) {
+        ends.emplace_back("a close request (the close button, Alt+F4)");
+    } else {
+        ends.emplace_back("a close request");
+        ends.emplace_back("SIGINT, SIGTERM or SIGHUP");
+        ends.emplace_back("the display going away under the game");
+    }
+    ends.emplace_back("a headless run or a --timedemo that comes to its end");
+    ends.emplace_back("--help and --version");
+    return {
+        {0, ends},
+        {1,
+         {"the display cannot be opened",
+          "an output cannot be written (the --log, the --record recording, a --dump picture "
+          "or its folder, standard output)"}},
+        {2,
+         {"a bad option or value", "options that cannot go together",
+          "an output that is also an input", "a file where --dump would put a picture",
+          "a bad or unreadable script (--script, --playback, --timedemo)"}},
+    };
+}
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& words, const char* between) {
+    std::string text;
+    for (const std::string& word : words) {
+        if (!text.empty()) text += between;
+        text += word;
+    }
+    return text;
+}
+
+// A term and its text, the text starting at kHelpColumn (or on the next
+// line when the term is too long for the column).
+void AppendEntry(std::string& out, const std::string& term, const std::string& text) {
+    std::string left = "  " + term;
+    if (left.size() + 2 > kHelpColumn) {
+        out += left + "\n";
+        left.clear();
+    }
+    left.resize(kHelpColumn, ' ');
+    AppendWrapped(out, left, text, kHelpColumn);
+}
+
+}  // namespace
+
+std::string HelpText(System system) {
+    const bool windows = system == System::Windows;
     std::string text =
         "Usage: fompy-talden [OPTION]...\n"
         "FOMPY TALDEN, a falling-block puzzle game.\n";
+    const std::vector<KeyHelp> keys = DescribeKeys(system);
+    for (const bool comfort : {false, true}) {
+        text += comfort ? "\nThe port's own keys, around the game:\n"
+                        : "\nKeys (and a gamepad's buttons):\n";
+        for (const KeyHelp& key : keys) {
+            if (key.comfort != comfort) continue;
+            std::string what = key.what;
+            if (!key.buttons.empty()) what += " (gamepad: " + Joined(key.buttons, ", ") + ")";
+            AppendEntry(text, Joined(key.keys, ", "), what);
+        }
+    }
+    text += "\n";
     AppendWrapped(text, "",
-                  "Keys: arrows move, rotate (up) and drop (down); Enter chooses; Escape leaves "
-                  "a game; Alt+Enter switches between fullscreen and a window. Gamepads: d-pad "
-                  "or left stick for the arrows, A or Start for Enter, B or Back for Escape, X "
-                  "for Space.",
-                  0);
-    AppendWrapped(text, "",
-                  "Comforts: P or Pause pauses and resumes (so does the pad's Guide button); M "
-                  "mutes; the keypad's + and - (or ] and [) step the volume; F12 or Print "
-                  "Screen saves the picture in fompy-talden in the Pictures folder (as "
-                  "$XDG_PICTURES_DIR or ~/.config/user-dirs.dirs names it; else ~/Pictures). "
-                  "The settings file remembers the window, the sound "
-                  "and other keys for the game's keys (see the README).",
+                  windows ? "The settings file, %APPDATA%\\fompy-talden\\settings.ini, remembers "
+                            "the window, the sound and other keys for the game's keys (see "
+                            "README.txt)."
+                          : "The settings file, $XDG_CONFIG_HOME/fompy-talden/settings.ini "
+                            "(~/.config/fompy-talden/ where that is not set), remembers the "
+                            "window, the sound and other keys for the game's keys (see the "
+                            "README).",
                   0);
     text += "\nOptions:\n";
-    for (const OptionHelp& line : DescribeOptions()) {
-        std::string left = "  --" + line.name;
-        if (!line.argument.empty()) left += " " + line.argument;
-        if (left.size() + 2 > kHelpColumn) {
-            // Too long for the column: the text starts on the next line.
-            text += left + "\n";
-            left.clear();
-        }
-        left.resize(kHelpColumn, ' ');
-        AppendWrapped(text, left, line.help, kHelpColumn);
+    for (const OptionHelp& line : DescribeOptions(system)) {
+        std::string term = "--" + line.name;
+        if (!line.argument.empty()) term += " " + line.argument;
+        AppendEntry(text, term, line.help);
+    }
+    text += "\nExit status:\n";
+    for (const ExitStatusHelp& status : DescribeExitStatuses(system)) {
+        AppendWrapped(text, "  " + std::to_string(status.status) + "   ",
+                      Joined(status.causes, "; "), 6);
     }
     return text;
 }

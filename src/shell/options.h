@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// options.h -- the command line. One table of options yields the parser and
-// the --help text.
+// options.h -- the command line. One table of options yields the parser, and
+// with the tables of keys and exit statuses beside it the --help text and the
+// manual page.
 #pragma once
 
 #include <cstddef>
@@ -54,15 +55,45 @@ using OptionsParse = platform::Result<Options>;
 
 OptionsParse ParseOptions(const std::vector<std::string>& args);
 
+// Whose texts: the desktop program's (SDL) or the Windows program's, which
+// keeps its settings and pictures where Windows does, draws through GDI and
+// hears no Guide button from its pads. The build's own by default; the
+// tools of the build ask for either.
+enum class System : std::uint8_t { Desktop, Windows };
+#ifdef _WIN32
+inline constexpr System kThisSystem = System::Windows;
+#else
+inline constexpr System kThisSystem = System::Desktop;
+#endif
+
 // One line of the option table, for --help, the manual page and the README.
 struct OptionHelp {
     std::string name;      // without the leading "--"
     std::string argument;  // empty for a flag
     std::string help;      // what it does, with its default
 };
-std::vector<OptionHelp> DescribeOptions();
+std::vector<OptionHelp> DescribeOptions(System system = kThisSystem);
+
+// One line of the table of keys: keys that do the same thing, named as the
+// texts name them ("Up", "Keypad +", "]"), and the gamepad's buttons that do
+// it too ("A", "d-pad").
+struct KeyHelp {
+    std::vector<std::string> keys;
+    std::vector<std::string> buttons;  // none for a key no button stands for
+    std::string what;                  // what they do, without a final stop
+    bool comfort = false;              // the port's own, around the game, not the game's
+};
+std::vector<KeyHelp> DescribeKeys(System system = kThisSystem);
+
+// One line of the table of exit statuses: the status and every cause of it.
+struct ExitStatusHelp {
+    int status = 0;
+    std::vector<std::string> causes;
+};
+std::vector<ExitStatusHelp> DescribeExitStatuses(System system = kThisSystem);
+
 // The --help text, every line at most kHelpWidth columns.
-std::string HelpText();
+std::string HelpText(System system = kThisSystem);
 inline constexpr std::size_t kHelpWidth = 80;
 std::string VersionText();
 

@@ -3,7 +3,8 @@
 # The Windows zip: exactly the program, README.txt and LICENSE.txt, the texts
 # with Windows' line ends; the program a 64-bit windowed one that imports
 # only Windows' own DLLs and carries its icon, version information and
-# manifest.
+# manifest. The program's --help, which README.txt holds, and README.txt
+# name what Windows does, never a Linux path or variable.
 #
 #   package.sh ZIP VERSION
 set -u
@@ -20,6 +21,15 @@ for text in README.txt LICENSE.txt; do
         fail "$text has lines without Windows' line end"
 done
 grep -q -- "--window" "$TMP/zip/README.txt" || fail "README.txt lacks the options"
+wine "$TMP/zip/fompy-talden.exe" --help >"$TMP/help.out" 2>"$TMP/help.err" ||
+    fail "--help failed: $(cat "$TMP/help.err")"
+tr -d '\r' <"$TMP/help.out" >"$TMP/help.txt"
+tr -d '\r' <"$TMP/zip/README.txt" >"$TMP/readme.txt"
+grep -q -- "--no-settings" "$TMP/help.txt" || fail "--help printed no options: $(cat "$TMP/help.txt")"
+python3 -c 'import sys; sys.exit(open(sys.argv[1]).read() not in open(sys.argv[2]).read())' \
+    "$TMP/help.txt" "$TMP/readme.txt" || fail "README.txt does not hold the program's --help"
+python3 "$HERE/../../tools/windows-texts.py" --check "$TMP/help.txt" "$TMP/readme.txt" ||
+    fail "the Windows texts name Linux paths or variables (above)"
 
 EXE="$TMP/zip/fompy-talden.exe"
 x86_64-w64-mingw32-objdump -p "$EXE" >"$TMP/headers" || fail "objdump cannot read the program"
