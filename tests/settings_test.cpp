@@ -134,8 +134,14 @@ TEST(Settings, FileIsReplacedWholeAndAMissingOneIsTheDefaults) {
     const platform::SettingsFile missing = platform::ReadSettingsFile(path);
     EXPECT_TRUE(missing.warnings.empty());
     EXPECT_EQ(missing.settings, platform::Settings{});
+    EXPECT_TRUE(missing.missing);
+    EXPECT_FALSE(missing.unreadable);
 
     ASSERT_TRUE(platform::WriteSettingsFile(path, "volume = 20\n").ok());
+    EXPECT_FALSE(platform::ReadSettingsFile(path).missing);
+    // An empty file is a file: the first start is over.
+    ASSERT_TRUE(platform::WriteSettingsFile(path, "").ok());
+    EXPECT_FALSE(platform::ReadSettingsFile(path).missing);
     ASSERT_TRUE(platform::WriteSettingsFile(path, "volume = 30\n").ok());
     EXPECT_EQ(platform::ReadSettingsFile(path).settings.volume, 30);
     // Nothing else is left in the folder.
@@ -195,6 +201,7 @@ TEST(Settings, WhatCannotBeReadIsToldOnceAndLeftAlone) {
     const auto refused = [](const std::string& path, const std::string& reason) {
         const platform::SettingsFile file = platform::ReadSettingsFile(path);
         EXPECT_TRUE(file.unreadable) << path;
+        EXPECT_FALSE(file.missing) << path;  // a file there, though not one to read
         EXPECT_EQ(file.settings, platform::Settings{}) << path;
         EXPECT_EQ(
             file.warnings,

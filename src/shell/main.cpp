@@ -35,6 +35,9 @@ namespace {
 constexpr int kExitBadUsage = 2;
 constexpr int kExitFailure = 1;
 
+constexpr const char* kFirstStartNote =
+    "fompy-talden: P pauses, Alt+Enter switches fullscreen, F12 saves a screenshot\n";
+
 void Complain(const std::string& message) {
     std::fprintf(stderr, "fompy-talden: %s\n", message.c_str());
 }
@@ -411,6 +414,13 @@ int RunWindowed(const ft::Options& options) {
     // The window is there: the files are made or emptied now, never for a
     // start that failed.
     if (!StartOutputs({&log, &record})) return kExitFailure;
+    // A player's first start (no settings file yet): the port's own keys, in
+    // one line. Not when standard output carries the run's log, which holds
+    // nothing but the log's lines.
+    if (remembered.missing && options.logPath != "-") {
+        std::fputs(kFirstStartNote, stdout);
+        std::fflush(stdout);
+    }
     // A close request or a signal ends the run like "QUIT"; a playback also
     // ends by Escape or by its script's end.
     host->Journal().Finish(ft::RunProgram(*host));

@@ -10,13 +10,17 @@
 #   written through, the file's mode kept; --no-settings reads and writes nothing;
 # - a key bound in the file moves the piece, and the key it replaced does not;
 # - the volume scales what the sound device plays: silent at 0, half the
-#   amplitude at 50 (SDL's "disk" driver writes what it plays to a file).
+#   amplitude at 50 (SDL's "disk" driver writes what it plays to a file);
+# - the first start, with no settings file yet, names the port's keys once on
+#   standard output; the next start, and one with --no-settings, does not.
 set -u
 BIN="$1"
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/harness.inc"
 . "$HERE/xvfb_session.inc"
 SETTINGS="$XDG_CONFIG_HOME/fompy-talden/settings.ini"
+NOTE="fompy-talden: P pauses, Alt+Enter switches fullscreen, F12 saves a screenshot"
+notes() { grep -c -x -F "$NOTE" "$TMP/game.out"; }
 
 geometry() {
     xwininfo -id "$WINDOW" | awk '/Width:/ { w = $NF } /Height:/ { h = $NF }
@@ -43,17 +47,21 @@ end_game() {
 }
 
 # --- Fullscreen first; a window after Alt+Enter, remembered.
+[ ! -e "$SETTINGS" ] || fail "a settings file before the first start"
 start_game
 expect_geometry 800x600 "the first start"
 xdotool key alt+Return
 expect_geometry 640x480 "Alt+Enter"
 end_game
+[ "$(notes)" -eq 1 ] && [ "$(wc -l <"$TMP/game.out")" -eq 1 ] ||
+    fail "the first start did not name the keys once: $(cat "$TMP/game.out")"
 grep -q '^fullscreen = no$' "$SETTINGS" || fail "the window is not remembered: $(cat "$SETTINGS")"
 echo "# mine" >>"$SETTINGS"
 echo "colour = green" >>"$SETTINGS"
 start_game
 expect_geometry 640x480 "the start after a window was left"
 end_game
+[ "$(notes)" -eq 0 ] || fail "the second start named the keys again: $(cat "$TMP/game.out")"
 grep -q '^colour = green$' "$SETTINGS" || fail "an unknown setting was dropped"
 grep -q '^# mine$' "$SETTINGS" || fail "a comment was dropped"
 [ -z "$(ls "$(dirname "$SETTINGS")" | grep -v "^settings.ini$")" ] || fail "a temporary file was left behind"
@@ -126,6 +134,11 @@ xdotool key alt+Return
 end_game
 [ "$(cat "$SETTINGS")" = "fullscreen = no" ] || fail "--no-settings wrote: $(cat "$SETTINGS")"
 rm "$SETTINGS"
+# With no file and --no-settings, this is no first start to tell of.
+start_game --no-settings --window
+end_game
+[ "$(notes)" -eq 0 ] || fail "--no-settings named the keys: $(cat "$TMP/game.out")"
+[ ! -e "$SETTINGS" ] || fail "--no-settings wrote a settings file"
 
 # --- Another key: A moves the piece left, the arrow does not any more.
 printf 'left = A\n' >"$SETTINGS"

@@ -6,11 +6,15 @@
 #   Pictures folder, the headless run's picture scaled, named in one line;
 # - a volume key shows the volume over the picture for a moment;
 # - P pauses a game: no picture is presented while paused, the window shows
-#   the picture dimmed with PAUSED in the middle, P resumes; the window
-#   losing the keyboard pauses, Pause resumes; the session, pauses and all,
+#   the picture dimmed with PAUSED in the middle and "PRESS P" under it, P
+#   resumes; the window losing the keyboard pauses, "PRESS ANY KEY", and a
+#   game key resumes without reaching the game; the session, pauses and all,
 #   replays headless on Linux to the window run's log;
 # - the settings file in the user's AppData remembers fullscreen, as Alt+Enter
-#   left it, for the next start, and the keys a player gave there play.
+#   left it, for the next start, and the keys a player gave there play; the
+#   file's comment names Windows' folders, and the first start, before there
+#   is a file, names the port's keys once on standard output;
+# - the paths it prints (the screenshots') have one kind of separator.
 # The user's folders are the test prefix's own, emptied of the game's first.
 #
 #   comforts.sh WINDOWS_PROGRAM.exe LINUX_PROGRAM
@@ -91,6 +95,9 @@ unix_shot() { winepath -u "$(shot_file | tr -d '\r')" 2>/dev/null; }
 start_game --window --scale 2 --record "$TMP/session.txt" --log "$TMP/window.log"
 xdotool key F12
 expect_shot 1
+case "$(shot_file)" in
+    */*) fail "the screenshot's name mixes separators: '$(shot_file)'" ;;
+esac
 shot=$(unix_shot)
 case "$shot" in
     "$SHOTS/fompy-talden-"[0-9]*-[0-9]*.png) ;;
@@ -104,44 +111,53 @@ python3 "$ROOT/tests/scripts/compare_picture.py" "$TMP/shot1.ppm" "$TMP/intro.pp
 # --- A volume key: the volume over the top of the picture for a moment.
 expect_volume_note "$ROOT/tests/scripts" "$TMP/shot1.ppm" "$TMP/intro.ppm"
 
-# --- A game, paused by P.
+# --- A game, paused by P: the window says how to go on.
+convert "$ROOT/tests/golden/paused/press-p.png" -depth 8 "ppm:$TMP/press-p.ppm"
+convert "$ROOT/tests/golden/paused/press-any-key.png" -depth 8 "ppm:$TMP/press-any-key.ppm"
+# Nothing presented for a second.
+expect_still() {
+    before=$(presents)
+    sleep 1
+    [ "$(presents)" -eq "$before" ] || fail "$1: $(($(presents) - before)) pictures presented"
+}
+# The window, paused: the picture at half its brightness, and in white the
+# word and the hint under it, pixel for pixel.
+expect_paused() {
+    xdotool key F12
+    expect_shot "$1"
+    convert "$(unix_shot)" -depth 8 "ppm:$TMP/undimmed.ppm"
+    import -window "$WINDOW" -depth 8 "ppm:$TMP/paused.ppm" || fail "no picture of the window"
+    python3 "$ROOT/tests/scripts/check_overlay.py" paused "$TMP/undimmed.ppm" "$TMP/paused.ppm" \
+        "$TMP/$2.ppm" || fail "the paused window ($2)"
+}
 xdotool key --delay 200 Return Return
 sleep 1.5
 xdotool key p
 sleep 0.3
-before=$(presents)
-sleep 1
-[ "$(presents)" -eq "$before" ] || fail "$(($(presents) - before)) pictures presented while paused"
-xdotool key F12
-expect_shot 2
-convert "$(unix_shot)" -depth 8 "ppm:$TMP/undimmed.ppm"
-import -window "$WINDOW" -depth 8 "ppm:$TMP/paused.ppm" || fail "no picture of the window"
-# The window: the picture at half its brightness, and the word in white in
-# the middle (a box of 70x10 picture pixels, 140x24 window pixels).
-python3 "$ROOT/tests/scripts/check_overlay.py" paused "$TMP/undimmed.ppm" "$TMP/paused.ppm" ||
-    fail "the paused window"
+expect_still "while paused by P"
+expect_paused 2 press-p
 xdotool key p
 sleep 0.5
 before=$(presents)
 sleep 0.5
 [ "$(presents)" -gt "$before" ] || fail "the game did not go on after P"
 
-# --- The window loses the keyboard: paused until Pause says otherwise.
+# --- The window loses the keyboard: paused until any of the game's keys,
+# which moves nothing.
 ROOT_WINDOW=$(xwininfo -root | awk '/Window id:/ { print $4 }')
 [ -n "$ROOT_WINDOW" ] || fail "no root window to give the keyboard to"
 xdotool windowfocus "$ROOT_WINDOW" || fail "the keyboard could not be taken from the window"
 sleep 0.5
-before=$(presents)
-sleep 1
-[ "$(presents)" -eq "$before" ] || fail "$(($(presents) - before)) pictures after losing the keyboard"
+expect_still "after losing the keyboard"
 # Wine gives a window the keyboard back when it is clicked.
 xdotool mousemove --window "$WINDOW" 20 20 click 1
 sleep 0.5
-xdotool key Pause
+expect_paused 3 press-any-key
+xdotool key Left
 sleep 0.5
 before=$(presents)
 sleep 0.5
-[ "$(presents)" -gt "$before" ] || fail "the game did not go on after Pause"
+[ "$(presents)" -gt "$before" ] || fail "the game did not go on after Left"
 
 # --- Alt+Enter to fullscreen, to be remembered.
 xdotool key alt+Return
@@ -149,6 +165,8 @@ sleep 0.5
 [ "$(size)" = "800x600" ] || fail "Alt+Enter: the window is $(size), not 800x600"
 quit_game
 
+! grep -q ' left ' "$TMP/session.txt" ||
+    fail "a key pressed in a pause reached the game: $(grep ' left ' "$TMP/session.txt")"
 "$LINUX" --headless --script "$TMP/session.txt" --log "$TMP/replay.log" ||
     fail "the recording does not replay"
 cmp -s "$TMP/window.log" "$TMP/replay.log" ||
@@ -156,6 +174,13 @@ cmp -s "$TMP/window.log" "$TMP/replay.log" ||
 
 [ -f "$SETTINGS" ] || fail "no settings file at $SETTINGS"
 grep -q '^fullscreen = yes' "$SETTINGS" || fail "fullscreen is not remembered: $(cat "$SETTINGS")"
+NOTE="fompy-talden: P pauses, Alt+Enter switches fullscreen, F12 saves a screenshot"
+[ "$(tr -d '\r' <"$TMP/game.out" | grep -c -x -F "$NOTE")" -eq 1 ] ||
+    fail "the first start did not name the keys once: $(cat "$TMP/game.out")"
+grep -q -F '%APPDATA%\fompy-talden\settings.ini' "$SETTINGS" ||
+    fail "the settings file's comment does not name where it is: $(cat "$SETTINGS")"
+python3 "$ROOT/tools/windows-texts.py" --check "$SETTINGS" ||
+    fail "the settings file names Linux paths or variables"
 
 # --- The next start, without options: fullscreen, as the player left it;
 # Alt+Enter back to a window, remembered over the file of the last run. The
@@ -165,6 +190,7 @@ grep -q '^left = ' "$SETTINGS" || fail "the keys are not in the settings file: $
 sed -i 's/^left = .*/left = A/' "$SETTINGS"
 start_game --record "$TMP/session2.txt"
 [ "$(size)" = "800x600" ] || fail "the second start is $(size), not fullscreen"
+grep -q -F "$NOTE" "$TMP/game.out" && fail "the second start named the keys again"
 xdotool key alt+Return
 sleep 0.5
 [ "$(size)" = "640x480" ] || fail "Alt+Enter: the window is $(size), not 640x480"

@@ -37,6 +37,13 @@ namespace {
 constexpr int kShotWidth = 640;
 constexpr int kShotHeight43 = 480;
 constexpr int kShotHeightSquare = 400;
+// Between a folder and a file's name, as the system writes its own paths:
+// a name the player is shown reads as one path, with one kind of separator.
+#if defined(_WIN32)
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
 // The names tried in one second: fompy-talden-STAMP.png, then -2 to -1000.
 constexpr int kMostNamesInASecond = 1000;
 
@@ -211,16 +218,18 @@ std::string ReadUserDirs(const std::string& home) {
 #endif
 
 std::string ScreenshotFolder() {
+#if defined(_WIN32)
+    // Where the system names no Pictures folder: the usual one in the profile.
+    const char* home = std::getenv("USERPROFILE");
+    if (home == nullptr || home[0] == '\0') return {};
+    return std::string(home) + "\\Pictures\\fompy-talden";
+#else
     // Only a folder from the root, as for XDG_CONFIG_HOME: a relative one
     // would be wherever the game happened to be started.
     const char* pictures = std::getenv("XDG_PICTURES_DIR");
     if (pictures != nullptr && std::filesystem::path(pictures).is_absolute()) {
         return std::string(pictures) + "/fompy-talden";
     }
-#if defined(_WIN32)
-    const char* home = std::getenv("USERPROFILE");
-    if (home == nullptr || home[0] == '\0') return {};
-#else
     const char* homeVariable = std::getenv("HOME");
     const std::string home = homeVariable != nullptr ? homeVariable : "";
     // The desktop's own name for the folder (~/Bilder, ~/Images...), which
@@ -229,15 +238,19 @@ std::string ScreenshotFolder() {
         return *named + "/fompy-talden";
     }
     if (home.empty()) return {};
+    return home + "/Pictures/fompy-talden";
 #endif
-    return std::string(home) + "/Pictures/fompy-talden";
 }
 
 Result<std::string> SaveScreenshot(const std::string& folder, const Picture& picture,
                                    const Palette& palette, bool aspect, std::time_t when) {
     if (folder.empty()) {
+#if defined(_WIN32)
+        return Failure{"no folder for pictures: Windows names no Pictures folder for this user"};
+#else
         return Failure{
             "no folder for pictures: neither HOME nor an absolute XDG_PICTURES_DIR is set"};
+#endif
     }
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -245,7 +258,7 @@ Result<std::string> SaveScreenshot(const std::string& folder, const Picture& pic
     const std::tm local = LocalTime(when);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string stem = folder + "/fompy-talden-" + stamp;
+    const std::string stem = folder + kSeparator + "fompy-talden-" + stamp;
     const std::optional<Bytes> png = EncodePng(ScaleForScreenshot(picture, aspect), palette);
     if (!png) return Failure{PrintableText(stem) + ".png: out of memory"};
     // Each name is made by the one call that writes it, so two saves in the

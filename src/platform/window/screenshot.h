@@ -31,7 +31,8 @@ Result<void> WritePng(const std::string& path, const IndexedImage& image, const 
 
 // $XDG_PICTURES_DIR/fompy-talden when it is a folder from the root, else the
 // Pictures folder that the desktop's user-dirs.dirs names, else
-// ~/Pictures/fompy-talden. Empty when none is known.
+// ~/Pictures/fompy-talden; on Windows, where the system's own Pictures folder
+// comes first, %USERPROFILE%\Pictures\fompy-talden. Empty when none is known.
 std::string ScreenshotFolder();
 
 // Saves the picture into folder (made when missing) as a new file

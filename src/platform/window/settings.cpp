@@ -78,9 +78,18 @@ constexpr std::uint64_t kMaxWindowSide = 16384;
 constexpr int kMinWindowWidth = 320;
 constexpr int kMinWindowHeight = 200;
 
+// The comment a new file starts with, naming what this system's program does.
+#if defined(_WIN32)
+constexpr const char* kHeader =
+    "# FOMPY TALDEN's settings, %APPDATA%\\fompy-talden\\settings.ini, written by the\n"
+    "# game when it ends. Lines it does not know are kept. Keys: e.g. \"left = A, Left\"\n"
+    "# (see README.txt). Screenshots (F12) go to Pictures\\fompy-talden; P or Pause\n"
+    "# pauses, and a pad's Start resumes (Windows reports no Guide button).";
+#else
 constexpr const char* kHeader =
     "# FOMPY TALDEN's settings, written by the game when it ends. Lines it does\n"
     "# not know are kept. Keys: e.g. \"left = A, Left\" (see the README, \"Comforts\").";
+#endif
 
 // The settings' names in the file, in the order they are written; the
 // seven keys follow under their script words ("enter", "left", ...).
@@ -434,7 +443,11 @@ std::string SettingsPath() {
 
 SettingsFile ReadSettingsFile(const std::string& path) {
     const SmallFile read = ReadSmallFile(path, kMaxFileBytes);
-    if (read.status == SmallFile::Status::Missing) return {};
+    if (read.status == SmallFile::Status::Missing) {
+        SettingsFile defaults;
+        defaults.missing = true;
+        return defaults;
+    }
     if (read.status == SmallFile::Status::Refused) {
         SettingsFile defaults;
         defaults.warnings.push_back("cannot read the settings " + Quoted(path) + ": " +

@@ -73,6 +73,8 @@ struct SettingsFile {
     // There is a file, but it could not be read (a folder, a FIFO, no
     // permission, far too large): it is the player's, and never written over.
     bool unreadable = false;
+    // There is no file yet: the game's first start for this player.
+    bool missing = false;
 };
 
 // Never fails: every fault is a warning and a default.
@@ -90,7 +92,7 @@ std::string FormatSettings(const Settings& settings, const std::vector<std::stri
 // %APPDATA%\fompy-talden\settings.ini. Empty when none of them is set.
 std::string SettingsPath();
 
-// Reads the file; a missing file is the defaults without a word, and one that
+// Reads the file; a missing file is the defaults without a word (and missing), and one that
 // cannot be read (or is no file: a FIFO is never waited on) is the defaults
 // with a warning, and unreadable.
 SettingsFile ReadSettingsFile(const std::string& path);
