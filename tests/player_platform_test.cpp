@@ -35,7 +35,8 @@ constexpr std::int64_t kTicksPerSecond = 70;
 struct FakeScreen final : platform::PlayerScreen {
     int toggles = 0;
     std::vector<std::string> notes;
-    std::vector<bool> pauses;  // SetPaused's calls in order
+    std::vector<bool> pauses;        // SetPaused's calls in order
+    std::vector<std::string> hints;  // and what they said under PAUSED
     std::vector<std::uint8_t> picture =
         std::vector<std::uint8_t>(platform::kScreenWidth * platform::kScreenHeight, 0);
     platform::Palette palette{};
@@ -45,7 +46,10 @@ struct FakeScreen final : platform::PlayerScreen {
     bool IsFullscreen() const override { return toggles % 2 == 1; }
     std::pair<int, int> WindowedSize() const override { return {640, 480}; }
     void ShowNote(std::string note) override { notes.push_back(std::move(note)); }
-    void SetPaused(bool paused) override { pauses.push_back(paused); }
+    void SetPaused(bool paused, std::string_view hint) override {
+        pauses.push_back(paused);
+        hints.emplace_back(hint);
+    }
     platform::Picture Shown() const override { return {picture.data(), platform::kScreenWidth}; }
     const platform::Palette& ShownPalette() const override { return palette; }
 };
@@ -231,7 +235,7 @@ TEST(PlayerPlatform, APauseLetsGoOfHeldKeysAtTheDeliveryPointAndAddsNoGameTime) 
     });
     // In the pause: nothing for the game, ten seconds, a second P resumes.
     rig.backend->batches.push_back([](NewsSink& news) {
-        EXPECT_FALSE(news.OnKey(Down("Right", 9)));
+        EXPECT_TRUE(news.OnKey(Down("Right", 9)));  // the game's, but not now
         EXPECT_TRUE(news.OnKey(Repeat("P")));
         news.OnPadButton(0, platform::kPadA, true);
         news.OnWindow(WindowNews::FocusLost);
@@ -271,6 +275,83 @@ TEST(PlayerPlatform, APauseLetsGoOfHeldKeysAtTheDeliveryPointAndAddsNoGameTime) 
     EXPECT_EQ(rig.backend->screen.pauses, (std::vector<bool>{true, false, true, false}));
     EXPECT_EQ(rig.host->Now(), before + 1 + 2);
     EXPECT_TRUE(rig.keys.pressed[static_cast<std::size_t>(platform::Key::Enter)]);
+}
+
+// After the window was left, any of the game's keys or any pad button goes
+// on; after P, Pause or Guide only those and the pad's Start. What resumes
+// never reaches the game, nor do its repeats and its release.
+TEST(PlayerPlatform, APauseEndsAtTheKeysItNamesAndTheyReachNothing) {
+    Rig rig;
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnWindow(WindowNews::FocusLost); });
+    rig.backend->batches.push_back([](NewsSink& news) {
+        EXPECT_TRUE(news.OnKey(Down("M")));  // a comfort: still paused
+        EXPECT_FALSE(news.OnKey(KeyNews{"Keypad4", 40, true, false, false, true}));
+        EXPECT_FALSE(news.OnKey(Down("Q")));
+        news.OnKey(Repeat("Left"));
+        news.OnPadStick(0, true, -30000);
+    });
+    rig.backend->batches.push_back([](NewsSink& news) {
+        EXPECT_TRUE(news.OnKey(Down("Left")));  // goes on
+        news.OnKey(Repeat("Left"));
+        news.OnKey(Up("Left"));
+    });
+    rig.host->DeliverDueInput(rig.keys);
+    EXPECT_EQ(rig.backend->screen.hints, (std::vector<std::string>{"PRESS ANY KEY", ""}));
+    EXPECT_EQ(rig.Delivered(), "");
+
+    // Any pad button, told as a button or read whole.
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnWindow(WindowNews::Minimised); });
+    rig.backend->batches.push_back(
+        [](NewsSink& news) { news.OnPadButton(2, platform::kPadX, true); });
+    rig.backend->batches.push_back([](NewsSink& news) {
+        news.OnPadButton(2, platform::kPadX, false);
+        news.OnWindow(WindowNews::FocusLost);
+    });
+    platform::PadReading back;
+    back.buttons = platform::kPadBack;
+    rig.backend->batches.push_back([back](NewsSink& news) { news.OnPadRead(1, {}, back); });
+    rig.backend->batches.push_back([back](NewsSink& news) { news.OnPadRead(1, back, {}); });
+    for (int frame = 0; frame < 3; ++frame) rig.Frame();
+    EXPECT_EQ(rig.backend->screen.pauses,
+              (std::vector<bool>{true, false, true, false, true, false}));
+    EXPECT_EQ(rig.Delivered(), "");
+
+    // A pause by P: the game's keys and the pad's other buttons wait; Start
+    // goes on, told as a button or read whole.
+    platform::PadReading start;
+    start.buttons = platform::kPadStart;
+    for (const bool whole : {false, true}) {
+        rig.backend->batches.push_back([](NewsSink& news) { news.OnKey(Down("P")); });
+        rig.backend->batches.push_back([](NewsSink& news) {
+            EXPECT_TRUE(news.OnKey(Down("Enter")));
+            news.OnPadButton(0, platform::kPadA, true);
+        });
+        rig.backend->batches.push_back([whole, start](NewsSink& news) {
+            if (whole) {
+                news.OnPadRead(1, {}, start);
+            } else {
+                news.OnPadButton(0, platform::kPadStart, true);
+            }
+        });
+        rig.backend->batches.push_back([whole, start](NewsSink& news) {
+            news.OnKey(Up("Enter"));
+            if (whole) {
+                news.OnPadRead(1, start, {});
+            } else {
+                news.OnPadButton(0, platform::kPadStart, false);
+            }
+        });
+        rig.Frame();
+        rig.Frame();
+        EXPECT_EQ(rig.backend->screen.hints.end()[-2], "PRESS P");
+        EXPECT_FALSE(rig.host->IsPaused());
+    }
+    EXPECT_EQ(rig.Delivered(), "");
+    // The pad's Start, out of a pause, is Enter.
+    rig.backend->batches.push_back(
+        [](NewsSink& news) { news.OnPadButton(0, platform::kPadStart, true); });
+    rig.Frame();
+    EXPECT_EQ(rig.Delivered(), "8 enter down\n");
 }
 
 TEST(PlayerPlatform, ACloseRequestEndsAPauseAndIsTheGames) {

@@ -3,10 +3,10 @@
 """Checks what a 640x480 window draws over the picture against a screenshot
 of the picture. Exits 1 with the first wrong pixel.
 
-    check_overlay.py paused SCREENSHOT.ppm WINDOW.ppm
-        every pixel at half its brightness, except white ones where PAUSED
-        stands in the middle (a box of 70x10 picture pixels, 140x24 window
-        pixels);
+    check_overlay.py paused SCREENSHOT.ppm WINDOW.ppm MASK.ppm
+        every pixel at half its brightness, except the white ones of PAUSED
+        and the hint under it: those of the 320x200 mask (a golden picture
+        of tests/golden/paused), scaled as the window scales the picture;
     check_overlay.py note SCREENSHOT.ppm WINDOW.ppm
         the volume note "VOLUME 90": every pixel the same, except in the
         note's box at the top in the middle (114x18 picture pixels from 103,4;
@@ -22,20 +22,26 @@ from compare_picture import read_ppm  # noqa: E402
 BLACK, WHITE = b"\x00\x00\x00", b"\xff\xff\xff"
 
 
-def check_paused(w: int, h: int, shot: bytes, window: bytes) -> None:
-    white = 0
+def picture_pixel(n: int, size: int, picture_size: int) -> int:
+    """The picture pixel a window pixel shows: picture pixel p covers the
+    window pixels from p * size // picture_size up to the next one's."""
+    return ((n + 1) * picture_size - 1) // size
+
+
+def check_paused(w: int, h: int, shot: bytes, window: bytes, mask_file: str) -> None:
+    mw, mh, mask = read_ppm(mask_file)
+    if (mw, mh) != (320, 200):
+        sys.exit(f"the mask is {mw}x{mh}, not 320x200")
     for y in range(h):
+        row = picture_pixel(y, h, mh)
         for x in range(w):
             i = (y * w + x) * 3
-            want = bytes(c // 2 for c in shot[i:i + 3])
+            m = (row * mw + picture_pixel(x, w, mw)) * 3
+            want = WHITE if mask[m:m + 3] == WHITE else bytes(c // 2 for c in shot[i:i + 3])
             got = window[i:i + 3]
-            inside = 245 <= x < 395 and 225 <= y < 255
-            if got == WHITE and inside:
-                white += 1
-            elif got != want:
-                sys.exit(f"pixel {x},{y} is {tuple(got)}, not the dimmed {tuple(want)}")
-    if white < 200:
-        sys.exit(f"only {white} white pixels where PAUSED should be")
+            if got != want:
+                sys.exit(f"pixel {x},{y} is {tuple(got)}, not {tuple(want)} "
+                         f"({'the word' if want == WHITE else 'the dimmed picture'})")
 
 
 def check_note(w: int, h: int, shot: bytes, window: bytes) -> None:
@@ -56,14 +62,17 @@ def check_note(w: int, h: int, shot: bytes, window: bytes) -> None:
 
 
 def main() -> int:
-    checks = {"paused": check_paused, "note": check_note}
-    if len(sys.argv) != 4 or sys.argv[1] not in checks:
+    arguments = {"paused": 5, "note": 4}
+    if len(sys.argv) not in (4, 5) or arguments.get(sys.argv[1]) != len(sys.argv):
         sys.exit(__doc__)
     w, h, shot = read_ppm(sys.argv[2])
     ww, wh, window = read_ppm(sys.argv[3])
     if (w, h) != (ww, wh):
         sys.exit(f"the window is {ww}x{wh}, the screenshot {w}x{h}")
-    checks[sys.argv[1]](w, h, shot, window)
+    if sys.argv[1] == "paused":
+        check_paused(w, h, shot, window, sys.argv[4])
+    else:
+        check_note(w, h, shot, window)
     return 0
 
 

@@ -6,8 +6,10 @@
 #   run's picture scaled, and names the file in one line;
 # - a volume key shows the volume over the picture for a moment;
 # - P pauses a game: no picture is presented while paused, the window shows
-#   the picture dimmed with PAUSED in the middle, P resumes;
-# - the window losing the keyboard pauses, Pause resumes;
+#   the picture dimmed with PAUSED in the middle and "PRESS P" under it, the
+#   game's keys wait, P resumes;
+# - the window losing the keyboard pauses, "PRESS ANY KEY", and a game key
+#   resumes without reaching the game;
 # - the session, pauses and all, replays headless to the window run's log.
 # Where each key goes, and what a pause lets go of, the player platform's
 # unit tests tell; here, what only a real window shows.
@@ -68,39 +70,52 @@ python3 "$HERE/compare_picture.py" "$TMP/shot1.ppm" "$TMP/intro.ppm" 0 0 640 480
 # never in the picture (the screenshots above and the replay below).
 expect_volume_note "$HERE" "$TMP/shot1.ppm" "$TMP/intro.ppm"
 
-# --- A game, paused by P.
+# --- A game, paused by P: the window says how to go on.
+convert "$HERE/../golden/paused/press-p.png" -depth 8 "ppm:$TMP/press-p.ppm"
+convert "$HERE/../golden/paused/press-any-key.png" -depth 8 "ppm:$TMP/press-any-key.ppm"
+# The window, paused: the picture at half its brightness, and in white the
+# word and the hint under it, pixel for pixel.
+expect_paused() {
+    xdotool key F12
+    expect_shot "$1"
+    convert "$(shot_file)" -depth 8 "ppm:$TMP/undimmed.ppm"
+    import -window "$WINDOW" -depth 8 "ppm:$TMP/paused.ppm" || fail "no picture of the window"
+    python3 "$HERE/check_overlay.py" paused "$TMP/undimmed.ppm" "$TMP/paused.ppm" "$TMP/$2.ppm" ||
+        fail "the paused window ($2)"
+}
 xdotool key --delay 200 Return Return
 sleep 1.5
 xdotool key p
 expect_still "while paused by P"
-xdotool key F12
-expect_shot 2
-convert "$(shot_file)" -depth 8 "ppm:$TMP/undimmed.ppm"
-import -window "$WINDOW" -depth 8 "ppm:$TMP/paused.ppm" || fail "no picture of the window"
-# The window: the picture at half its brightness, and the word in white in
-# the middle (a box of 70x10 picture pixels, 140x24 window pixels).
-python3 "$HERE/check_overlay.py" paused "$TMP/undimmed.ppm" "$TMP/paused.ppm" || fail "the paused window"
+expect_paused 2 press-p
+# The game's keys wait for P.
+xdotool key Left
+expect_still "after Left in a pause by P"
 xdotool key p
 sleep 0.5
 before=$(presents)
 sleep 0.5
 [ "$(presents)" -gt "$before" ] || fail "the game did not go on after P"
 
-# --- The window loses the keyboard: paused until a key says otherwise.
+# --- The window loses the keyboard: paused until any of the game's keys,
+# which moves nothing.
 ROOT=$(xwininfo -root | awk '/Window id:/ { print $4 }')
 [ -n "$ROOT" ] || fail "no root window to give the keyboard to"
 xdotool windowfocus "$ROOT" || fail "the keyboard could not be taken from the window"
 sleep 0.3
 expect_still "after losing the keyboard"
 xdotool windowfocus "$WINDOW"
-xdotool key Pause
+expect_paused 3 press-any-key
+xdotool key Left
 sleep 0.5
 before=$(presents)
 sleep 0.5
-[ "$(presents)" -gt "$before" ] || fail "the game did not go on after Pause"
+[ "$(presents)" -gt "$before" ] || fail "the game did not go on after Left"
 kill -TERM "$GAME_PID"
 expect_quit
 
+! grep -q ' left ' "$TMP/session.txt" ||
+    fail "a key pressed in a pause reached the game: $(grep ' left ' "$TMP/session.txt")"
 "$BIN" --headless --script "$TMP/session.txt" --log "$TMP/replay.log" ||
     fail "the recording does not replay"
 diff "$TMP/window.log" "$TMP/replay.log" >"$TMP/diff" ||

@@ -28,6 +28,7 @@ import http from 'node:http';
 import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
 import zlib from 'node:zlib';
 
 const kWidth = 320;
@@ -44,6 +45,9 @@ const Keys = {
   left: '\uE012', up: '\uE013', right: '\uE014', down: '\uE015',
   f12: '\uE03C', p: 'p', m: 'm', '[': '[', ']': ']',
 };
+
+// The overlays the page draws over the picture, as tests/golden keeps them.
+const kGolden = path.join(path.dirname(fileURLToPath(import.meta.url)), '..', 'golden', 'paused');
 
 class TestFailure extends Error {}
 
@@ -276,6 +280,7 @@ const kStateScript = `
     prompt: !document.getElementById('start').hidden,
     again: !document.getElementById('again').hidden,
     dimmed: !document.getElementById('paused').hidden,
+    note: !document.getElementById('note').hidden,
     touch: !document.getElementById('pad').hidden && !document.getElementById('actions').hidden,
     failed: document.getElementById('failed').hidden ? '' : document.getElementById('failed').textContent,
   };`;
@@ -471,15 +476,44 @@ async function checkAltEnter(driver) {
   console.log("browser_test: Alt+Enter's Enter stays the page's through its auto-repeat");
 }
 
-// M mutes and unmutes, [ and ] step the volume by 10.
+// An overlay canvas (320x200, over the picture) against its golden picture,
+// pixel for pixel: the golden's white is white, its black black, and every
+// other pixel is what the page puts there (outside: transparent, or the
+// pause's half-dark).
+async function checkOverlay(driver, canvas, golden, outside) {
+  const expected = readPng(path.join(kGolden, `${golden}.png`));
+  const pixels = await driver.run(`
+    return Array.from(document.getElementById('${canvas}').getContext('2d')
+                          .getImageData(0, 0, 320, 200).data);`);
+  for (let i = 0; i < kWidth * kHeight; ++i) {
+    const [r, g, b] = expected.rgba.subarray(i * 4, i * 4 + 3);
+    const want = r === 255 && g === 255 && b === 255 ? [255, 255, 255, 255]
+        : r === 0 && g === 0 && b === 0 ? [0, 0, 0, 255] : outside;
+    const got = pixels.slice(i * 4, i * 4 + 4);
+    if (got.some((v, k) => Math.abs(v - want[k]) > (k === 3 && want === outside ? 8 : 0))) {
+      fail(`${canvas} pixel ${i % kWidth},${Math.floor(i / kWidth)} is ${got}, ` +
+           `not ${want} as in ${golden}.png`);
+    }
+  }
+}
+
+const kHalfDark = [0, 0, 0, 128];
+const kClear = [0, 0, 0, 0];
+
+// M mutes and unmutes, [ and ] step the volume by 10; the volume shows over
+// the top of the picture for a moment in the game's small font, as the
+// desktop draws it.
 async function checkVolume(driver) {
   const steps = [['[', 0.9], ['m', 0], ['m', 0.9], [']', 1]];
   for (const [key, gain] of steps) {
     await driver.tap(key);
     const state = await waitFor(driver, `the volume after ${key}`, () => true);
     if (Math.abs(state.gain - gain) > 1e-6) fail(`after ${key} the volume is ${state.gain}, not ${gain}`);
+    if (key === '[') await checkOverlay(driver, 'note', 'note-volume-90', kClear);
+    if (key === 'm' && gain === 0) await checkOverlay(driver, 'note', 'note-sound-off', kClear);
   }
-  console.log('browser_test: M mutes and unmutes, [ and ] step the volume');
+  await waitFor(driver, 'the volume note to go', (s) => !s.note);
+  console.log('browser_test: M mutes and unmutes, [ and ] step the volume, shown as on the desktop');
 }
 
 const kPresentsScript = `
@@ -496,23 +530,16 @@ async function checkPause(driver, out) {
   await driver.keys([['down', 'left', 60], ['down', 'p', 30], ['up', 'p', 100], ['up', 'left']]);
   let state = await waitFor(driver, 'the pause', (s) => s.paused && s.dimmed);
   await driver.screenshot(path.join(out, 'paused.png'));
-  // PAUSED in the game's small font over the picture at half its brightness:
-  // the overlay holds white blocks and half-dark pixels only.
-  const [white, dim, other] = await driver.run(`
-    const data = document.getElementById('paused-word').getContext('2d')
-                     .getImageData(0, 0, 320, 200).data;
-    let white = 0, dim = 0, other = 0;
-    for (let i = 0; i < data.length; i += 4) {
-      const [r, g, b, a] = [data[i], data[i + 1], data[i + 2], data[i + 3]];
-      if (r === 255 && g === 255 && b === 255 && a === 255) white++;
-      else if (r === 0 && g === 0 && b === 0 && a > 120 && a < 136) dim++;
-      else other++;
-    }
-    return [white, dim, other];`);
-  if (white < 100 || other !== 0 || white + dim !== 64000) {
-    fail(`the pause overlay is not the dimmed picture with PAUSED: ${white} white, ` +
-         `${dim} dimmed, ${other} other pixels`);
-  }
+  // PAUSED and "PRESS P" in the game's small font over the picture at half
+  // its brightness, as the desktop draws them.
+  await checkOverlay(driver, 'paused-word', 'press-p', kHalfDark);
+  // The game's keys wait for P; a volume note waits behind the pause.
+  await driver.tap('space');
+  await driver.tap('[');
+  await sleep(200);
+  if (!(await driver.run(kStateScript)).paused) fail('a game key ended a pause by P');
+  if ((await driver.run(kStateScript)).note) fail('a volume note shows over the pause');
+  await driver.tap(']');
   const [presents0, picture0] = await driver.run(kPresentsScript);
   await sleep(600);
   const [presents1, picture1] = await driver.run(kPresentsScript);
@@ -523,20 +550,27 @@ async function checkPause(driver, out) {
   await driver.tap('p');
   await waitFor(driver, 'the game to go on', (s) => !s.paused && !s.dimmed && s.presents > presents1);
 
-  // The page losing the focus pauses; the focus coming back does not resume.
+  // The page losing the focus pauses; the focus coming back does not resume,
+  // any of the game's keys does, and reaches nothing.
   await driver.run(`window.dispatchEvent(new Event('blur'));`);
   await waitFor(driver, 'the pause on losing the focus', (s) => s.paused && s.dimmed);
   await driver.run(`window.dispatchEvent(new Event('focus'));`);
   await sleep(200);
   if (!(await driver.run(kStateScript)).paused) fail('the focus coming back resumed the game');
-  await driver.tap('p');
+  await checkOverlay(driver, 'paused-word', 'press-any-key', kHalfDark);
+  const spaces = countOf((await driver.run(kStateScript)).script, ' space down');
+  await driver.tap('space');
   state = await waitFor(driver, 'the game to go on', (s) => !s.paused);
+  await sleep(200);
+  state = await driver.run(kStateScript);
+  if (countOf(state.script, ' space down') !== spaces) fail('the Space that ended a pause reached the game');
   const downs = countOf(state.script, ' left down');
   if (downs === 0 || downs !== countOf(state.script, ' left up')) {
     fail(`Left held at the pause was not let go for the game: ${downs} downs, ` +
          `${countOf(state.script, ' left up')} ups`);
   }
-  console.log('browser_test: paused by P and by the focus: no frame, no sound, the picture dimmed');
+  console.log('browser_test: paused by P and by the focus: no frame, no sound, the picture dimmed, ' +
+              'the hints as on the desktop');
 }
 
 // F12: the picture as a 640x480 PNG download, nearest-neighbour.
@@ -777,6 +811,18 @@ async function playByTouch(driver, url, out) {
     fail('a finger sliding off Right did not let it go');
   }
   await driver.touch('touchEnd', []);
+  // The pause button: "TAP TO GO ON", and a tap anywhere, even on a control,
+  // goes on and presses nothing.
+  await driver.touchTap((await driver.run(kControlsScript)).controls['pause-button']);
+  await waitFor(driver, 'the pause by the button', (s) => s.paused && s.dimmed);
+  await checkOverlay(driver, 'paused-word', 'tap-to-go-on', kHalfDark);
+  const lefts = countOf((await driver.run(kStateScript)).script, ' left down');
+  await driver.touchTap(controls[kTouchKeys.left]);
+  await waitFor(driver, 'a tap to go on', (s) => !s.paused);
+  await sleep(200);
+  if (countOf((await driver.run(kStateScript)).script, ' left down') !== lefts) {
+    fail('the tap that ended the pause pressed Left');
+  }
   await tapControl(driver, 'up');
   await tapControl(driver, 'space');
   // Two fingers: Down held while Left is tapped, then Down held to the end.

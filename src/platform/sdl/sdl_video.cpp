@@ -328,9 +328,10 @@ std::pair<int, int> Video::WindowedSize() const {
     return {width, height};
 }
 
-void Video::SetPaused(bool paused) {
-    if (paused == paused_) return;
+void Video::SetPaused(bool paused, std::string_view hint) {
+    if (paused == paused_ && hint == hint_) return;
     paused_ = paused;
+    hint_ = hint;
     Redraw();
 }
 
@@ -493,8 +494,12 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
                          surface->pitch);
         }
         if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-        if (paused_) DrawPausedWord(scaler_.Target());
-        if (!note_.empty()) DrawNote(scaler_.Target());
+        // A note waits behind a pause.
+        if (paused_) {
+            DrawPausedWord(scaler_.Target());
+        } else if (!note_.empty()) {
+            DrawNote(scaler_.Target());
+        }
 
         int updated = 0;
         if (everything) {
@@ -532,8 +537,11 @@ void Video::DrawWithRenderer() {
     if (!target.IsEmpty() && texture_) {
         const SDL_Rect rect{target.x, target.y, target.width, target.height};
         SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &rect);
-        if (paused_) DrawPausedWord(target);
-        if (!note_.empty()) DrawNote(target);
+        if (paused_) {
+            DrawPausedWord(target);
+        } else if (!note_.empty()) {
+            DrawNote(target);
+        }
     }
     SDL_RenderPresent(renderer_.get());
 }
@@ -548,7 +556,7 @@ PackedPalette Video::Colours() const {
 
 void Video::DrawPausedWord(const ScreenRect& target) {
     std::vector<SDL_Rect> blocks;
-    for (const ScreenRect& block : PausedWordBlocks(target)) {
+    for (const ScreenRect& block : PausedBlocks(hint_, target)) {
         blocks.push_back(SDL_Rect{block.x, block.y, block.width, block.height});
     }
     if (renderer_) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "core/seam/platform.h"
@@ -76,7 +77,7 @@ public:
     // Paused: the kept picture is shown dimmed, with "PAUSED" in the middle
     // in the game's small font, drawn over the scaled picture; the picture
     // kept is not touched.
-    void SetPaused(bool paused) override;
+    void SetPaused(bool paused, std::string_view hint) override;
 
     // A note over the top of the picture (the volume after a volume key),
     // for kNoteMilliseconds: a timer then queues an event that the platform
@@ -129,6 +130,7 @@ private:
     PixelLayout layout_;      // of the window surface or of the texture
     bool drawing_ = false;    // a draw is under way: a window event must not start another
     bool paused_ = false;
+    std::string hint_;      // under PAUSED
     std::string note_;      // "" when none
     Uint64 noteEnds_ = 0;   // SDL_GetTicks64 time the note goes
     Uint32 noteEvent_ = 0;  // the timer's event type, once registered

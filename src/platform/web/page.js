@@ -33,12 +33,20 @@
   // stick (axes 0 and 1) holds the arrows too; Guide pauses.
   var padButtons = {0: 0, 9: 0, 1: 1, 8: 1, 2: 2, 14: 3, 12: 4, 15: 5, 13: 6};
   var kGuideButton = 16;
+  var kStartButton = 9;
+  // What the paused picture says under "PAUSED", by how the game goes on
+  // (the program hands over their blocks, in this order).
+  var Hint = {anyKey: 0, pauseKey: 1, tap: 2};
 
   var page = {
     // 'idle' until the first gesture, 'running', then 'ended' after "QUIT".
     state: 'idle',
     runs: 0,               // runs started on this page
     paused: false,
+    automaticPause: false, // the pause in force began by itself (the page left)
+    tapResumed: false,     // a tap ended the pause: its click is not the page's
+    hints: [],             // the overlay's blocks, by Hint
+    notes: {},             // the volume notes' box and blocks, by volume (-1: sound off)
 
     // The run's own: reset when a run starts.
     canvas: null,
@@ -247,7 +255,13 @@
       if (key < 0) return;
       // The arrows and Space would scroll the page, Enter might act on it.
       event.preventDefault();
-      if (page.paused || (down && swallowed)) return;
+      if (page.paused) {
+        // After a pause that began by itself any of the game's keys goes on;
+        // it holds nothing (its repeats and release start nothing).
+        if (down && !event.repeat && page.automaticPause) page.resume();
+        return;
+      }
+      if (down && swallowed) return;
       var kind = !down ? Kind.release : event.repeat ? Kind.repeat : Kind.press;
       page.queue(kind, key, kKeyboard, page.codeNumber(event));
     },
@@ -339,7 +353,22 @@
         page.showTouch(true);
       }
       window.addEventListener('pointerdown', function(event) {
-        if (event.pointerType === 'touch') page.showTouch(true);
+        if (event.pointerType !== 'touch') return;
+        page.showTouch(true);
+        page.tapResumed = false;
+        if (page.paused) {
+          // Any touch goes on, and touches nothing else.
+          event.preventDefault();
+          event.stopPropagation();
+          page.tapResumed = true;
+          page.resume();
+        }
+      }, true);
+      window.addEventListener('click', function(event) {
+        if (!page.tapResumed) return;
+        page.tapResumed = false;
+        event.preventDefault();
+        event.stopPropagation();
       }, true);
     },
 
@@ -382,8 +411,13 @@
         if (pressed) page.togglePause();
         return;
       }
+      if (page.paused) {
+        // Start goes on, and after a pause that began by itself any button;
+        // the button holds nothing.
+        if (pressed && (page.automaticPause || button === kStartButton)) page.resume();
+        return;
+      }
       if (!(button in padButtons) || page.state !== 'running') return;
-      if (pressed && page.paused) return;
       page.queue(pressed ? Kind.press : Kind.release, padButtons[button], index, button);
     },
 
@@ -397,24 +431,41 @@
     // Pause: the program is held between two frames; the picture is dimmed
     // by the page, over the canvas, never in it.
 
-    // The overlay of a paused game: every colour at half its brightness and
-    // the white blocks of "PAUSED" in the game's small font (x, y, width,
-    // height in picture pixels, four numbers a block), as the desktop's.
-    setPausedWord: function(blocks) {
-      var canvas = page.element('paused-word');
-      var context = canvas.getContext('2d');
-      context.clearRect(0, 0, canvas.width, canvas.height);
-      context.fillStyle = 'rgba(0, 0, 0, 0.5)';
-      context.fillRect(0, 0, canvas.width, canvas.height);
+    // White blocks (x, y, width, height in picture pixels, four numbers a
+    // block) on a canvas of the picture's size.
+    fillBlocks: function(context, blocks) {
       context.fillStyle = '#fff';
       for (var i = 0; i + 3 < blocks.length; i += 4) {
         context.fillRect(blocks[i], blocks[i + 1], blocks[i + 2], blocks[i + 3]);
       }
     },
 
-    pause: function() {
+    // The overlay of a paused game: every colour at half its brightness,
+    // "PAUSED" in the game's small font and under it how to go on, the
+    // blocks the desktop draws.
+    drawPaused: function() {
+      var hint = document.body.classList.contains('touch') ? Hint.tap
+          : page.automaticPause ? Hint.anyKey : Hint.pauseKey;
+      var canvas = page.element('paused-word');
+      var context = canvas.getContext('2d');
+      context.clearRect(0, 0, canvas.width, canvas.height);
+      context.fillStyle = 'rgba(0, 0, 0, 0.5)';
+      context.fillRect(0, 0, canvas.width, canvas.height);
+      page.fillBlocks(context, page.hints[hint] || []);
+    },
+
+    // A pause that began by itself (the page hidden or left) goes on at any
+    // of the game's keys; one by P, Pause, the button or Guide at those.
+    pauseByItself: function() {
+      page.pause(true);
+    },
+
+    pause: function(automatic) {
       if (page.state !== 'running' || page.paused) return;
       page.paused = true;
+      page.automaticPause = automatic === true;
+      page.hideNote();
+      page.drawPaused();
       // Keys held now are let go for the game; what is still held when the
       // pause ends presses nothing until it comes up and goes down again.
       page.queue(Kind.deviceGone, 0, kKeyboard, 0);
@@ -445,7 +496,7 @@
       if (page.paused) {
         page.resume();
       } else {
-        page.pause();
+        page.pause(false);
       }
     },
 
@@ -548,11 +599,28 @@
       } catch (error) {
         // no storage: the setting lasts for the page
       }
-      var note = page.element('volume');
-      note.textContent = muted ? 'Sound off' : 'Volume ' + page.volume + '%';
-      note.hidden = false;
+      page.showNote(muted ? -1 : page.volume);
+    },
+
+    // The volume over the top of the picture for a moment, in the game's
+    // small font on black, as the desktop draws it; never while paused.
+    showNote: function(volume) {
+      var note = page.notes[volume];
+      if (!note || page.paused) return;
+      var canvas = page.element('note');
+      var context = canvas.getContext('2d');
+      context.clearRect(0, 0, canvas.width, canvas.height);
+      context.fillStyle = '#000';
+      context.fillRect(note.box[0], note.box[1], note.box[2], note.box[3]);
+      page.fillBlocks(context, note.blocks);
+      canvas.hidden = false;
       clearTimeout(page.volumeNoteTimer);
-      page.volumeNoteTimer = setTimeout(function() { note.hidden = true; }, 1500);
+      page.volumeNoteTimer = setTimeout(page.hideNote, 1500);
+    },
+
+    hideNote: function() {
+      clearTimeout(page.volumeNoteTimer);
+      page.element('note').hidden = true;
     },
 
     applyVolume: function() {
@@ -698,9 +766,9 @@
       window.addEventListener('touchend', page.enableSound);
       page.element('again').addEventListener('click', page.start);
       // A hidden tab or a page that lost the focus pauses; a key resumes.
-      window.addEventListener('blur', page.pause);
+      window.addEventListener('blur', page.pauseByItself);
       document.addEventListener('visibilitychange', function() {
-        if (document.hidden) page.pause();
+        if (document.hidden) page.pauseByItself();
       });
       window.addEventListener('gamepadconnected', page.onPadConnected);
       page.listenToTouch();

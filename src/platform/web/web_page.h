@@ -20,9 +20,15 @@ int WebPageWantsRecord();
 // Draws width * height pixels of 4 bytes (red, green, blue, alpha) into the
 // canvas. present is 1 for a presented frame, 0 for a primary picture.
 void WebPageShowPicture(const std::uint8_t* rgba, int present);
-// The white blocks of "PAUSED" over the picture, four numbers a block (x, y,
-// width, height in picture pixels), for the page's pause overlay.
-void WebPageSetPausedWord(const std::int32_t* blocks, int count);
+// The white blocks of "PAUSED" and a hint under it over the picture, four
+// numbers a block (x, y, width, height in picture pixels), for the page's
+// pause overlay: hint 0 after a pause that began by itself ("PRESS ANY
+// KEY"), 1 after one by a key ("PRESS P"), 2 on a touch screen ("TAP TO GO
+// ON").
+void WebPageSetPausedHint(int hint, const std::int32_t* blocks, int count);
+// The note of a volume (0 to 100; -1 for the sound off) as the desktop draws
+// it: the black box (four numbers) and the white blocks over it.
+void WebPageSetNote(int volume, const std::int32_t* box, const std::int32_t* blocks, int count);
 
 // The page's key events, kWebKeyEventSize numbers each: the kind (a
 // WebKeyEventKind), the key (platform::Key) or, for a stick, the axis's value

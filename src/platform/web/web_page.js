@@ -16,8 +16,15 @@ mergeInto(LibraryManager.library, {
     return /[?&]record(=|&|$)/.test(window.location.search) ? 1 : 0;
   },
 
-  WebPageSetPausedWord: function(blocks, count) {
-    window.fompyPage.setPausedWord(HEAP32.subarray(blocks >> 2, (blocks >> 2) + count * 4));
+  WebPageSetPausedHint: function(hint, blocks, count) {
+    window.fompyPage.hints[hint] = HEAP32.slice(blocks >> 2, (blocks >> 2) + count * 4);
+  },
+
+  WebPageSetNote: function(volume, box, blocks, count) {
+    window.fompyPage.notes[volume] = {
+      box: HEAP32.slice(box >> 2, (box >> 2) + 4),
+      blocks: HEAP32.slice(blocks >> 2, (blocks >> 2) + count * 4),
+    };
   },
 
   WebPageShowPicture: function(rgba, present) {

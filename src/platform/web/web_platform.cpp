@@ -17,6 +17,7 @@
 
 #include "platform/common/line_sink.h"
 #include "platform/web/web_page.h"
+#include "platform/window/comforts.h"
 #include "platform/window/paused_picture.h"
 #include "resources/wave_resources.h"
 
@@ -61,13 +62,28 @@ WebPlatform::WebPlatform(const WebOptions& options)
       ticksPerMillisecond_(1000 * FrameSchedule::Tick{std::max(options.fps, 1)}),
       schedule_(1000 * ticksPerMillisecond_, options.fps) {
     WebPageOpen(kScreenWidth, kScreenHeight);
-    // PAUSED as the desktop draws it, at the picture's own size.
-    std::vector<std::int32_t> word;
-    for (const ScreenRect& block :
-         PausedWordBlocks(ScreenRect{0, 0, kScreenWidth, kScreenHeight})) {
-        word.insert(word.end(), {block.x, block.y, block.width, block.height});
+    // PAUSED and the hints, and the volume notes, as the desktop draws them,
+    // at the picture's own size.
+    const ScreenRect picture{0, 0, kScreenWidth, kScreenHeight};
+    const auto numbers = [](const std::vector<ScreenRect>& blocks) {
+        std::vector<std::int32_t> out;
+        for (const ScreenRect& block : blocks) {
+            out.insert(out.end(), {block.x, block.y, block.width, block.height});
+        }
+        return out;
+    };
+    int hint = 0;
+    for (const std::string_view words :
+         {kHintAfterAutomaticPause, kHintAfterPauseKey, kHintOnTouchScreen}) {
+        const std::vector<std::int32_t> blocks = numbers(PausedBlocks(words, picture));
+        WebPageSetPausedHint(hint++, blocks.data(), static_cast<int>(blocks.size() / 4));
     }
-    WebPageSetPausedWord(word.data(), static_cast<int>(word.size() / 4));
+    for (int volume = -1; volume <= 100; ++volume) {
+        const std::string note = SoundLevel(std::max(volume, 0), volume < 0).Note();
+        const std::vector<std::int32_t> box = numbers({NoteBox(note, picture)});
+        const std::vector<std::int32_t> blocks = numbers(NoteBlocks(note, picture));
+        WebPageSetNote(volume, box.data(), blocks.data(), static_cast<int>(blocks.size() / 4));
+    }
     for (Cue cue : kAllCues) {
         const auto wave = ft::WaveResource(CueNumber(cue));
         if (!wave.empty()) {

@@ -119,9 +119,10 @@ std::pair<int, int> Screen::WindowedSize() const {
             (windowed_.bottom - windowed_.top) - (frame.bottom - frame.top)};
 }
 
-void Screen::SetPaused(bool paused) {
-    if (paused == paused_) return;
+void Screen::SetPaused(bool paused, std::string_view hint) {
+    if (paused == paused_ && hint == hint_) return;
     paused_ = paused;
+    hint_ = hint;
     if (window_ == nullptr) return;
     const HDC dc = GetDC(window_);
     Draw(dc, false);
@@ -172,12 +173,12 @@ void Screen::Draw(HDC dc, bool bars) {
     }
     if (paused_) {
         const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        for (const ScreenRect& block : PausedWordBlocks(target_)) {
+        for (const ScreenRect& block : PausedBlocks(hint_, target_)) {
             const RECT area{block.x, block.y, block.x + block.width, block.y + block.height};
             FillRect(dc, &area, white);
         }
     }
-    if (!note_.empty()) {
+    if (!note_.empty() && !paused_) {  // a note waits behind a pause
         const ScreenRect box = NoteBox(note_, target_);
         const RECT backing{box.x, box.y, box.x + box.width, box.y + box.height};
         FillRect(dc, &backing, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -55,7 +56,7 @@ public:
     // Paused: the kept picture is shown dimmed, with "PAUSED" in the middle
     // in the game's small font, drawn over the scaled picture; the picture
     // kept is untouched.
-    void SetPaused(bool paused) override;
+    void SetPaused(bool paused, std::string_view hint) override;
 
     // A note over the top of the picture (the volume after a volume key),
     // for kNoteMilliseconds; a new one replaces it and its time starts again.
@@ -92,6 +93,7 @@ private:
     bool closeRequested_ = false;
     bool focusLost_ = false;
     bool paused_ = false;
+    std::string hint_;  // under PAUSED
     std::string note_;  // "" when none
 
     // The last picture (pitch 320) and the palette it was shown with.

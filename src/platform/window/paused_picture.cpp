@@ -11,11 +11,14 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kPausedWord = "PAUSED";
-constexpr int kZoom = 2;  // picture pixels per pixel of a glyph
+constexpr int kZoom = 2;      // picture pixels per pixel of a glyph
+constexpr int kHintZoom = 1;  // the hint's, smaller
 constexpr int kGlyphSide = 5;
 constexpr int kGlyphStep = 6;
-constexpr int kNoteTop = 8;     // picture row of a note's text
-constexpr int kNoteMargin = 4;  // picture pixels of black around it
+constexpr int kWordTop = (kScreenHeight - kGlyphSide * kZoom) / 2;
+constexpr int kHintTop = kWordTop + kGlyphSide * kZoom + 6;  // picture row of the hint
+constexpr int kNoteTop = 8;                                  // picture row of a note's text
+constexpr int kNoteMargin = 4;                               // picture pixels of black around it
 
 // Where a rectangle of the picture (picture pixels) shows inside target
 // (window pixels).
@@ -27,16 +30,16 @@ ScreenRect WindowRectOf(const ScreenRect& target, int x, int y, int width, int h
 }
 
 // Picture pixels across text, zoomed.
-int TextWidth(std::string_view text) {
-    return text.empty() ? 0 : (static_cast<int>(text.size()) * kGlyphStep - 1) * kZoom;
+int TextWidth(std::string_view text, int zoom = kZoom) {
+    return text.empty() ? 0 : (static_cast<int>(text.size()) * kGlyphStep - 1) * zoom;
 }
 
 // The white blocks of text, zoomed, centred across with its top at picture
 // row top, each pixel of a glyph placed by the same rounding as the scaled
-// picture's.
-std::vector<ScreenRect> WordBlocks(std::string_view text, int top, const ScreenRect& target) {
-    const int left = (kScreenWidth - TextWidth(text)) / 2;
-    std::vector<ScreenRect> blocks;
+// picture's; added to blocks.
+void AddWordBlocks(std::string_view text, int top, int zoom, const ScreenRect& target,
+                   std::vector<ScreenRect>& blocks) {
+    const int left = (kScreenWidth - TextWidth(text, zoom)) / 2;
     for (std::size_t k = 0; k < text.size(); ++k) {
         const int glyph = ft::SmallGlyphIndex(text[k]);
         if (glyph < 0) continue;
@@ -45,12 +48,11 @@ std::vector<ScreenRect> WordBlocks(std::string_view text, int top, const ScreenR
                 const auto at =
                     static_cast<std::size_t>(glyph * ft::kGlyphBytes + row * kGlyphSide + column);
                 if (ft::kGlyphTable[at] == 0) continue;
-                const int x = left + (static_cast<int>(k) * kGlyphStep + column) * kZoom;
-                blocks.push_back(WindowRectOf(target, x, top + row * kZoom, kZoom, kZoom));
+                const int x = left + (static_cast<int>(k) * kGlyphStep + column) * zoom;
+                blocks.push_back(WindowRectOf(target, x, top + row * zoom, zoom, zoom));
             }
         }
     }
-    return blocks;
 }
 
 }  // namespace
@@ -65,12 +67,17 @@ Palette DimmedPalette(const Palette& palette) {
     return dimmed;
 }
 
-std::vector<ScreenRect> PausedWordBlocks(const ScreenRect& target) {
-    return WordBlocks(kPausedWord, (kScreenHeight - kGlyphSide * kZoom) / 2, target);
+std::vector<ScreenRect> PausedBlocks(std::string_view hint, const ScreenRect& target) {
+    std::vector<ScreenRect> blocks;
+    AddWordBlocks(kPausedWord, kWordTop, kZoom, target, blocks);
+    AddWordBlocks(hint, kHintTop, kHintZoom, target, blocks);
+    return blocks;
 }
 
 std::vector<ScreenRect> NoteBlocks(std::string_view note, const ScreenRect& target) {
-    return WordBlocks(note, kNoteTop, target);
+    std::vector<ScreenRect> blocks;
+    AddWordBlocks(note, kNoteTop, kZoom, target, blocks);
+    return blocks;
 }
 
 ScreenRect NoteBox(std::string_view note, const ScreenRect& target) {

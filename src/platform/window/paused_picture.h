@@ -17,10 +17,16 @@ namespace platform {
 // Every colour at half its brightness.
 Palette DimmedPalette(const Palette& palette);
 
-// The white blocks of the word "PAUSED" over a picture scaled into target
-// (window pixels): each pixel of a glyph is two picture pixels across, placed
+// What the paused picture says under "PAUSED": how the game goes on.
+inline constexpr std::string_view kHintAfterAutomaticPause = "PRESS ANY KEY";
+inline constexpr std::string_view kHintAfterPauseKey = "PRESS P";
+inline constexpr std::string_view kHintOnTouchScreen = "TAP TO GO ON";
+
+// The white blocks of the word "PAUSED" in the middle of a picture scaled
+// into target (window pixels), each pixel of a glyph two picture pixels
+// across, and under it the hint, a picture pixel a glyph pixel; each placed
 // by the same rounding as the scaled picture's.
-std::vector<ScreenRect> PausedWordBlocks(const ScreenRect& target);
+std::vector<ScreenRect> PausedBlocks(std::string_view hint, const ScreenRect& target);
 
 // How long a note stays over the picture.
 inline constexpr int kNoteMilliseconds = 1500;

@@ -62,8 +62,9 @@ public:
     virtual std::pair<int, int> WindowedSize() const = 0;
     // A word over the picture for a moment ("VOLUME 50").
     virtual void ShowNote(std::string note) = 0;
-    // The game paused, or going on: the window says PAUSED.
-    virtual void SetPaused(bool paused) = 0;
+    // The game paused, or going on: the window says PAUSED, and under it
+    // the hint, how to go on.
+    virtual void SetPaused(bool paused, std::string_view hint) = 0;
     // The picture on the screen and its palette, for a screenshot.
     virtual Picture Shown() const = 0;
     virtual const Palette& ShownPalette() const = 0;

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "platform/window/paused_picture.h"
 #include "platform/window/screenshot.h"
 
 namespace platform {
@@ -120,7 +121,7 @@ void PlayerPlatform::Pump(std::uint64_t time) {
 // A pause asked for among the news is carried out before the news after it
 // are looked at.
 void PlayerPlatform::PauseIfAsked() {
-    if (pauseRequested_ && !paused_) Pause();
+    if (pauseAsked_ != PauseAsk::None && !paused_) Pause();
 }
 
 bool PlayerPlatform::OnKey(const KeyNews& key) {
@@ -146,8 +147,7 @@ bool PlayerPlatform::KeyInPlay(const KeyNews& key) {
         if (key.down && key.name == "Escape") StopPlayback(EndReason::Quit);
         return BoundKey(keys_, key.name).has_value();
     }
-    if (key.down && key.numLock && IsKeypadArrow(key.name)) return false;
-    const std::optional<Key> bound = BoundKey(keys_, key.name);
+    const std::optional<Key> bound = GameKeyOf(key);
     if (!bound) return false;
     // Whatever the key stood for when it went down, it lets go of. A held
     // key's auto-repeat sets its pressed flag again, but only for a key the
@@ -161,8 +161,16 @@ bool PlayerPlatform::KeyInPlay(const KeyNews& key) {
     return true;
 }
 
+// The keypad's arrows hold nothing under Num Lock; the rest as bound.
+std::optional<Key> PlayerPlatform::GameKeyOf(const KeyNews& key) const {
+    if (key.down && key.numLock && IsKeypadArrow(key.name)) return std::nullopt;
+    return BoundKey(keys_, key.name);
+}
+
 // A key during a pause: Alt+Enter and the comforts work, P and Pause resume,
-// Escape ends a playback; nothing reaches the game.
+// and after a pause that began by itself any of the game's keys too; Escape
+// ends a playback. Nothing reaches the game, not even the key that resumes:
+// it holds nothing (its repeats and its release start nothing).
 bool PlayerPlatform::KeyWhilePaused(const KeyNews& key) {
     if (IsAltEnter(key)) {
         if (!key.repeat) backend_->Screen().ToggleFullscreen();
@@ -170,7 +178,7 @@ bool PlayerPlatform::KeyWhilePaused(const KeyNews& key) {
     }
     if (const std::optional<Comfort> comfort = ComfortOfKey(key.name)) {
         if (key.down && *comfort == Comfort::Pause) {
-            if (!key.repeat) paused_ = false;
+            if (!key.repeat) Resume();
         } else if (key.down) {
             UseComfort(*comfort, key.repeat);
         }
@@ -178,10 +186,12 @@ bool PlayerPlatform::KeyWhilePaused(const KeyNews& key) {
     }
     if (playback_ && key.down && key.name == "Escape") {
         StopPlayback(EndReason::Quit);
-        paused_ = false;
+        Resume();
         return true;
     }
-    return false;
+    if (!GameKeyOf(key)) return false;
+    if (automaticPause_ && key.down && !key.repeat) Resume();
+    return true;
 }
 
 void PlayerPlatform::OnWindow(WindowNews news) {
@@ -189,7 +199,7 @@ void PlayerPlatform::OnWindow(WindowNews news) {
         case WindowNews::Close:
             // A close request ends a pause too, and is the game's.
             Close();
-            paused_ = false;
+            Resume();
             break;
         case WindowNews::FocusLost:
             if (paused_) break;
@@ -199,22 +209,30 @@ void PlayerPlatform::OnWindow(WindowNews news) {
         case WindowNews::Minimised:
             // A player who switches away, or hides the window, finds the game
             // where it was. A focus lost on the way back is not a new pause.
-            if (autopause_ && !paused_) pauseRequested_ = true;
+            if (autopause_ && !paused_ && pauseAsked_ == PauseAsk::None) {
+                pauseAsked_ = PauseAsk::Automatic;
+            }
             break;
         case WindowNews::PadPause:
             if (paused_) {
-                paused_ = false;
+                Resume();
             } else {
-                pauseRequested_ = true;
+                pauseAsked_ = PauseAsk::ByKey;
             }
             break;
     }
     PauseIfAsked();
 }
 
-// The pads are the game's only while it runs and no script plays it.
+// The pads are the game's only while it runs and no script plays it. In a
+// pause, Start resumes, and after a pause that began by itself any button;
+// the button that resumes holds nothing.
 void PlayerPlatform::OnPadButton(std::int32_t pad, PadButton button, bool down) {
-    if (paused_ || playback_) return;
+    if (paused_) {
+        if (down && (automaticPause_ || button == kPadStart)) Resume();
+        return;
+    }
+    if (playback_) return;
     const Key key = KeyOfPadButton(button);
     const KeySource source{pad, static_cast<std::int32_t>(button)};
     Enqueue(down ? held_.Press(key, source) : held_.Release(key, source));
@@ -230,7 +248,12 @@ void PlayerPlatform::OnPadStick(std::int32_t pad, bool across, int value) {
 }
 
 void PlayerPlatform::OnPadRead(std::int32_t pad, const PadReading& before, const PadReading& now) {
-    if (paused_ || playback_) return;
+    if (paused_) {
+        const auto pressed = static_cast<std::uint16_t>(now.buttons & ~before.buttons);
+        if (pressed != 0 && (automaticPause_ || (pressed & kPadStart) != 0)) Resume();
+        return;
+    }
+    if (playback_) return;
     for (const KeyChange& change : held_.MovePad(pad, before, now)) Enqueue(change);
 }
 
@@ -243,7 +266,7 @@ void PlayerPlatform::OnPadGone(std::int32_t pad) {
 // a screenshot.
 void PlayerPlatform::UseComfort(Comfort comfort, bool repeat) {
     const ComfortRequest asked = AskOfComfort(comfort, repeat, level_);
-    if (asked.pause) pauseRequested_ = true;
+    if (asked.pause) pauseAsked_ = PauseAsk::ByKey;
     if (asked.levelChanged) {
         backend_->Voice().SetVolume(level_.Level());
         backend_->Screen().ShowNote(level_.Note());
@@ -260,27 +283,30 @@ void PlayerPlatform::SaveScreenshotNow() {
                          backend_->Screen().ShownPalette(), aspect_);
 }
 
-// The game stands still until P, Pause or the pad's Guide button: no picture
-// is presented, no time passes in the run, the cue playing waits. The keys
+// The game stands still until P, Pause, the pad's Guide or Start (after a
+// pause that began by itself, any of the game's keys or any pad button): no
+// picture is presented, no time passes in the run, the cue playing waits. The keys
 // held are let go for the game at once, at the time of the news at hand (the
 // input of the delivery point the game is at), so that a recording holds the
 // same; everything else pressed meanwhile is not the game's. The pause leaves
 // no other trace in the run. A close request ends the pause and is the
 // game's.
 void PlayerPlatform::Pause() {
-    pauseRequested_ = false;
+    automaticPause_ = pauseAsked_ == PauseAsk::Automatic;
+    pauseAsked_ = PauseAsk::None;
     const std::int64_t began = backend_->Ticks();
     for (const KeyChange& change : held_.ReleaseAll()) Enqueue(change);
     backend_->Voice().SetPaused(true);
-    backend_->Screen().SetPaused(true);
+    backend_->Screen().SetPaused(true,
+                                 automaticPause_ ? kHintAfterAutomaticPause : kHintAfterPauseKey);
     paused_ = true;
     for (;;) {
         backend_->Pump(*this);
         if (!paused_) break;
         backend_->Sleep();
     }
-    pauseRequested_ = false;
-    backend_->Screen().SetPaused(false);
+    pauseAsked_ = PauseAsk::None;
+    backend_->Screen().SetPaused(false, {});
     backend_->Voice().SetPaused(false);
     pausedTicks_ += backend_->Ticks() - began;
 }

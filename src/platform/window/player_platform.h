@@ -52,6 +52,9 @@ private:
 
     bool KeyInPlay(const KeyNews& key);
     bool KeyWhilePaused(const KeyNews& key);
+    // The game's key a key message holds, if any.
+    std::optional<Key> GameKeyOf(const KeyNews& key) const;
+    void Resume() { paused_ = false; }
     void UseComfort(Comfort comfort, bool repeat);
     void SaveScreenshotNow();
     // Takes every piece of news waiting, as input due at time.
@@ -81,9 +84,13 @@ private:
     WindowAtStart windowAtStart_;
 
     std::optional<EndReason> playbackStop_;
-    std::uint64_t time_ = 0;       // the run's time the news at hand are due at
-    bool pauseRequested_ = false;  // to pause as soon as the news at hand are taken
+    std::uint64_t time_ = 0;  // the run's time the news at hand are due at
+    // A pause asked for, to begin as soon as the news at hand are taken: by
+    // itself (the window left) or by a key (P, Pause, the pad's Guide).
+    enum class PauseAsk : std::uint8_t { None, Automatic, ByKey };
+    PauseAsk pauseAsked_ = PauseAsk::None;
     bool paused_ = false;
+    bool automaticPause_ = false;  // the pause in force began by itself
     bool pictureShown_ = false;
     std::int64_t pausedTicks_ = 0;  // the backend's clock ticks spent paused in the run
 };
