@@ -15,9 +15,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
+#include "platform/headless/verify.h"
 #include "platform/journal/file_lines.h"
 #ifdef _WIN32
 #include "platform/win32/win32_console.h"
@@ -297,6 +299,27 @@ int RunTimedemo(const ft::Options& options) {
     return FlushStandardOutput() ? 0 : kExitFailure;
 }
 
+// Standard output, a whole line at a time; a failure shows at the flush.
+class StandardOutputLines final : public platform::LineSink {
+public:
+    void Write(std::string_view line) override { std::fwrite(line.data(), 1, line.size(), stdout); }
+};
+
+// A recording replayed headless and told game by game on standard output.
+int RunVerify(const ft::Options& options) {
+    std::optional<platform::Script> script = ReadScript(options.verifyPath);
+    if (!script) return kExitBadUsage;
+    StandardOutputLines out;
+    platform::VerifyOptions verify;
+    verify.script = std::move(*script);
+    verify.clock = options.clock;
+    verify.frames = options.frames;
+    verify.out = &out;
+    platform::VerifyPlatform host(std::move(verify));
+    platform::RunVerify(host);
+    return FlushStandardOutput() ? 0 : kExitFailure;
+}
+
 #ifdef _WIN32
 // The players' platform of Windows draws through GDI: no renderer to choose.
 using PlayersOptions = platform::WindowOptions;
@@ -472,5 +495,6 @@ int main(int argc, char** argv) {
         return kExitBadUsage;
     }
     if (!options.timedemoPath.empty()) return RunTimedemo(options);
+    if (!options.verifyPath.empty()) return RunVerify(options);
     return options.headless ? RunHeadless(options) : RunWindowed(options);
 }

@@ -244,6 +244,14 @@ const std::vector<OptionSpec>& OptionTable() {
              o.timedemoPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
          }},
+        {"verify", "FILE",
+         "replay a script headless as fast as the machine allows and print a line for each "
+         "game (its variant, starting level, last score and level shown, frames and end) and "
+         "one for the run; takes --clock and --frames (default: off)",
+         [](Options& o, const std::string& v) {
+             o.verifyPath = v;
+             return v.empty() ? std::string("expects a file name") : std::string();
+         }},
         {"help", nullptr, "show this help and exit",
          [](Options& o, const std::string&) {
              o.help = true;
@@ -304,19 +312,25 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
         }
     }
     const Options& o = options;
-    const bool timedemo = !o.timedemoPath.empty();
-    if (o.headless && timedemo) {
-        return platform::Failure{"--timedemo is a headless run of its own; leave out --headless"};
+    // --timedemo and --verify are headless replays of their own.
+    if (!o.timedemoPath.empty() && !o.verifyPath.empty()) {
+        return platform::Failure{"--timedemo and --verify cannot be used together"};
     }
-    if ((o.headless || timedemo) && !windowOption.empty()) {
+    const bool replay = !o.timedemoPath.empty() || !o.verifyPath.empty();
+    const std::string replayOption = !o.timedemoPath.empty() ? "--timedemo" : "--verify";
+    if (o.headless && replay) {
+        return platform::Failure{replayOption +
+                                 " is a headless run of its own; leave out --headless"};
+    }
+    if ((o.headless || replay) && !windowOption.empty()) {
         return platform::Failure{"--" + windowOption + " is for the window, not a " +
-                                 (timedemo ? "--timedemo" : "--headless") + " run"};
+                                 (replay ? replayOption : "--headless") + " run"};
     }
-    if (timedemo && (!o.scriptPath.empty() || !o.logPath.empty() || !o.dumpDir.empty())) {
-        return platform::Failure{
-            "--timedemo writes no log or pictures and takes its script as its value"};
+    if (replay && (!o.scriptPath.empty() || !o.logPath.empty() || !o.dumpDir.empty())) {
+        return platform::Failure{replayOption +
+                                 " writes no log or pictures and takes its script as its value"};
     }
-    if (!o.headless && !timedemo && !headlessOption.empty()) {
+    if (!o.headless && !replay && !headlessOption.empty()) {
         return platform::Failure{"--" + headlessOption + " needs --headless"};
     }
     if (o.window && o.fullscreen) {
@@ -415,7 +429,7 @@ std::vector<ExitStatusHelp> DescribeExitStatuses(System system) {
         ends.emplace_back("SIGINT, SIGTERM or SIGHUP");
         ends.emplace_back("the display going away under the game");
     }
-    ends.emplace_back("a headless run or a --timedemo that comes to its end");
+    ends.emplace_back("a headless run, a --timedemo or a --verify that comes to its end");
     ends.emplace_back("--help and --version");
     return {
         {0, ends},
@@ -426,7 +440,7 @@ std::vector<ExitStatusHelp> DescribeExitStatuses(System system) {
         {2,
          {"a bad option or value", "options that cannot go together",
           "an output that is also an input", "a file where --dump would put a picture",
-          "a bad or unreadable script (--script, --playback, --timedemo)"}},
+          "a bad or unreadable script (--script, --playback, --timedemo, --verify)"}},
     };
 }
 

@@ -45,6 +45,7 @@ struct Options {
     std::string recordPath;          // the window run's input and reseeds, as a script
     std::string playbackPath;        // a script shown in the window at its normal speed
     std::string timedemoPath;        // a script replayed headless as fast as possible
+    std::string verifyPath;          // a script replayed headless and told game by game
     std::vector<std::string> given;  // the names of the options given, without "--"
     bool Given(const std::string& name) const;
 };

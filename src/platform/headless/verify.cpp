@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: MIT
+// verify.cpp -- the games of a replayed run, followed through the program's
+// cues and pictures and told one line each.
+#include "platform/headless/verify.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "core/program/program.h"
+#include "platform/journal/run_log.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view kScorePrefix = "SCORE: ";
+
+const char* EndName(const GameRecord& record) {
+    switch (record.end) {
+        case GameEnd::GameOver:
+            return "game over";
+        case GameEnd::Escape:
+            return "escape";
+        case GameEnd::Run:
+            break;
+    }
+    return EndReasonName(record.runEnd);
+}
+
+}  // namespace
+
+std::string ShownScore(const ft::GameState& game) {
+    const auto length = static_cast<std::size_t>(
+        std::clamp(game.hudLength, 0, static_cast<std::int32_t>(game.hudText.size())));
+    std::string_view text(game.hudText.data(), length);
+    if (text.starts_with(kScorePrefix)) text.remove_prefix(kScorePrefix.size());
+    return std::string(text);
+}
+
+void GameWatch::Started(const ft::GameSettings& settings) {
+    ++games;
+    current = GameRecord{};
+    current->variant = settings.variant;
+    current->startLevel = settings.level;
+    current->level = settings.level;
+}
+
+void GameWatch::Presented(const ft::GameState& game, const ft::GameSettings& settings) {
+    if (!current) return;
+    ++current->frames;
+    current->score = ShownScore(game);
+    current->level = settings.level;
+}
+
+std::optional<GameRecord> GameWatch::GameOver(const ft::GameState& game,
+                                              const ft::GameSettings& settings) {
+    if (!current) return std::nullopt;
+    // The frame that ended the game presents only after the game-over
+    // screen's wait, and belongs to the game all the same.
+    ++current->frames;
+    current->score = ShownScore(game);
+    current->level = settings.level;
+    current->end = GameEnd::GameOver;
+    return std::exchange(current, std::nullopt);
+}
+
+std::optional<GameRecord> GameWatch::Left() {
+    if (!current) return std::nullopt;
+    current->end = GameEnd::Escape;
+    return std::exchange(current, std::nullopt);
+}
+
+std::optional<GameRecord> GameWatch::RunEnded(EndReason reason) {
+    if (!current) return std::nullopt;
+    current->end = GameEnd::Run;
+    current->runEnd = reason;
+    return std::exchange(current, std::nullopt);
+}
+
+std::string GameLine(std::size_t number, const GameRecord& record) {
+    return "game " + std::to_string(number) + ": GAME " +
+           (record.variant == ft::GameVariant::B ? "B" : "A") + " from level " +
+           std::to_string(record.startLevel) + ", score " + record.score + ", level " +
+           std::to_string(record.level) + ", " + std::to_string(record.frames) + " frames, " +
+           EndName(record) + "\n";
+}
+
+std::string RunLine(std::size_t games, std::uint64_t frames, EndReason reason) {
+    return "run: " + std::to_string(games) + (games == 1 ? " game, " : " games, ") +
+           std::to_string(frames) + " frames, end " + EndReasonName(reason) + "\n";
+}
+
+bool MenuStaysForever(const ft::MenuState& menu, const KeyState& keys) {
+    if (menu.leaving) return false;
+    if (std::any_of(keys.pressed.begin(), keys.pressed.end(), [](bool p) { return p; })) {
+        return false;
+    }
+    // Escape held closes the information screen, and the pages show again.
+    return !(menu.showInfo && keys.held[static_cast<std::size_t>(Key::Escape)]);
+}
+
+VerifyPlatform::VerifyPlatform(VerifyOptions options)
+    : HeadlessPlatform(
+          HeadlessOptions{std::move(options.script), options.clock, options.frames, nullptr, {}}),
+      out_(options.out),
+      limited_(options.frames.has_value()) {}
+
+void VerifyPlatform::Tell(const std::optional<GameRecord>& ended) {
+    if (ended && out_ != nullptr) out_->Write(GameLine(watch_.games, *ended));
+}
+
+void VerifyPlatform::Show(const Picture& picture, const Palette& palette, PictureKind kind) {
+    if (kind == PictureKind::Present && program_ != nullptr) {
+        if (watch_.current) watch_.Presented(program_->game, program_->settings);
+        // The menu never waits: with the script spent and nothing left to
+        // poll, it would show the same page for ever. The run ends here, as
+        // it would at a wait.
+        if (onMenu_ && !limited_ && !InputPending() &&
+            MenuStaysForever(program_->menu, program_->keyboard.state)) {
+            throw platform::RunEnded{EndReason::Script};
+        }
+    }
+    HeadlessPlatform::Show(picture, palette, kind);
+}
+
+void VerifyPlatform::AwaitInput() {
+    // A game waits only on its game-over screen, after its cue: a wait with
+    // the game running is the menu's, after Escape.
+    Tell(watch_.Left());
+    HeadlessPlatform::AwaitInput();
+}
+
+void VerifyPlatform::Sound(Cue cue, bool loop) {
+    onMenu_ = loop && cue == Cue::MenuTune;
+    if (program_ == nullptr) return;
+    if (onMenu_) {
+        Tell(watch_.Left());
+    } else if (cue == Cue::GameStart) {
+        watch_.Started(program_->settings);
+    } else if (cue == Cue::GameOver) {
+        Tell(watch_.GameOver(program_->game, program_->settings));
+    }
+}
+
+void VerifyPlatform::Finish(EndReason reason) {
+    Journal().Finish(reason);
+    Tell(watch_.RunEnded(reason));
+    if (out_ != nullptr) out_->Write(RunLine(watch_.games, Now(), reason));
+}
+
+EndReason RunVerify(VerifyPlatform& host) {
+    EndReason reason = EndReason::Quit;
+    try {
+        ft::Program program(host);
+        host.Watch(program);
+        ft::StartUp(program);
+        ft::RunOuterLoop(program);
+    } catch (const platform::RunEnded& ended) {
+        reason = ended.reason;
+    }
+    host.Finish(reason);
+    return reason;
+}
+
+}  // namespace platform

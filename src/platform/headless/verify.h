@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+// verify.h -- a recording played headless as fast as the machine allows and
+// told as one line per game (its variant, starting level, the score and level
+// it last showed, its frames and how it ended) and one line for the run.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/frontend/menu.h"
+#include "core/game/game.h"
+#include "core/seam/platform.h"
+#include "core/state/settings.h"
+#include "platform/common/line_sink.h"
+#include "platform/common/script.h"
+#include "platform/headless/headless_platform.h"
+
+namespace ft {
+struct Program;
+}
+
+namespace platform {
+
+// How a game came to its end.
+enum class GameEnd : std::uint8_t {
+    GameOver,  // a landing ended it; the game-over screen followed
+    Escape,    // the player left it for the menu
+    Run,       // the run ended in it (close, script, frames)
+};
+
+// One game of a run, as the player saw it.
+struct GameRecord {
+    ft::GameVariant variant = ft::GameVariant::A;
+    std::int32_t startLevel = 1;
+    std::string score;         // the number of the score text last shown ("1230")
+    std::int32_t level = 1;    // the level of the game's last frame
+    std::uint64_t frames = 0;  // passes of the game loop, the one that ended the game included
+    GameEnd end = GameEnd::Run;
+    EndReason runEnd = EndReason::Script;  // why the run ended, for GameEnd::Run
+};
+
+// Follows the games of a run from the program's state at its pictures and
+// cues. Each call that ends a game hands the game's record back.
+struct GameWatch {
+    std::optional<GameRecord> current;  // the game being played, if any
+    std::size_t games = 0;              // games begun in the run
+
+    // The start cue: the game's variant and starting level are set.
+    void Started(const ft::GameSettings& settings);
+    // A frame of the game presented: its score box and level box as drawn.
+    void Presented(const ft::GameState& game, const ft::GameSettings& settings);
+    // The game-over cue, in the frame that ended the game: its score text is
+    // the one the game-over screen shows.
+    std::optional<GameRecord> GameOver(const ft::GameState& game, const ft::GameSettings& settings);
+    // The program is back at the menu (its wait or its tune) with the game
+    // still running: it was left with Escape.
+    std::optional<GameRecord> Left();
+    // The run has ended; a game still running ended with it.
+    std::optional<GameRecord> RunEnded(EndReason reason);
+};
+
+// The number of a score text as the game formats it ("SCORE: 1230" gives
+// "1230"); a text of any other form whole.
+std::string ShownScore(const ft::GameState& game);
+
+// "game 1: GAME A from level 1, score 1230, level 3, 5000 frames, game over\n"
+std::string GameLine(std::size_t number, const GameRecord& record);
+// "run: 2 games, 6012 frames, end quit\n": frames is the run's time at its end.
+std::string RunLine(std::size_t games, std::uint64_t frames, EndReason reason);
+
+// Whether the menu, shown with no input left to come, can never change
+// again: it is not leaving, no key press waits to be polled, and the
+// information screen has no Escape held to close it. A headless run would
+// present its frames for ever.
+bool MenuStaysForever(const ft::MenuState& menu, const KeyState& keys);
+
+struct VerifyOptions {
+    Script script;
+    std::uint32_t clock = 0;              // what reseeds read beyond the script's reseed lines
+    std::optional<std::uint64_t> frames;  // end right after this many presents
+    LineSink* out = nullptr;              // not owned: a line per game as it ends, then the run's
+};
+
+// The headless platform, watching the program it runs: it tells each game
+// as it ends, and, without a frame limit, ends the run as "script" at the
+// first menu frame that the spent script leaves on the menu for ever.
+class VerifyPlatform final : public HeadlessPlatform {
+public:
+    explicit VerifyPlatform(VerifyOptions options);
+
+    // The program made on this platform, to watch from its start; not owned.
+    void Watch(const ft::Program& program) { program_ = &program; }
+    // The run has ended: the game it ended in, then the run's line.
+    void Finish(EndReason reason);
+
+private:
+    void Show(const Picture& picture, const Palette& palette, PictureKind kind) override;
+    void AwaitInput() override;
+    void Sound(Cue cue, bool loop) override;
+    void Silence() override { onMenu_ = false; }
+
+    void Tell(const std::optional<GameRecord>& ended);
+
+    LineSink* out_;
+    bool limited_;  // a frame limit ends the run instead of a menu left for ever
+    const ft::Program* program_ = nullptr;
+    GameWatch watch_;
+    bool onMenu_ = false;  // the menu tune loops: the menu's pages are shown
+};
+
+// The whole program on a fresh state, watched by host, to its end; the game
+// and run lines written. Returns why the run ended.
+EndReason RunVerify(VerifyPlatform& host);
+
+}  // namespace platform
