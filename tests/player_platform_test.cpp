@@ -124,10 +124,17 @@ struct Rig {
         host->DeliverDueInput(keys);
     }
     platform::Picture Shown() const { return backend->screen.Shown(); }
-    // What the game was handed, as the recording says (its comment line aside).
+    // What the game was handed, as the recording says (its comments aside).
     std::string Delivered() const {
+        std::string lines;
+        std::size_t start = 0;
         const std::string& text = recording.Text();
-        return text.substr(text.find('\n') + 1);
+        while (start < text.size()) {
+            const std::size_t end = text.find('\n', start) + 1;
+            if (text[start] != '#') lines += text.substr(start, end - start);
+            start = end;
+        }
+        return lines;
     }
 
     platform::MemoryLines recording;

@@ -77,12 +77,43 @@ TEST(Script, BadLinesNameFileAndLine) {
         {"reseed 3 4\n", "f:1: unexpected '4'"},
         {"0 enter down\n\x01\x02garbage\n", "f:2: unexpected byte 0x01"},
         {"0 ent\xc3\xa9r down\n", "f:1: unexpected byte 0xc3"},
+        // A recording of a format this program does not play, or that names
+        // no version.
+        {"# fompy-talden recording 2\n0 enter down\n",
+         "f:1: a recording of version 2, which this fompy-talden cannot play: it plays version 1"},
+        {"# fompy-talden recording\n", "f:1: the recording's first line names no version"},
+        {"# fompy-talden recording 1 2\n", "f:1: the recording's first line names no version"},
+        {"# fompy-talden recording one\n", "f:1: the recording's version: 'one' is not a whole"},
     };
     for (const Case& c : cases) {
         const auto parse = ParseScript(c.text, "f");
         EXPECT_FALSE(parse.ok()) << c.text;
         EXPECT_EQ(parse.reason().rfind(c.errorStart, 0), 0u)
             << "script: " << c.text << "\nerror: " << parse.reason();
+    }
+}
+
+// A recording names its format's version on its first line; a script
+// without it is version 1, and the same words on a later line are a comment.
+TEST(Script, RecordingsNameTheirVersionAndPlayVersionOne) {
+    platform::MemoryLines lines;
+    {
+        platform::ScriptRecorder recorder(&lines);
+        recorder.Event(InputEvent{3, InputEvent::Kind::KeyDown, Key::Left});
+        recorder.Reseed(77);
+    }
+    EXPECT_EQ(lines.Text().rfind("# fompy-talden recording 1\n", 0), 0u) << lines.Text();
+    const auto recorded = ParseScript(lines.Text(), "f");
+    ASSERT_TRUE(recorded.ok()) << recorded.reason();
+    EXPECT_EQ(recorded->events.size(), 1u);
+    EXPECT_EQ(recorded->reseeds, std::vector<std::uint32_t>{77});
+
+    for (const char* text : {"0 enter down\n", "# fompy-talden recording 1\r\n0 enter down\n",
+                             "# an old recording\n# fompy-talden recording 9\n0 enter down\n",
+                             "# fompy-talden recordings of mine\n0 enter down\n"}) {
+        const auto parse = ParseScript(text, "f");
+        ASSERT_TRUE(parse.ok()) << text << parse.reason();
+        EXPECT_EQ(parse->events.size(), 1u) << text;
     }
 }
 

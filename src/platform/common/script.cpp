@@ -64,6 +64,34 @@ std::optional<std::uint64_t> ParseWhole(std::string_view text, std::uint64_t max
     return std::nullopt;
 }
 
+bool IsRecordingMark(std::string_view line) {
+    return line.starts_with(kRecordingMark) &&
+           (line.size() == kRecordingMark.size() || IsBlank(line[kRecordingMark.size()]));
+}
+
+// The first line of a recording that names its format: a version this
+// program plays.
+bool CheckVersion(std::string_view line, std::string& reason) {
+    const Fields fields = SplitFields(line.substr(kRecordingMark.size()));
+    if (fields.size() != 1) {
+        reason = "the recording's first line names no version of its format";
+        return false;
+    }
+    const std::optional<std::uint64_t> version = ParseWhole(fields[0], 1'000'000, reason);
+    if (!version) {
+        reason = "the recording's version: " + reason;
+        return false;
+    }
+    if (*version != kRecordingVersion) {
+        reason = "a recording of version " + std::to_string(*version) +
+                 ", which this fompy-talden cannot play: it plays version " +
+                 std::to_string(kRecordingVersion) +
+                 " (a recording of a later version needs a later fompy-talden)";
+        return false;
+    }
+    return true;
+}
+
 std::optional<Key> ParseKey(std::string_view word) {
     for (int k = 0; k < kKeyCount; ++k) {
         if (word == kKeyNames[k]) return static_cast<Key>(k);
@@ -197,6 +225,7 @@ std::string FormatScriptEvent(const InputEvent& event) {
 
 ScriptRecorder::ScriptRecorder(LineSink* out) : out_(out) {
     if (out_ == nullptr) return;
+    out_->Write(std::string(kRecordingMark) + " " + std::to_string(kRecordingVersion) + "\n");
     out_->Write("# recorded by fompy-talden; replay with: fompy-talden --headless --script FILE\n");
 }
 
@@ -213,6 +242,7 @@ Result<void> ScriptParser::Line(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // CRLF files
     std::string reason;
     bool ok = CheckBytes(line, reason);
+    if (ok && lineNumber_ == 1 && IsRecordingMark(line)) ok = CheckVersion(line, reason);
     if (ok) {
         const auto fields = SplitFields(line);
         if (fields.empty() || fields[0][0] == '#') return {};

@@ -3,6 +3,9 @@
 // of the run's reseeds, as a headless run replays them and every platform
 // records them.
 //
+//   # fompy-talden recording 1
+//                        the first line of a recording: its format's version;
+//                        a script without it is version 1
 //   # a comment          blank lines and comments are ignored
 //   T KEY down|up        KEY: enter escape space left up right down
 //   T close              a request to close the window
@@ -47,6 +50,12 @@ inline constexpr std::size_t kMaxScriptItems = 10'000'000;
 // keys, never thousands, so that an endless source of events at one time,
 // such as `yes '0 enter down'`, is refused at once.
 inline constexpr std::size_t kMaxEventsAtOneTime = 10'000;
+
+// The recording format's version this program writes and plays, and the
+// first line that names it. Every later version of the program plays a
+// version 1 recording to the same log.
+inline constexpr std::uint64_t kRecordingVersion = 1;
+inline constexpr std::string_view kRecordingMark = "# fompy-talden recording";
 
 // Takes a script a line at a time; the first bad line fails with the reason
 // "FILE:LINE: reason". fileName is used only in that reason; maxItems bounds
