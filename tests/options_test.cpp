@@ -138,6 +138,21 @@ TEST(Options, RecordingPlaybackAndTimedemoGoWhereTheyMakeSense) {
     Refusal({"--timedemo", "s.txt", "--log", "-"});
     Refusal({"--timedemo", "s.txt", "--dump", "d"});
     Refusal({"--timedemo", "s.txt", "--script", "t.txt"});
+    // So is --verify, and the two are not one run.
+    const OptionsParse verify =
+        ParseOptions({"--verify", "s.txt", "--frames", "9", "--clock", "3"});
+    ASSERT_TRUE(verify.ok()) << verify.reason();
+    EXPECT_EQ(verify->verifyPath, "s.txt");
+    EXPECT_EQ(verify->frames, 9u);
+    EXPECT_EQ(verify->clock, 3u);
+    EXPECT_NE(Refusal({"--verify", "s.txt", "--headless"}).find("--verify is a headless run"),
+              std::string::npos);
+    EXPECT_NE(Refusal({"--verify", "s.txt", "--log", "-"}).find("--verify writes no log"),
+              std::string::npos);
+    EXPECT_NE(Refusal({"--verify", "s.txt", "--fps", "35"}).find("not a --verify run"),
+              std::string::npos);
+    Refusal({"--verify", "s.txt", "--timedemo", "t.txt"});
+    Refusal({"--verify="});
 }
 
 TEST(Options, HelpFitsEightyColumnsAndListsEveryOptionWithItsDefault) {
