@@ -25,4 +25,5 @@ if [ -z "$native" ]; then
     native=build/debug/fompy-talden
 fi
 node tests/web/service_worker_test.mjs build/web
+sh tests/web/corpus.sh build/web-build/src/platform/web/fompy-talden-replay.js
 node tests/web/browser_test.mjs --site build/web --native "$native" --out build/web-test
