@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What the players' platforms draw over the picture, at the picture's own
 // size (the page draws these blocks as they are; a window scales them with
-// the picture): "PAUSED" and how to go on, and the volume notes on black.
+// the picture): "PAUSED" and how to go on, the volume notes on black, and a
+// playback's mark.
 #include "platform/window/paused_picture.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "golden.h"
@@ -76,5 +78,15 @@ TEST(PausedPicture, TheVolumeNotesAreTheGamesSmallFontOnBlack) {
         EXPECT_TRUE(
             MatchesGolden(Overlay(platform::NoteBlocks(note, kPicture), &box), palette, name))
             << note;
+    }
+}
+
+TEST(PausedPicture, APlaybacksMarkStandsSmallInTheTopLeftCorner) {
+    for (const auto& [mark, name] : {std::pair{"REPLAY", "paused/mark-replay"},
+                                     std::pair{"REPLAY X1/4", "paused/mark-replay-x1-4"}}) {
+        const ScreenRect box = platform::MarkBox(mark, kPicture);
+        EXPECT_TRUE(MatchesGolden(Overlay(platform::MarkBlocks(mark, kPicture), &box),
+                                  OverlayPalette(), name))
+            << mark;
     }
 }

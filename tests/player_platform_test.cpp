@@ -35,17 +35,20 @@ constexpr std::int64_t kTicksPerSecond = 70;
 struct FakeScreen final : platform::PlayerScreen {
     int toggles = 0;
     std::vector<std::string> notes;
+    std::string mark;
+    int shown = 0;                   // pictures shown
     std::vector<bool> pauses;        // SetPaused's calls in order
     std::vector<std::string> hints;  // and what they said under PAUSED
     std::vector<std::uint8_t> picture =
         std::vector<std::uint8_t>(platform::kScreenWidth * platform::kScreenHeight, 0);
     platform::Palette palette{};
 
-    void Show(const platform::Picture&, const platform::Palette&) override {}
+    void Show(const platform::Picture&, const platform::Palette&) override { ++shown; }
     void ToggleFullscreen() override { ++toggles; }
     bool IsFullscreen() const override { return toggles % 2 == 1; }
     std::pair<int, int> WindowedSize() const override { return {640, 480}; }
     void ShowNote(std::string note) override { notes.push_back(std::move(note)); }
+    void SetMark(std::string_view now) override { mark = now; }
     void SetPaused(bool paused, std::string_view hint) override {
         pauses.push_back(paused);
         hints.emplace_back(hint);
@@ -71,6 +74,7 @@ public:
     using Batch = std::function<void(NewsSink&)>;
 
     std::deque<Batch> batches;
+    std::int64_t ticksPerSecond = kTicksPerSecond;
     std::int64_t ticks = 0;
     std::int64_t sleepTicks = 1;
     int sleeps = 0;
@@ -88,7 +92,7 @@ public:
         if (batches.empty() || ++sleeps > 10000) throw std::runtime_error("waits forever");
         ticks += sleepTicks;
     }
-    std::int64_t TicksPerSecond() const override { return kTicksPerSecond; }
+    std::int64_t TicksPerSecond() const override { return ticksPerSecond; }
     std::int64_t Ticks() const override { return ticks; }
     void SleepUntil(std::int64_t tick) override { ticks = std::max(ticks, tick); }
     platform::PlayerScreen& Screen() override { return screen; }
@@ -111,9 +115,11 @@ KeyNews AltDown(std::string_view name, std::int32_t control = 1) {
 
 // A player platform over a fake backend, recording what it delivers.
 struct Rig {
-    explicit Rig(platform::WindowOptions options = {}) {
+    explicit Rig(platform::WindowOptions options = {},
+                 std::int64_t ticksPerSecond = kTicksPerSecond) {
         options.record = &recording;
         auto made = std::make_unique<FakeBackend>();
+        made->ticksPerSecond = ticksPerSecond;
         backend = made.get();
         host = std::make_unique<PlayerPlatform>(options, std::move(made));
     }
@@ -391,8 +397,8 @@ TEST(PlayerPlatform, EscapeOrACloseRequestEndsAPlayback) {
         Rig rig(options);
         // The keys are not the game's: the script is. A pause shows the same.
         rig.backend->batches.push_back([](NewsSink& news) {
-            EXPECT_TRUE(news.OnKey(Down("Left")));
-            news.OnPadButton(0, platform::kPadA, true);
+            EXPECT_TRUE(news.OnKey(Down("Up")));
+            news.OnPadButton(0, platform::kPadX, true);
         });
         rig.host->DeliverDueInput(rig.keys);
         EXPECT_FALSE(rig.keys.anyDownDelivered);
@@ -413,6 +419,65 @@ TEST(PlayerPlatform, EscapeOrACloseRequestEndsAPlayback) {
         EXPECT_EQ(rig.backend->screen.pauses, (std::vector<bool>{true, false}));
         EXPECT_EQ(rig.Delivered(), "");
     }
+}
+
+// A playback takes its own keys, whatever the bindings: Right faster and
+// Left slower (the mark says how fast, the frames come that much sooner or
+// later, and above the normal speed pictures go unshown until the show
+// stands still), Space pauses and goes on, Down in a pause one more frame;
+// a pad's d-pad and A the same. The recording alone plays the game.
+TEST(PlayerPlatform, APlaybackGoesFasterSlowerAndFrameByFrame) {
+    platform::WindowOptions options;
+    options.keys = platform::KeyBindings{};  // no key bound: the playback's keys stay
+    options.playback =
+        platform::Script{{{60, platform::InputEvent::Kind::KeyDown, platform::Key::Space}}, {}};
+    Rig rig(options, 7000);  // a frame period of 100 ticks
+    FakeBackend& backend = *rig.backend;
+    EXPECT_EQ(backend.screen.mark, "REPLAY");
+    // The ticks a frame takes, at each speed.
+    const auto frameTicks = [&rig, &backend] {
+        const std::int64_t before = backend.ticks;
+        rig.Frame();
+        return backend.ticks - before;
+    };
+    for (int i = 0; i < 3; ++i) frameTicks();  // on the schedule
+    EXPECT_EQ(frameTicks(), 100);
+    backend.batches.push_back([](NewsSink& news) {
+        EXPECT_TRUE(news.OnKey(Down("Right")));
+        EXPECT_TRUE(news.OnKey(Repeat("Right")));  // a repeat steps nothing
+        news.OnPadButton(0, platform::kPadRight, true);
+    });
+    rig.Frame();
+    EXPECT_EQ(backend.screen.mark, "REPLAY X4");
+    EXPECT_EQ(frameTicks(), 25);
+    EXPECT_EQ(frameTicks(), 25);
+    // At x4 one picture in four is shown; a pause by Space shows the last.
+    const int shown = backend.screen.shown;
+    for (int i = 0; i < 8; ++i) rig.Frame();
+    EXPECT_EQ(backend.screen.shown - shown, 2);
+    backend.batches.push_back([](NewsSink& news) { news.OnKey(Down("Space")); });
+    backend.batches.push_back([](NewsSink& news) { news.OnKey(Down("Down")); });
+    const std::uint64_t before = rig.host->Now();
+    rig.Frame();  // paused at its poll; Down: one more frame, then paused again
+    EXPECT_EQ(backend.screen.pauses, (std::vector<bool>{true, false}));
+    backend.batches.push_back([](NewsSink& news) { news.OnPadButton(0, platform::kPadA, true); });
+    rig.Frame();
+    EXPECT_EQ(rig.host->Now(), before + 2);
+    EXPECT_EQ(backend.screen.pauses, (std::vector<bool>{true, false, true, false}));
+    // Slower: down to a quarter, no further; the recording's Space is the
+    // only key the game saw.
+    backend.batches.push_back([](NewsSink& news) {
+        for (int i = 0; i < 6; ++i) news.OnKey(Down("Left"));
+        news.OnPadButton(0, platform::kPadLeft, true);
+    });
+    rig.Frame();
+    EXPECT_EQ(backend.screen.mark, "REPLAY X1/4");
+    EXPECT_EQ(frameTicks(), 400);
+    EXPECT_EQ(frameTicks(), 400);
+    EXPECT_FALSE(rig.keys.anyDownDelivered);
+    rig.host->WaitForInput(rig.keys);  // the recorded Space at 60
+    EXPECT_EQ(rig.host->Now(), 60u);
+    EXPECT_TRUE(rig.keys.pressed[static_cast<std::size_t>(platform::Key::Space)]);
 }
 
 TEST(PlayerPlatform, PadsHoldKeysThroughOneMap) {

@@ -451,7 +451,7 @@ int SDLCALL Video::WatchWindow(void* video, SDL_Event* event) {
 void Video::Draw(ScreenRect area, bool everything) {
     if (!window_ || drawing_) return;
     drawing_ = true;
-    if (paused_ || !note_.empty()) {
+    if (paused_ || !note_.empty() || !mark_.empty()) {
         area = kWholePicture;
         everything = true;
     }
@@ -500,6 +500,9 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
         } else if (!note_.empty()) {
             DrawNote(scaler_.Target());
         }
+        if (!mark_.empty()) {
+            FillBoxes({MarkBox(mark_, scaler_.Target())}, MarkBlocks(mark_, scaler_.Target()));
+        }
 
         int updated = 0;
         if (everything) {
@@ -542,6 +545,7 @@ void Video::DrawWithRenderer() {
         } else if (!note_.empty()) {
             DrawNote(target);
         }
+        if (!mark_.empty()) FillBoxes({MarkBox(mark_, target)}, MarkBlocks(mark_, target));
     }
     SDL_RenderPresent(renderer_.get());
 }
@@ -569,22 +573,35 @@ void Video::DrawPausedWord(const ScreenRect& target) {
 }
 
 void Video::DrawNote(const ScreenRect& target) {
-    const ScreenRect box = NoteBox(note_, target);
-    const SDL_Rect backing{box.x, box.y, box.width, box.height};
-    std::vector<SDL_Rect> blocks;
-    for (const ScreenRect& block : NoteBlocks(note_, target)) {
-        blocks.push_back(SDL_Rect{block.x, block.y, block.width, block.height});
-    }
+    FillBoxes({NoteBox(note_, target)}, NoteBlocks(note_, target));
+}
+
+void Video::FillBoxes(const std::vector<ScreenRect>& black, const std::vector<ScreenRect>& white) {
+    const auto rects = [](const std::vector<ScreenRect>& boxes) {
+        std::vector<SDL_Rect> out;
+        for (const ScreenRect& box : boxes)
+            out.push_back(SDL_Rect{box.x, box.y, box.width, box.height});
+        return out;
+    };
+    const std::vector<SDL_Rect> backing = rects(black);
+    const std::vector<SDL_Rect> blocks = rects(white);
     if (renderer_) {
         SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
-        SDL_RenderFillRect(renderer_.get(), &backing);
+        SDL_RenderFillRects(renderer_.get(), backing.data(), static_cast<int>(backing.size()));
         SDL_SetRenderDrawColor(renderer_.get(), 255, 255, 255, 255);
         SDL_RenderFillRects(renderer_.get(), blocks.data(), static_cast<int>(blocks.size()));
     } else if (surface_ != nullptr) {
-        SDL_FillRect(surface_, &backing, PackColour(PaletteEntry{}, layout_));
+        SDL_FillRects(surface_, backing.data(), static_cast<int>(backing.size()),
+                      PackColour(PaletteEntry{}, layout_));
         SDL_FillRects(surface_, blocks.data(), static_cast<int>(blocks.size()),
                       PackColour(PaletteEntry{255, 255, 255}, layout_));
     }
+}
+
+void Video::SetMark(std::string_view mark) {
+    if (mark == mark_) return;
+    mark_ = mark;
+    Redraw();
 }
 
 }  // namespace platform::sdl

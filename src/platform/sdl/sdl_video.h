@@ -84,6 +84,7 @@ public:
     // hands to TakeEvent, which takes the note away. A new note replaces the
     // one shown and its time starts again.
     void ShowNote(std::string note) override;
+    void SetMark(std::string_view mark) override;
     // True when the event was the note's timer (the platform's loops hand
     // every event here first).
     bool TakeEvent(const SDL_Event& event);
@@ -113,6 +114,8 @@ private:
     // pixels).
     void DrawPausedWord(const ScreenRect& target);
     void DrawNote(const ScreenRect& target);
+    // Black boxes, then white blocks over them.
+    void FillBoxes(const std::vector<ScreenRect>& black, const std::vector<ScreenRect>& white);
     static Uint32 SDLCALL NoteTimeUp(Uint32 interval, void* eventType);
 
     WindowPtr window_;
@@ -132,6 +135,7 @@ private:
     bool paused_ = false;
     std::string hint_;      // under PAUSED
     std::string note_;      // "" when none
+    std::string mark_;      // "" when none
     Uint64 noteEnds_ = 0;   // SDL_GetTicks64 time the note goes
     Uint32 noteEvent_ = 0;  // the timer's event type, once registered
     SDL_TimerID noteTimer_ = 0;

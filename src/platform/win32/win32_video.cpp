@@ -38,6 +38,17 @@ void FillBlack(HDC dc, int left, int top, int right, int bottom) {
     FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 }
 
+// A black box with white blocks over it.
+void FillBoxes(HDC dc, const ScreenRect& box, const std::vector<ScreenRect>& blocks) {
+    const RECT backing{box.x, box.y, box.x + box.width, box.y + box.height};
+    FillRect(dc, &backing, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    for (const ScreenRect& block : blocks) {
+        const RECT area{block.x, block.y, block.x + block.width, block.y + block.height};
+        FillRect(dc, &area, white);
+    }
+}
+
 }  // namespace
 
 Screen::~Screen() {
@@ -129,6 +140,15 @@ void Screen::SetPaused(bool paused, std::string_view hint) {
     ReleaseDC(window_, dc);
 }
 
+void Screen::SetMark(std::string_view mark) {
+    if (mark == mark_) return;
+    mark_ = mark;
+    if (window_ == nullptr) return;
+    const HDC dc = GetDC(window_);
+    Draw(dc, false);
+    ReleaseDC(window_, dc);
+}
+
 void Screen::ShowNote(std::string note) {
     if (window_ == nullptr) return;
     note_ = std::move(note);
@@ -179,15 +199,9 @@ void Screen::Draw(HDC dc, bool bars) {
         }
     }
     if (!note_.empty() && !paused_) {  // a note waits behind a pause
-        const ScreenRect box = NoteBox(note_, target_);
-        const RECT backing{box.x, box.y, box.x + box.width, box.y + box.height};
-        FillRect(dc, &backing, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        for (const ScreenRect& block : NoteBlocks(note_, target_)) {
-            const RECT area{block.x, block.y, block.x + block.width, block.y + block.height};
-            FillRect(dc, &area, white);
-        }
+        FillBoxes(dc, NoteBox(note_, target_), NoteBlocks(note_, target_));
     }
+    if (!mark_.empty()) FillBoxes(dc, MarkBox(mark_, target_), MarkBlocks(mark_, target_));
 }
 
 void Screen::DrawIndexed(HDC dc) {

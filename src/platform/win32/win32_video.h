@@ -61,6 +61,7 @@ public:
     // A note over the top of the picture (the volume after a volume key),
     // for kNoteMilliseconds; a new one replaces it and its time starts again.
     void ShowNote(std::string note) override;
+    void SetMark(std::string_view mark) override;
 
     // The picture on the screen and its palette, as the game last showed them.
     Picture Shown() const override { return Picture{pixels_.data(), kScreenWidth}; }
@@ -95,6 +96,7 @@ private:
     bool paused_ = false;
     std::string hint_;  // under PAUSED
     std::string note_;  // "" when none
+    std::string mark_;  // "" when none
 
     // The last picture (pitch 320) and the palette it was shown with.
     std::array<std::uint8_t, 320 * 200> pixels_{};

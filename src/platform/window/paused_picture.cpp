@@ -3,6 +3,7 @@
 #include "platform/window/paused_picture.h"
 
 #include <cstddef>
+#include <optional>
 
 #include "core/render/font.h"
 
@@ -18,7 +19,9 @@ constexpr int kGlyphStep = 6;
 constexpr int kWordTop = (kScreenHeight - kGlyphSide * kZoom) / 2;
 constexpr int kHintTop = kWordTop + kGlyphSide * kZoom + 6;  // picture row of the hint
 constexpr int kNoteTop = 8;                                  // picture row of a note's text
-constexpr int kNoteMargin = 4;                               // picture pixels of black around it
+constexpr int kMarkCorner = 4;  // picture column and row of a mark's text
+constexpr int kMarkMargin = 2;
+constexpr int kNoteMargin = 4;  // picture pixels of black around it
 
 // Where a rectangle of the picture (picture pixels) shows inside target
 // (window pixels).
@@ -34,12 +37,12 @@ int TextWidth(std::string_view text, int zoom = kZoom) {
     return text.empty() ? 0 : (static_cast<int>(text.size()) * kGlyphStep - 1) * zoom;
 }
 
-// The white blocks of text, zoomed, centred across with its top at picture
-// row top, each pixel of a glyph placed by the same rounding as the scaled
-// picture's; added to blocks.
+// The white blocks of text, zoomed, from picture column left with its top
+// at picture row top (centred across without a left), each pixel of a glyph
+// placed by the same rounding as the scaled picture's; added to blocks.
 void AddWordBlocks(std::string_view text, int top, int zoom, const ScreenRect& target,
-                   std::vector<ScreenRect>& blocks) {
-    const int left = (kScreenWidth - TextWidth(text, zoom)) / 2;
+                   std::vector<ScreenRect>& blocks, std::optional<int> from = std::nullopt) {
+    const int left = from.value_or((kScreenWidth - TextWidth(text, zoom)) / 2);
     for (std::size_t k = 0; k < text.size(); ++k) {
         const int glyph = ft::SmallGlyphIndex(text[k]);
         if (glyph < 0) continue;
@@ -84,6 +87,18 @@ ScreenRect NoteBox(std::string_view note, const ScreenRect& target) {
     const int width = TextWidth(note) + 2 * kNoteMargin;
     return WindowRectOf(target, (kScreenWidth - width) / 2, kNoteTop - kNoteMargin, width,
                         kGlyphSide * kZoom + 2 * kNoteMargin);
+}
+
+std::vector<ScreenRect> MarkBlocks(std::string_view mark, const ScreenRect& target) {
+    std::vector<ScreenRect> blocks;
+    AddWordBlocks(mark, kMarkCorner, kHintZoom, target, blocks, kMarkCorner);
+    return blocks;
+}
+
+ScreenRect MarkBox(std::string_view mark, const ScreenRect& target) {
+    return WindowRectOf(target, kMarkCorner - kMarkMargin, kMarkCorner - kMarkMargin,
+                        TextWidth(mark, kHintZoom) + 2 * kMarkMargin,
+                        kGlyphSide * kHintZoom + 2 * kMarkMargin);
 }
 
 }  // namespace platform

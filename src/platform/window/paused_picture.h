@@ -36,4 +36,10 @@ inline constexpr int kNoteMilliseconds = 1500;
 std::vector<ScreenRect> NoteBlocks(std::string_view note, const ScreenRect& target);
 ScreenRect NoteBox(std::string_view note, const ScreenRect& target);
 
+// The mark of a playback ("REPLAY", "REPLAY X2"): small white blocks at the
+// top left of the picture, and the black box behind them, for as long as the
+// playback lasts.
+std::vector<ScreenRect> MarkBlocks(std::string_view mark, const ScreenRect& target);
+ScreenRect MarkBox(std::string_view mark, const ScreenRect& target);
+
 }  // namespace platform

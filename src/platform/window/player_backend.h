@@ -65,6 +65,9 @@ public:
     // The game paused, or going on: the window says PAUSED, and under it
     // the hint, how to go on.
     virtual void SetPaused(bool paused, std::string_view hint) = 0;
+    // A mark over the picture for as long as it is set ("REPLAY"); empty
+    // for none.
+    virtual void SetMark(std::string_view mark) = 0;
     // The picture on the screen and its palette, for a screenshot.
     virtual Picture Shown() const = 0;
     virtual const Palette& ShownPalette() const = 0;

@@ -3,6 +3,8 @@
 // window system.
 #include "platform/window/player_platform.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "platform/window/paused_picture.h"
@@ -25,6 +27,12 @@ bool IsKeypadArrow(std::string_view name) {
     return name == "Keypad2" || name == "Keypad4" || name == "Keypad6" || name == "Keypad8";
 }
 
+// The keys a playback takes for itself.
+bool IsPlaybackKeyName(std::string_view name) {
+    return name == "Escape" || name == "Right" || name == "Left" || name == "Space" ||
+           name == "Down";
+}
+
 }  // namespace
 
 PlayerPlatform::PlayerPlatform(const WindowOptions& options, std::unique_ptr<PlayerBackend> backend)
@@ -37,8 +45,10 @@ PlayerPlatform::PlayerPlatform(const WindowOptions& options, std::unique_ptr<Pla
       playback_(options.playback.has_value()),
       aspect_(options.fit.aspect),
       screenshotFolder_(options.screenshotFolder),
-      windowAtStart_{options.fullscreen, backend_->Screen().WindowedSize()} {
+      windowAtStart_{options.fullscreen, backend_->Screen().WindowedSize()},
+      fps_(options.fps) {
     backend_->Voice().SetVolume(level_.Level());
+    if (playback_) backend_->Screen().SetMark(kSpeeds[static_cast<std::size_t>(speed_)].mark);
 }
 
 SettingsChanges PlayerPlatform::Changes() const {
@@ -50,12 +60,41 @@ SettingsChanges PlayerPlatform::Changes() const {
 }
 
 void PlayerPlatform::Show(const Picture& picture, const Palette& palette, PictureKind kind) {
-    backend_->Screen().Show(picture, palette);
+    const int times = kSpeeds[static_cast<std::size_t>(speed_)].times;
+    if (playback_ && kind == PictureKind::Present && times > 1 && ++presented_ % times != 0) {
+        HoldPicture(picture, palette);
+    } else {
+        backend_->Screen().Show(picture, palette);
+        pictureHeld_ = false;
+    }
     if (!pictureShown_) {
         pictureShown_ = true;
         backend_->FirstPictureShown();
     }
-    if (kind == PictureKind::Present) WaitForFrame();
+    if (kind != PictureKind::Present) return;
+    if (stepping_) {
+        // One more frame of a paused playback: paused again.
+        stepping_ = false;
+        pauseAsked_ = PauseAsk::ByKey;
+        PauseIfAsked();
+    }
+    WaitForFrame();
+}
+
+void PlayerPlatform::HoldPicture(const Picture& picture, const Palette& palette) {
+    heldPixels_.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
+    for (int y = 0; y < kScreenHeight; ++y) {
+        std::copy_n(picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch, kScreenWidth,
+                    heldPixels_.begin() + static_cast<std::ptrdiff_t>(y) * kScreenWidth);
+    }
+    heldPalette_ = palette;
+    pictureHeld_ = true;
+}
+
+void PlayerPlatform::ShowHeldPicture() {
+    if (!pictureHeld_) return;
+    pictureHeld_ = false;
+    backend_->Screen().Show(Picture{heldPixels_.data(), kScreenWidth}, heldPalette_);
 }
 
 void PlayerPlatform::TakeInput(std::uint64_t time) {
@@ -68,6 +107,7 @@ void PlayerPlatform::AwaitInput() {
     // A wait can be long: once its cue has sounded out, the sound device
     // may rest instead of writing silence all the while.
     backend_->Voice().SetWaiting(true);
+    ShowHeldPicture();
     if (playback_) {
         WaitInPlayback();
     } else {
@@ -143,9 +183,9 @@ bool PlayerPlatform::KeyInPlay(const KeyNews& key) {
         return true;
     }
     if (playback_) {
-        // The script is the keyboard; Escape ends the show.
-        if (key.down && key.name == "Escape") StopPlayback(EndReason::Quit);
-        return BoundKey(keys_, key.name).has_value();
+        // The recording is the keyboard; the playback's own keys steer it.
+        if (key.down && !key.repeat) PlaybackKey(key.name);
+        return IsPlaybackKeyName(key.name) || GameKeyOf(key).has_value();
     }
     const std::optional<Key> bound = GameKeyOf(key);
     if (!bound) return false;
@@ -184,11 +224,7 @@ bool PlayerPlatform::KeyWhilePaused(const KeyNews& key) {
         }
         return true;
     }
-    if (playback_ && key.down && key.name == "Escape") {
-        StopPlayback(EndReason::Quit);
-        Resume();
-        return true;
-    }
+    if (playback_ && key.down && !key.repeat && PlaybackKeyWhilePaused(key.name)) return true;
     if (!GameKeyOf(key)) return false;
     if (automaticPause_ && key.down && !key.repeat) Resume();
     return true;
@@ -228,6 +264,10 @@ void PlayerPlatform::OnWindow(WindowNews news) {
 // pause, Start resumes, and after a pause that began by itself any button;
 // the button that resumes holds nothing.
 void PlayerPlatform::OnPadButton(std::int32_t pad, PadButton button, bool down) {
+    if (playback_) {
+        if (down) PadInPlayback(button);
+        return;
+    }
     if (paused_) {
         if (down && (automaticPause_ || button == kPadStart)) Resume();
         return;
@@ -248,6 +288,13 @@ void PlayerPlatform::OnPadStick(std::int32_t pad, bool across, int value) {
 }
 
 void PlayerPlatform::OnPadRead(std::int32_t pad, const PadReading& before, const PadReading& now) {
+    if (playback_) {
+        const auto pressed = static_cast<std::uint16_t>(now.buttons & ~before.buttons);
+        for (std::uint16_t bit = 1; bit != 0; bit = static_cast<std::uint16_t>(bit << 1)) {
+            if ((pressed & bit) != 0) PadInPlayback(static_cast<PadButton>(bit));
+        }
+        return;
+    }
     if (paused_) {
         const auto pressed = static_cast<std::uint16_t>(now.buttons & ~before.buttons);
         if (pressed != 0 && (automaticPause_ || (pressed & kPadStart) != 0)) Resume();
@@ -260,6 +307,60 @@ void PlayerPlatform::OnPadRead(std::int32_t pad, const PadReading& before, const
 // Whatever the pad held is let go.
 void PlayerPlatform::OnPadGone(std::int32_t pad) {
     for (const KeyChange& change : held_.ReleaseDevice(pad)) Enqueue(change);
+}
+
+// Right faster, Left slower, Space pauses, Escape ends the show.
+bool PlayerPlatform::PlaybackKey(std::string_view name) {
+    if (name == "Escape") {
+        StopPlayback(EndReason::Quit);
+    } else if (name == "Right") {
+        SetSpeed(speed_ + 1);
+    } else if (name == "Left") {
+        SetSpeed(speed_ - 1);
+    } else if (name == "Space") {
+        pauseAsked_ = PauseAsk::ByKey;
+    } else {
+        return name == "Down";  // steps a paused show; nothing else
+    }
+    return true;
+}
+
+// In a pause: Space goes on, Down shows one more frame, the speed keys and
+// Escape as ever.
+bool PlayerPlatform::PlaybackKeyWhilePaused(std::string_view name) {
+    if (name == "Space" || name == "Escape" || name == "Down") {
+        if (name == "Escape") StopPlayback(EndReason::Quit);
+        stepping_ = name == "Down";
+        Resume();
+        return true;
+    }
+    return (name == "Right" || name == "Left") && PlaybackKey(name);
+}
+
+// A pad steers a playback as the keys do: the d-pad and A (as Space); in a
+// pause, Start goes on, and after one that began by itself any button.
+void PlayerPlatform::PadInPlayback(PadButton button) {
+    std::string_view name;
+    if (button == kPadRight) name = "Right";
+    if (button == kPadLeft) name = "Left";
+    if (button == kPadDown) name = "Down";
+    if (button == kPadA) name = "Space";
+    if (!paused_) {
+        PlaybackKey(name);
+        PauseIfAsked();
+    } else if (!PlaybackKeyWhilePaused(name) && (automaticPause_ || button == kPadStart)) {
+        Resume();
+    }
+}
+
+void PlayerPlatform::SetSpeed(int speed) {
+    speed = std::clamp(speed, 0, static_cast<int>(kSpeeds.size()) - 1);
+    if (speed == speed_) return;
+    speed_ = speed;
+    const Speed& now = kSpeeds[static_cast<std::size_t>(speed_)];
+    schedule_ = FrameSchedule(backend_->TicksPerSecond() * now.per, fps_ * now.times);
+    backend_->Screen().SetMark(now.mark);
+    if (now.times == 1) ShowHeldPicture();
 }
 
 // A comfort key went down (or repeats): a pause asked for, the sound level,
@@ -295,6 +396,7 @@ void PlayerPlatform::Pause() {
     automaticPause_ = pauseAsked_ == PauseAsk::Automatic;
     pauseAsked_ = PauseAsk::None;
     const std::int64_t began = backend_->Ticks();
+    ShowHeldPicture();
     for (const KeyChange& change : held_.ReleaseAll()) Enqueue(change);
     backend_->Voice().SetPaused(true);
     backend_->Screen().SetPaused(true,
@@ -323,8 +425,10 @@ void PlayerPlatform::StopPlayback(EndReason why) {
     if (!playbackStop_) playbackStop_ = why;
 }
 
-void PlayerPlatform::EndPlaybackIfStopped() const {
-    if (playbackStop_) throw RunEnded{*playbackStop_};
+void PlayerPlatform::EndPlaybackIfStopped() {
+    if (!playbackStop_) return;
+    ShowHeldPicture();
+    throw RunEnded{*playbackStop_};
 }
 
 void PlayerPlatform::Enqueue(const std::optional<KeyChange>& change) {

@@ -7,11 +7,14 @@
 // and what the player changed for the settings file.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/common/result.h"
 #include "platform/journal/journal_host.h"
@@ -34,6 +37,20 @@ public:
     SettingsChanges Changes() const;
     bool IsPaused() const { return paused_; }
 
+    // A playback's speeds, slowest first, and what its mark says at each.
+    struct Speed {
+        int times = 1;  // frames of the recording a frame period ...
+        int per = 1;    // ... of this many
+        std::string_view mark;
+    };
+    static constexpr std::array<Speed, 6> kSpeeds = {{{1, 4, "REPLAY X1/4"},
+                                                      {1, 2, "REPLAY X1/2"},
+                                                      {1, 1, "REPLAY"},
+                                                      {2, 1, "REPLAY X2"},
+                                                      {4, 1, "REPLAY X4"},
+                                                      {8, 1, "REPLAY X8"}}};
+    static constexpr int kNormalSpeed = 2;
+
 private:
     // The journal's hooks.
     void Show(const Picture& picture, const Palette& palette, PictureKind kind) override;
@@ -55,6 +72,16 @@ private:
     // The game's key a key message holds, if any.
     std::optional<Key> GameKeyOf(const KeyNews& key) const;
     void Resume() { paused_ = false; }
+    // A playback's own keys, whatever the bindings (the game's keys come from
+    // the recording); true when the key was one.
+    bool PlaybackKey(std::string_view name);
+    bool PlaybackKeyWhilePaused(std::string_view name);
+    void PadInPlayback(PadButton button);
+    void SetSpeed(int speed);
+    // Above the normal speed pictures go unshown; the last one is kept to be
+    // shown when the playback stands still or slows down.
+    void HoldPicture(const Picture& picture, const Palette& palette);
+    void ShowHeldPicture();
     void UseComfort(Comfort comfort, bool repeat);
     void SaveScreenshotNow();
     // Takes every piece of news waiting, as input due at time.
@@ -69,7 +96,7 @@ private:
     // Escape (Quit) or a close request (Close) during a playback ends the
     // show at the next delivery point; the first reason counts.
     void StopPlayback(EndReason why);
-    void EndPlaybackIfStopped() const;
+    void EndPlaybackIfStopped();
     void Enqueue(const std::optional<KeyChange>& change);
 
     std::unique_ptr<PlayerBackend> backend_;
@@ -91,6 +118,15 @@ private:
     PauseAsk pauseAsked_ = PauseAsk::None;
     bool paused_ = false;
     bool automaticPause_ = false;  // the pause in force began by itself
+
+    // A playback's speed (index into kSpeeds) and its way through.
+    int fps_;
+    int speed_ = kNormalSpeed;
+    bool stepping_ = false;        // one more frame, then paused again
+    std::uint64_t presented_ = 0;  // presents of the playback so far
+    std::vector<std::uint8_t> heldPixels_;
+    Palette heldPalette_{};
+    bool pictureHeld_ = false;  // the last picture went unshown
     bool pictureShown_ = false;
     std::int64_t pausedTicks_ = 0;  // the backend's clock ticks spent paused in the run
 };
