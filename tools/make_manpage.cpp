@@ -114,7 +114,15 @@ std::string Bold(const std::vector<std::string>& words) {
 }
 
 void Keys(std::string& page) {
+    ft::KeyGroup group = ft::KeyGroup::Game;
     for (const ft::KeyHelp& key : ft::DescribeKeys(ft::System::Desktop)) {
+        if (key.group != group) {
+            group = key.group;
+            page += group == ft::KeyGroup::Comfort
+                        ? ".PP\nThe port's own keys, around the game:\n"
+                        : ".PP\nIn a playback, whatever the bindings (it is marked REPLAY over the "
+                          "picture):\n";
+        }
         page += ".TP\n";
         page += Bold(key.keys) + "\n";
         std::string text = Sentence(key.what);

@@ -393,30 +393,42 @@ std::vector<KeyHelp> DescribeKeys(System system) {
          {"d-pad", "left stick"},
          "in the menu, move the marker; in a game, Up turns the piece and Down, held, makes it "
          "fall faster",
-         false},
-        {{"Left", "Right"}, {"d-pad", "left stick"}, "in a game, move the piece", false},
+         KeyGroup::Game},
+        {{"Left", "Right"}, {"d-pad", "left stick"}, "in a game, move the piece", KeyGroup::Game},
         {{"Enter"},
          {"A", "Start"},
          "in the menu, choose the marked item; leaves the intro and the game-over screen",
-         false},
+         KeyGroup::Game},
         {{"Escape"},
          {"B", "Back"},
          "closes the information screen; in a game, back to the menu; leaves the game-over "
          "screen",
-         false},
-        {{"Space"}, {"X"}, "leaves the game-over screen", false},
+         KeyGroup::Game},
+        {{"Space"}, {"X"}, "leaves the game-over screen", KeyGroup::Game},
         {{"Keypad arrows", "Keypad Enter"},
          {},
          "the arrows (the keypad's 2, 4, 6 and 8 while Num Lock is off) and Enter",
-         false},
-        {{"P", "Pause"}, pauseButtons, pause, true},
-        {{"Alt+Enter"}, {}, "switch between fullscreen and a window", true},
-        {{"F12", "Print Screen"}, {}, screenshot, true},
-        {{"M"}, {}, "mute the sound and turn it on again; SOUND OFF shows for a moment", true},
+         KeyGroup::Game},
+        {{"P", "Pause"}, pauseButtons, pause, KeyGroup::Comfort},
+        {{"Alt+Enter"}, {}, "switch between fullscreen and a window", KeyGroup::Comfort},
+        {{"F12", "Print Screen"}, {}, screenshot, KeyGroup::Comfort},
+        {{"M"},
+         {},
+         "mute the sound and turn it on again; SOUND OFF shows for a moment",
+         KeyGroup::Comfort},
         {{"Keypad +", "Keypad -", "]", "["},
          {},
          "step the volume up and down by 10; the volume shows over the picture for a moment",
-         true},
+         KeyGroup::Comfort},
+        {{"Right"},
+         {"d-pad"},
+         "faster: x2, x4, x8, as the mark over the picture says (REPLAY X2); above x1 not every "
+         "picture is shown, though every frame runs",
+         KeyGroup::Playback},
+        {{"Left"}, {"d-pad"}, "slower, down to x1/4 (REPLAY X1/4)", KeyGroup::Playback},
+        {{"Space"}, {"A"}, "pause the playback, and go on", KeyGroup::Playback},
+        {{"Down"}, {"d-pad"}, "in a paused playback, one more frame", KeyGroup::Playback},
+        {{"Escape"}, {}, "end the playback", KeyGroup::Playback},
     };
 }
 
@@ -475,11 +487,13 @@ std::string HelpText(System system) {
         "Usage: fompy-talden [OPTION]...\n"
         "FOMPY TALDEN, a falling-block puzzle game.\n";
     const std::vector<KeyHelp> keys = DescribeKeys(system);
-    for (const bool comfort : {false, true}) {
-        text += comfort ? "\nThe port's own keys, around the game:\n"
-                        : "\nKeys (and a gamepad's buttons):\n";
+    for (const KeyGroup group : kKeyGroups) {
+        text += group == KeyGroup::Game      ? "\nKeys (and a gamepad's buttons):\n"
+                : group == KeyGroup::Comfort ? "\nThe port's own keys, around the game:\n"
+                                             : "\nIn a playback, whatever the bindings (it is "
+                                               "marked REPLAY over the picture):\n";
         for (const KeyHelp& key : keys) {
-            if (key.comfort != comfort) continue;
+            if (key.group != group) continue;
             std::string what = key.what;
             if (!key.buttons.empty()) what += " (gamepad: " + Joined(key.buttons, ", ") + ")";
             AppendEntry(text, Joined(key.keys, ", "), what);

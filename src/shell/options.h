@@ -78,11 +78,15 @@ std::vector<OptionHelp> DescribeOptions(System system = kThisSystem);
 // One line of the table of keys: keys that do the same thing, named as the
 // texts name them ("Up", "Keypad +", "]"), and the gamepad's buttons that do
 // it too ("A", "d-pad").
+// Whose keys: the game's; the port's own, around the game; a playback's
+// (--playback), whatever the bindings.
+enum class KeyGroup : std::uint8_t { Game, Comfort, Playback };
+inline constexpr KeyGroup kKeyGroups[] = {KeyGroup::Game, KeyGroup::Comfort, KeyGroup::Playback};
 struct KeyHelp {
     std::vector<std::string> keys;
     std::vector<std::string> buttons;  // none for a key no button stands for
     std::string what;                  // what they do, without a final stop
-    bool comfort = false;              // the port's own, around the game, not the game's
+    KeyGroup group = KeyGroup::Game;
 };
 std::vector<KeyHelp> DescribeKeys(System system = kThisSystem);
 
