@@ -480,6 +480,41 @@ TEST(PlayerPlatform, APlaybackGoesFasterSlowerAndFrameByFrame) {
     EXPECT_TRUE(rig.keys.pressed[static_cast<std::size_t>(platform::Key::Space)]);
 }
 
+// A recording dropped onto the window ends the menu (or the intro, or a
+// playback) as a close does, to be played next; during a game it is not
+// taken, and the game goes on.
+TEST(PlayerPlatform, ARecordingDroppedEndsTheMenuButNotAGame) {
+    Rig rig;
+    rig.host->PlayCue(platform::Cue::GameStart);
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnDrop("/tmp/during-a-game.txt"); });
+    rig.host->DeliverDueInput(rig.keys);
+    EXPECT_FALSE(rig.host->Dropped());
+    EXPECT_FALSE(rig.keys.closePending);
+    rig.host->LoopCue(platform::Cue::MenuTune);  // back on the menu
+    rig.backend->batches.push_back([](NewsSink& news) {
+        news.OnDrop("/tmp/first.txt");
+        news.OnDrop("/tmp/second.txt");
+    });
+    rig.Frame();
+    EXPECT_EQ(rig.host->Dropped(), "/tmp/first.txt");
+    EXPECT_TRUE(rig.keys.closePending);
+    EXPECT_EQ(rig.Delivered(), "1 close\n");
+
+    platform::WindowOptions options;
+    options.playback =
+        platform::Script{{{9, platform::InputEvent::Kind::KeyDown, platform::Key::Up}}, {}};
+    Rig show(options);
+    show.host->PlayCue(platform::Cue::GameStart);  // a game of the recording
+    show.backend->batches.push_back([](NewsSink& news) { news.OnDrop("/tmp/next.txt"); });
+    try {
+        show.host->DeliverDueInput(show.keys);
+        ADD_FAILURE() << "the playback went on";
+    } catch (const RunEnded& ended) {
+        EXPECT_EQ(ended.reason, EndReason::Close);
+    }
+    EXPECT_EQ(show.host->Dropped(), "/tmp/next.txt");
+}
+
 TEST(PlayerPlatform, PadsHoldKeysThroughOneMap) {
     Rig rig;
     rig.backend->batches.push_back([](NewsSink& news) {

@@ -387,6 +387,15 @@ private:
                                     event.caxis.value);
                 }
                 break;
+            case SDL_DROPFILE: {
+                const std::string path = event.drop.file != nullptr ? event.drop.file : "";
+                SDL_free(event.drop.file);
+                if (!path.empty()) news.OnDrop(path);
+                break;
+            }
+            case SDL_DROPTEXT:
+                SDL_free(event.drop.file);
+                break;
             case SDL_AUDIODEVICEREMOVED:
                 voice_.OnDeviceRemoved(event.adevice.which, event.adevice.iscapture != 0);
                 break;

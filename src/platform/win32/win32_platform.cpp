@@ -354,6 +354,7 @@ private:
     void TellWindowNews(NewsSink& news) {
         if (screen_.TakeCloseRequest()) news.OnWindow(WindowNews::Close);
         if (screen_.TakeFocusLoss()) news.OnWindow(WindowNews::FocusLost);
+        for (std::string& path : screen_.TakeDrops()) news.OnDrop(std::move(path));
     }
 
     // Destroyed in reverse: the voice and the window go last.

@@ -2,6 +2,8 @@
 // win32_video.cpp -- the window and the picture in it, through GDI.
 #include "platform/win32/win32_video.h"
 
+#include <shellapi.h>  // after windows.h, whose types it uses
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -95,9 +97,10 @@ Result<void> Screen::Open(const WindowOptions& options, DrawMode mode) {
     }
     windowedKnown_ = true;
     const RECT area = fullscreen_ ? MonitorArea(nullptr, false) : windowed_;
-    window_ = CreateWindowExW(
-        0, kWindowClass, kWindowTitle, fullscreen_ ? kFullscreenStyle : kWindowedStyle, area.left,
-        area.top, area.right - area.left, area.bottom - area.top, nullptr, nullptr, instance, this);
+    window_ = CreateWindowExW(WS_EX_ACCEPTFILES, kWindowClass, kWindowTitle,
+                              fullscreen_ ? kFullscreenStyle : kWindowedStyle, area.left, area.top,
+                              area.right - area.left, area.bottom - area.top, nullptr, nullptr,
+                              instance, this);
     if (window_ == nullptr) {
         return Failure{"cannot open a window (error " + std::to_string(GetLastError()) + ")"};
     }
@@ -284,6 +287,25 @@ LRESULT Screen::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KILLFOCUS:
             focusLost_ = true;
             break;
+        case WM_DROPFILES: {
+            // In the narrow code page, as the C library's file names are.
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                std::wstring wide(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+                DragQueryFileW(drop, i, wide.data(), static_cast<UINT>(wide.size()));
+                const int size =
+                    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+                if (size <= 1) continue;
+                std::string path(static_cast<std::size_t>(size), '\0');
+                WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, path.data(), size, nullptr,
+                                    nullptr);
+                path.resize(static_cast<std::size_t>(size - 1));
+                drops_.push_back(std::move(path));
+            }
+            DragFinish(drop);
+            return 0;
+        }
         case WM_ERASEBKGND:  // the bars are drawn with the picture
             return 1;
         case WM_TIMER:

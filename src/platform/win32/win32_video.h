@@ -71,6 +71,8 @@ public:
     // close it (its close button, Alt+F4), the keyboard focus gone.
     bool TakeCloseRequest();
     bool TakeFocusLoss();
+    // The files dropped onto the window since the last call.
+    std::vector<std::string> TakeDrops() { return std::exchange(drops_, {}); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -97,6 +99,7 @@ private:
     std::string hint_;  // under PAUSED
     std::string note_;  // "" when none
     std::string mark_;  // "" when none
+    std::vector<std::string> drops_;
 
     // The last picture (pitch 320) and the palette it was shown with.
     std::array<std::uint8_t, 320 * 200> pixels_{};

@@ -48,6 +48,8 @@ public:
     // just plugged in) to now.
     virtual void OnPadRead(std::int32_t pad, const PadReading& before, const PadReading& now) = 0;
     virtual void OnPadGone(std::int32_t pad) = 0;
+    // A file dropped onto the window (its path).
+    virtual void OnDrop(std::string path) = 0;
 
 protected:
     ~NewsSink() = default;

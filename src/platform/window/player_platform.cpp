@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "platform/common/text.h"
+#include "platform/common/warning.h"
 #include "platform/window/paused_picture.h"
 #include "platform/window/screenshot.h"
 
@@ -95,6 +97,14 @@ void PlayerPlatform::ShowHeldPicture() {
     if (!pictureHeld_) return;
     pictureHeld_ = false;
     backend_->Screen().Show(Picture{heldPixels_.data(), kScreenWidth}, heldPalette_);
+}
+
+// The cues tell where the game is: a game from its start to its game over or
+// the menu's tune.
+void PlayerPlatform::Sound(Cue cue, bool loop) {
+    if (cue == Cue::GameStart) gameOn_ = true;
+    if (cue == Cue::GameOver || cue == Cue::MenuTune) gameOn_ = false;
+    backend_->Voice().Play(cue, loop);
 }
 
 void PlayerPlatform::TakeInput(std::uint64_t time) {
@@ -361,6 +371,21 @@ void PlayerPlatform::SetSpeed(int speed) {
     schedule_ = FrameSchedule(backend_->TicksPerSecond() * now.per, fps_ * now.times);
     backend_->Screen().SetMark(now.mark);
     if (now.times == 1) ShowHeldPicture();
+}
+
+// A recording dropped onto the window ends the intro, the menu, the game-over
+// screen or a playback as a close does (close recorded), to be played next;
+// a game in play goes on, and the player is told why.
+void PlayerPlatform::OnDrop(std::string path) {
+    if (gameOn_ && !playback_) {
+        Warn("'" + PrintableText(path) +
+             "' is not played during a game: drop it on the intro, the menu or a playback");
+        return;
+    }
+    if (dropped_) return;  // the first one counts
+    dropped_ = std::move(path);
+    Close();
+    Resume();
 }
 
 // A comfort key went down (or repeats): a pause asked for, the sound level,

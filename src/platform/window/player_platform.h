@@ -36,6 +36,11 @@ public:
     // the volume keys), to be remembered in the settings file.
     SettingsChanges Changes() const;
     bool IsPaused() const { return paused_; }
+    // A recording dropped onto the window, which ended the run as a close
+    // does, to be played next.
+    const std::optional<std::string>& Dropped() const { return dropped_; }
+    // The backend, to go on with the same window after the run.
+    std::unique_ptr<PlayerBackend> TakeBackend() && { return std::move(backend_); }
 
     // A playback's speeds, slowest first, and what its mark says at each.
     struct Speed {
@@ -56,7 +61,7 @@ private:
     void Show(const Picture& picture, const Palette& palette, PictureKind kind) override;
     void TakeInput(std::uint64_t time) override;
     void AwaitInput() override;
-    void Sound(Cue cue, bool loop) override { backend_->Voice().Play(cue, loop); }
+    void Sound(Cue cue, bool loop) override;
     void Silence() override { backend_->Voice().Stop(); }
 
     // The backend's news.
@@ -66,6 +71,7 @@ private:
     void OnPadStick(std::int32_t pad, bool across, int value) override;
     void OnPadRead(std::int32_t pad, const PadReading& before, const PadReading& now) override;
     void OnPadGone(std::int32_t pad) override;
+    void OnDrop(std::string path) override;
 
     bool KeyInPlay(const KeyNews& key);
     bool KeyWhilePaused(const KeyNews& key);
@@ -127,6 +133,9 @@ private:
     std::vector<std::uint8_t> heldPixels_;
     Palette heldPalette_{};
     bool pictureHeld_ = false;  // the last picture went unshown
+
+    bool gameOn_ = false;  // between a game's start and its end, as its cues tell
+    std::optional<std::string> dropped_;
     bool pictureShown_ = false;
     std::int64_t pausedTicks_ = 0;  // the backend's clock ticks spent paused in the run
 };
