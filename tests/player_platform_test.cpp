@@ -12,8 +12,10 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -484,35 +486,46 @@ TEST(PlayerPlatform, APlaybackGoesFasterSlowerAndFrameByFrame) {
 // playback) as a close does, to be played next; during a game it is not
 // taken, and the game goes on.
 TEST(PlayerPlatform, ARecordingDroppedEndsTheMenuButNotAGame) {
+    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "drops";
+    std::filesystem::create_directories(folder);
+    const std::string good = (folder / "good.txt").string();
+    const std::string bad = (folder / "bad.txt").string();
+    std::ofstream(good) << "# fompy-talden recording 1\n7 up down\n";
+    std::ofstream(bad) << "7 up sideways\n";
     Rig rig;
     rig.host->PlayCue(platform::Cue::GameStart);
-    rig.backend->batches.push_back([](NewsSink& news) { news.OnDrop("/tmp/during-a-game.txt"); });
+    rig.backend->batches.push_back([good](NewsSink& news) { news.OnDrop(good); });
     rig.host->DeliverDueInput(rig.keys);
-    EXPECT_FALSE(rig.host->Dropped());
+    EXPECT_FALSE(rig.host->HasDropped());
     EXPECT_FALSE(rig.keys.closePending);
     rig.host->LoopCue(platform::Cue::MenuTune);  // back on the menu
-    rig.backend->batches.push_back([](NewsSink& news) {
-        news.OnDrop("/tmp/first.txt");
-        news.OnDrop("/tmp/second.txt");
+    rig.backend->batches.push_back([good, bad, folder](NewsSink& news) {
+        news.OnDrop(bad);                                // not a recording: the menu goes on
+        news.OnDrop((folder / "missing.txt").string());  // nor is a file that is not there
+        news.OnDrop(good);
+        news.OnDrop(bad);  // the first one counts
     });
     rig.Frame();
-    EXPECT_EQ(rig.host->Dropped(), "/tmp/first.txt");
     EXPECT_TRUE(rig.keys.closePending);
     EXPECT_EQ(rig.Delivered(), "1 close\n");
+    const std::optional<platform::Script> dropped = rig.host->TakeDropped();
+    ASSERT_TRUE(dropped);
+    EXPECT_EQ(dropped->events, (std::vector<platform::InputEvent>{
+                                   {7, platform::InputEvent::Kind::KeyDown, platform::Key::Up}}));
 
     platform::WindowOptions options;
-    options.playback =
-        platform::Script{{{9, platform::InputEvent::Kind::KeyDown, platform::Key::Up}}, {}};
+    options.playback = *dropped;
     Rig show(options);
     show.host->PlayCue(platform::Cue::GameStart);  // a game of the recording
-    show.backend->batches.push_back([](NewsSink& news) { news.OnDrop("/tmp/next.txt"); });
+    show.backend->batches.push_back([good](NewsSink& news) { news.OnDrop(good); });
     try {
         show.host->DeliverDueInput(show.keys);
         ADD_FAILURE() << "the playback went on";
     } catch (const RunEnded& ended) {
         EXPECT_EQ(ended.reason, EndReason::Close);
     }
-    EXPECT_EQ(show.host->Dropped(), "/tmp/next.txt");
+    EXPECT_TRUE(show.host->HasDropped());
+    std::filesystem::remove_all(folder);
 }
 
 TEST(PlayerPlatform, PadsHoldKeysThroughOneMap) {

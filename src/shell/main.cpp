@@ -393,6 +393,15 @@ platform::Settings SettingsForRun(platform::Settings settings, const ft::Options
     return settings;
 }
 
+// What a later run in the same window changed, over what the runs before it
+// did.
+void AddChanges(platform::SettingsChanges& changes, const platform::SettingsChanges& later) {
+    if (later.fullscreen) changes.fullscreen = later.fullscreen;
+    if (later.windowSize) changes.windowSize = later.windowSize;
+    if (later.volume) changes.volume = later.volume;
+    if (later.mute) changes.mute = later.mute;
+}
+
 int RunWindowed(const ft::Options& options) {
     // The settings file: its faults are told and replaced by defaults; none
     // of them stops the game.
@@ -447,7 +456,23 @@ int RunWindowed(const ft::Options& options) {
     // A close request or a signal ends the run like "QUIT"; a playback also
     // ends by Escape or by its script's end.
     host->Journal().Finish(ft::RunProgram(*host));
-    const platform::SettingsChanges changes = host->Changes();
+    platform::SettingsChanges changes = host->Changes();
+    // A recording dropped onto the window plays next in it, and the one
+    // dropped onto that playback after it; none of them is logged or
+    // recorded.
+    while (std::optional<platform::Script> dropped = host->TakeDropped()) {
+        PlayersOptions next = sdl;
+        next.playback = std::move(dropped);
+        next.log = nullptr;
+        next.record = nullptr;
+        std::unique_ptr<platform::PlayerBackend> backend = std::move(*host).TakeBackend();
+        next.fullscreen = backend->Screen().IsFullscreen();
+        if (changes.volume) next.volume = *changes.volume;
+        if (changes.mute) next.mute = *changes.mute;
+        host = std::make_unique<platform::PlayerPlatform>(next, std::move(backend));
+        host->Journal().Finish(ft::RunProgram(*host));
+        AddChanges(changes, host->Changes());
+    }
     host.reset();  // the window and the sound go before the files are closed
     if (!settingsPath.empty() && !remembered.unreadable) {
         // What the player changed during the run is remembered; an option of

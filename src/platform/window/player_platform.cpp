@@ -375,7 +375,8 @@ void PlayerPlatform::SetSpeed(int speed) {
 
 // A recording dropped onto the window ends the intro, the menu, the game-over
 // screen or a playback as a close does (close recorded), to be played next;
-// a game in play goes on, and the player is told why.
+// a game in play goes on, and so does everything when the file is not a
+// recording: the player is told why.
 void PlayerPlatform::OnDrop(std::string path) {
     if (gameOn_ && !playback_) {
         Warn("'" + PrintableText(path) +
@@ -383,7 +384,12 @@ void PlayerPlatform::OnDrop(std::string path) {
         return;
     }
     if (dropped_) return;  // the first one counts
-    dropped_ = std::move(path);
+    Result<Script> script = LoadScript(path);
+    if (!script) {
+        Warn(script.reason() + "; the game goes on");
+        return;
+    }
+    dropped_ = std::move(*script);
     Close();
     Resume();
 }

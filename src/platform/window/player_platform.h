@@ -38,7 +38,8 @@ public:
     bool IsPaused() const { return paused_; }
     // A recording dropped onto the window, which ended the run as a close
     // does, to be played next.
-    const std::optional<std::string>& Dropped() const { return dropped_; }
+    bool HasDropped() const { return dropped_.has_value(); }
+    std::optional<Script> TakeDropped() { return std::exchange(dropped_, std::nullopt); }
     // The backend, to go on with the same window after the run.
     std::unique_ptr<PlayerBackend> TakeBackend() && { return std::move(backend_); }
 
@@ -135,7 +136,7 @@ private:
     bool pictureHeld_ = false;  // the last picture went unshown
 
     bool gameOn_ = false;  // between a game's start and its end, as its cues tell
-    std::optional<std::string> dropped_;
+    std::optional<Script> dropped_;
     bool pictureShown_ = false;
     std::int64_t pausedTicks_ = 0;  // the backend's clock ticks spent paused in the run
 };
