@@ -104,10 +104,13 @@ VerifyPlatform::VerifyPlatform(VerifyOptions options)
     : HeadlessPlatform(
           HeadlessOptions{std::move(options.script), options.clock, options.frames, nullptr, {}}),
       out_(options.out),
+      games_(options.games),
       limited_(options.frames.has_value()) {}
 
 void VerifyPlatform::Tell(const std::optional<GameRecord>& ended) {
-    if (ended && out_ != nullptr) out_->Write(GameLine(watch_.games, *ended));
+    if (!ended) return;
+    if (out_ != nullptr) out_->Write(GameLine(watch_.games, *ended));
+    if (games_ != nullptr) games_->push_back(*ended);
 }
 
 void VerifyPlatform::Show(const Picture& picture, const Palette& palette, PictureKind kind) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/frontend/menu.h"
 #include "core/game/game.h"
@@ -81,6 +82,7 @@ struct VerifyOptions {
     std::uint32_t clock = 0;              // what reseeds read beyond the script's reseed lines
     std::optional<std::uint64_t> frames;  // end right after this many presents
     LineSink* out = nullptr;              // not owned: a line per game as it ends, then the run's
+    std::vector<GameRecord>* games = nullptr;  // not owned: each game's record as it ends
 };
 
 // The headless platform, watching the program it runs: it tells each game
@@ -104,6 +106,7 @@ private:
     void Tell(const std::optional<GameRecord>& ended);
 
     LineSink* out_;
+    std::vector<GameRecord>* games_;
     bool limited_;  // a frame limit ends the run instead of a menu left for ever
     const ft::Program* program_ = nullptr;
     GameWatch watch_;
