@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
@@ -30,6 +31,7 @@
 #include "core/program/program.h"
 #include "platform/common/text.h"
 #include "platform/window/settings.h"
+#include "shell/history.h"
 #include "shell/options.h"
 
 namespace {
@@ -320,6 +322,26 @@ int RunVerify(const ft::Options& options) {
     return FlushStandardOutput() ? 0 : kExitFailure;
 }
 
+// The table of the best kept games, each played again by the game; the
+// recordings it passes over told one line each.
+int RunScores() {
+    const std::string folder = ft::RecordingsFolder();
+    if (folder.empty()) {
+#ifdef _WIN32
+        Complain("no folder of kept games to look in: LOCALAPPDATA is not set");
+#else
+        Complain(
+            "no folder of kept games to look in: neither HOME nor an absolute "
+            "XDG_STATE_HOME is set");
+#endif
+        return kExitFailure;
+    }
+    const ft::KeptFolder kept = ft::ReadKeptFolder(folder, ft::CachePathFor(folder));
+    for (const std::string& passed : kept.passedOver) Complain(passed);
+    std::fputs(ft::ScoresText(kept).c_str(), stdout);
+    return FlushStandardOutput() ? 0 : kExitFailure;
+}
+
 #ifdef _WIN32
 // The players' platform of Windows draws through GDI: no renderer to choose.
 using PlayersOptions = platform::WindowOptions;
@@ -436,6 +458,19 @@ int RunWindowed(const ft::Options& options) {
     }
     sdl.log = log.get();
     sdl.record = record.get();
+    // Every run the player plays is kept, beside a --record of it too; a
+    // playback plays what is kept already.
+    std::unique_ptr<ft::KeptRecording> kept;
+    std::unique_ptr<ft::BothLines> recordAndKept;
+    if (!options.noHistory && options.playbackPath.empty()) {
+        kept = std::make_unique<ft::KeptRecording>(ft::RecordingsFolder());
+        if (record) {
+            recordAndKept = std::make_unique<ft::BothLines>(*record, *kept);
+            sdl.record = recordAndKept.get();
+        } else {
+            sdl.record = kept.get();
+        }
+    }
 
     auto opened = OpenPlayersPlatform(sdl);
     if (!opened) {
@@ -446,6 +481,7 @@ int RunWindowed(const ft::Options& options) {
     // The window is there: the files are made or emptied now, never for a
     // start that failed.
     if (!StartOutputs({&log, &record})) return kExitFailure;
+    if (kept) kept->Start(std::time(nullptr));
     // A player's first start (no settings file yet): the port's own keys, in
     // one line. Not when standard output carries the run's log, which holds
     // nothing but the log's lines.
@@ -474,6 +510,15 @@ int RunWindowed(const ft::Options& options) {
         AddChanges(changes, host->Changes());
     }
     host.reset();  // the window and the sound go before the files are closed
+    if (kept) {
+        // The folder keeps the last runs and the best games, and no run
+        // without a game: this one too, once it is whole.
+        const std::string keptPath = kept->Finish();
+        if (!keptPath.empty()) {
+            const std::string folder = ft::RecordingsFolder();
+            ft::PruneKeptFolder(folder, ft::CachePathFor(folder));
+        }
+    }
     if (!settingsPath.empty() && !remembered.unreadable) {
         // What the player changed during the run is remembered; an option of
         // this run alone is not, and a line the player wrote is left as it
@@ -521,5 +566,6 @@ int main(int argc, char** argv) {
     }
     if (!options.timedemoPath.empty()) return RunTimedemo(options);
     if (!options.verifyPath.empty()) return RunVerify(options);
+    if (options.scores) return RunScores();
     return options.headless ? RunHeadless(options) : RunWindowed(options);
 }

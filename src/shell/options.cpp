@@ -252,6 +252,26 @@ const std::vector<OptionSpec>& OptionTable() {
              o.verifyPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
          }},
+        {"no-history", nullptr,
+         "keep no recording of this run among the kept games, "
+         "$XDG_STATE_HOME/fompy-talden/recordings (default: every window run not a "
+         "--playback is kept, the last 50 and those of the best games)",
+         [](Options& o, const std::string&) {
+             o.noHistory = true;
+             return std::string();
+         },
+         Scope::Window,
+         "keep no recording of this run among the kept games, "
+         "%LOCALAPPDATA%\\fompy-talden\\recordings (default: every window run not a "
+         "--playback is kept, the last 50 and those of the best games)"},
+        {"scores", nullptr,
+         "print the ten best kept games, best first: rank, score, variant and starting "
+         "level, when the run began, and the recording and the game's number in it, each "
+         "played again by the game to its score; then exit (default: off)",
+         [](Options& o, const std::string&) {
+             o.scores = true;
+             return std::string();
+         }},
         {"help", nullptr, "show this help and exit",
          [](Options& o, const std::string&) {
              o.help = true;
@@ -312,6 +332,11 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
         }
     }
     const Options& o = options;
+    if (o.scores && o.given.size() > 1) {
+        return platform::Failure{
+            "--scores prints the table of the best kept games and takes no "
+            "other option"};
+    }
     // --timedemo and --verify are headless replays of their own.
     if (!o.timedemoPath.empty() && !o.verifyPath.empty()) {
         return platform::Failure{"--timedemo and --verify cannot be used together"};
@@ -442,11 +467,11 @@ std::vector<ExitStatusHelp> DescribeExitStatuses(System system) {
         ends.emplace_back("the display going away under the game");
     }
     ends.emplace_back("a headless run, a --timedemo or a --verify that comes to its end");
-    ends.emplace_back("--help and --version");
+    ends.emplace_back("--help, --version and --scores");
     return {
         {0, ends},
         {1,
-         {"the display cannot be opened",
+         {"the display cannot be opened", "--scores finds no folder of kept games to look in",
           "an output cannot be written (the --log, the --record recording, a --dump picture "
           "or its folder, standard output)"}},
         {2,

@@ -42,10 +42,13 @@ struct Options {
     bool noAutopause = false;
     bool noSettings = false;  // neither read nor write the settings file
     // Recording and replaying sessions.
-    std::string recordPath;          // the window run's input and reseeds, as a script
-    std::string playbackPath;        // a script shown in the window at its normal speed
-    std::string timedemoPath;        // a script replayed headless as fast as possible
-    std::string verifyPath;          // a script replayed headless and told game by game
+    std::string recordPath;    // the window run's input and reseeds, as a script
+    std::string playbackPath;  // a script shown in the window at its normal speed
+    std::string timedemoPath;  // a script replayed headless as fast as possible
+    std::string verifyPath;    // a script replayed headless and told game by game
+    // The kept recordings of the window runs.
+    bool noHistory = false;          // this window run keeps no recording of its own
+    bool scores = false;             // print the table of the best kept games
     std::vector<std::string> given;  // the names of the options given, without "--"
     bool Given(const std::string& name) const;
 };
