@@ -7,6 +7,10 @@ of the picture. Exits 1 with the first wrong pixel.
         every pixel at half its brightness, except the white ones of PAUSED
         and the hint under it: those of the 320x200 mask (a golden picture
         of tests/golden/paused), scaled as the window scales the picture;
+    check_overlay.py mark WINDOW.ppm MASK.ppm
+        a playback's mark in the top left corner: where the 320x200 mask (a
+        golden picture of tests/golden/paused) is white or black, the window
+        is too, scaled as the window scales the picture;
     check_overlay.py note SCREENSHOT.ppm WINDOW.ppm
         the volume note "VOLUME 90": every pixel the same, except in the
         note's box at the top in the middle (114x18 picture pixels from 103,4;
@@ -44,6 +48,24 @@ def check_paused(w: int, h: int, shot: bytes, window: bytes, mask_file: str) -> 
                          f"({'the word' if want == WHITE else 'the dimmed picture'})")
 
 
+def check_mark(w: int, h: int, window: bytes, mask_file: str) -> None:
+    mw, mh, mask = read_ppm(mask_file)
+    seen = 0
+    for y in range(h):
+        row = picture_pixel(y, h, mh)
+        for x in range(w):
+            m = (row * mw + picture_pixel(x, w, mw)) * 3
+            want = mask[m:m + 3]
+            if want not in (WHITE, BLACK):
+                continue
+            seen += 1
+            got = window[(y * w + x) * 3:(y * w + x) * 3 + 3]
+            if got != want:
+                sys.exit(f"pixel {x},{y} of the mark is {tuple(got)}, not {tuple(want)}")
+    if seen == 0:
+        sys.exit("the mask holds no mark")
+
+
 def check_note(w: int, h: int, shot: bytes, window: bytes) -> None:
     seen = {BLACK: 0, WHITE: 0}
     for y in range(h):
@@ -62,9 +84,13 @@ def check_note(w: int, h: int, shot: bytes, window: bytes) -> None:
 
 
 def main() -> int:
-    arguments = {"paused": 5, "note": 4}
+    arguments = {"paused": 5, "note": 4, "mark": 4}
     if len(sys.argv) not in (4, 5) or arguments.get(sys.argv[1]) != len(sys.argv):
         sys.exit(__doc__)
+    if sys.argv[1] == "mark":
+        w, h, window = read_ppm(sys.argv[2])
+        check_mark(w, h, window, sys.argv[3])
+        return 0
     w, h, shot = read_ppm(sys.argv[2])
     ww, wh, window = read_ppm(sys.argv[3])
     if (w, h) != (ww, wh):
