@@ -155,6 +155,28 @@ TEST(Options, RecordingPlaybackAndTimedemoGoWhereTheyMakeSense) {
     Refusal({"--verify="});
 }
 
+TEST(Options, ScoresStandAloneAndNoHistoryIsForTheWindow) {
+    const OptionsParse scores = ParseOptions({"--scores"});
+    ASSERT_TRUE(scores.ok()) << scores.reason();
+    EXPECT_TRUE(scores->scores);
+    EXPECT_FALSE(scores->noHistory);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--scores", "--window"},
+                                               {"--no-history", "--scores"},
+                                               {"--scores", "--verify", "s.txt"},
+                                               {"--scores", "--headless"}}) {
+        EXPECT_NE(Refusal(args).find("--scores prints the table"), std::string::npos);
+    }
+    EXPECT_EQ(Refusal({"--scores=yes"}), "option '--scores' takes no value");
+    const OptionsParse window = ParseOptions({"--window", "--no-history", "--record", "r.txt"});
+    ASSERT_TRUE(window.ok()) << window.reason();
+    EXPECT_TRUE(window->noHistory);
+    EXPECT_NE(Refusal({"--headless", "--no-history"}).find("--no-history is for the window"),
+              std::string::npos);
+    EXPECT_NE(Refusal({"--verify", "s.txt", "--no-history"}).find("not a --verify run"),
+              std::string::npos);
+}
+
 TEST(Options, HelpFitsEightyColumnsAndListsEveryOptionWithItsDefault) {
     const std::string help = ft::HelpText();
     std::istringstream lines(help);
