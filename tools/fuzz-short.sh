@@ -1,6 +1,6 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Builds the libFuzzer targets of the script, option, settings and user-dirs parsers (preset "fuzz"),
+# Builds the libFuzzer targets of the script, option, settings, user-dirs and kept-games cache parsers (preset "fuzz"),
 # runs each once on a few inputs made here at the readers' 64 KiB, and then for
 # a short fixed budget from the seed corpus in fuzz/corpus.
 # A crash, a sanitizer report or a broken parser promise fails the script; the
@@ -40,7 +40,7 @@ grow fuzz/corpus/settings/sample.ini 65537 >"$out/large/settings/past-the-limit.
 grow fuzz/corpus/settings/faults.ini 65536 >"$out/large/settings/faults-at-the-limit.ini"
 grow fuzz/corpus/user-dirs/typical.dirs 69000 >"$out/large/user-dirs/long.dirs"
 
-for name in script options settings user-dirs; do
+for name in script options settings user-dirs kept-games; do
     large="$out/large/$name"
     if [ -d "$large" ]; then
         echo "fuzz-short: $name-fuzzer, each input of $large once"
