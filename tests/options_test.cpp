@@ -177,6 +177,22 @@ TEST(Options, ScoresStandAloneAndNoHistoryIsForTheWindow) {
               std::string::npos);
 }
 
+TEST(Options, WatchTakesARankOfTheTableForTheWindow) {
+    const OptionsParse watch = ParseOptions({"--watch", "3", "--fps", "140"});
+    ASSERT_TRUE(watch.ok()) << watch.reason();
+    EXPECT_EQ(watch->watch, 3u);
+    EXPECT_EQ(ParseOptions({"--window"})->watch, 0u);
+    for (const char* rank : {"0", "11", "x", "-1"}) {
+        EXPECT_EQ(Refusal({"--watch", rank}).rfind("option '--watch' ", 0), 0u) << rank;
+    }
+    EXPECT_NE(Refusal({"--watch", "1", "--playback", "p.txt"}).find("leave out --playback"),
+              std::string::npos);
+    EXPECT_NE(Refusal({"--watch", "1", "--record", "r.txt"}).find("leave out --playback"),
+              std::string::npos);
+    EXPECT_NE(Refusal({"--headless", "--watch", "1"}).find("--watch is for the window"),
+              std::string::npos);
+}
+
 TEST(Options, HelpFitsEightyColumnsAndListsEveryOptionWithItsDefault) {
     const std::string help = ft::HelpText();
     std::istringstream lines(help);

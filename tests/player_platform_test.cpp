@@ -528,6 +528,42 @@ TEST(PlayerPlatform, ARecordingDroppedEndsTheMenuButNotAGame) {
     std::filesystem::remove_all(folder);
 }
 
+// A watched game: the recording before it plays unseen and unpaced; the
+// show ends after a moment's hold at the game's last frame, or at its
+// game-over screen's wait.
+TEST(PlayerPlatform, AWatchedGameIsReachedUnseenAndEndsWithIt) {
+    for (const bool toGameOver : {false, true}) {
+        platform::WindowOptions options;
+        options.playback =
+            platform::Script{{{40, platform::InputEvent::Kind::KeyDown, platform::Key::Enter},
+                              {90, platform::InputEvent::Kind::KeyDown, platform::Key::Space}},
+                             {}};
+        options.watch = platform::WindowOptions::WatchSpan{50, 60, toGameOver};
+        Rig rig(options, 7000);
+        FakeBackend& backend = *rig.backend;
+        rig.host->WaitForInput(rig.keys);  // the wait for T 40: not waited
+        EXPECT_EQ(rig.host->Now(), 40u);
+        for (int i = 0; i < 9; ++i) rig.Frame();  // to T 49, unseen
+        EXPECT_EQ(backend.ticks, 0) << "the frames before the game were paced";
+        EXPECT_EQ(backend.screen.shown, 0) << "the frames before the game were shown";
+        for (int i = 0; i < 10; ++i) rig.Frame();  // T 50 to 59, at the game's pace
+        EXPECT_EQ(backend.screen.shown, 10);
+        EXPECT_EQ(backend.ticks, 1000);
+        try {
+            rig.Frame();  // T 60, the game's last frame
+            if (toGameOver) {
+                rig.Frame();
+                rig.host->WaitForInput(rig.keys);  // the game-over screen's
+            }
+            ADD_FAILURE() << "the show went on after the watched game";
+        } catch (const RunEnded& ended) {
+            EXPECT_EQ(ended.reason, EndReason::Script);
+        }
+        EXPECT_GE(backend.ticks, 1100 + 2 * 7000) << "no hold at the end";
+        EXPECT_LT(rig.host->Now(), 90u);
+    }
+}
+
 TEST(PlayerPlatform, PadsHoldKeysThroughOneMap) {
     Rig rig;
     rig.backend->batches.push_back([](NewsSink& news) {

@@ -342,6 +342,48 @@ int RunScores() {
     return FlushStandardOutput() ? 0 : kExitFailure;
 }
 
+// --watch N: game N of the best kept games, its recording played again by
+// the game to find where the game begins and ends. The exit status when it
+// cannot be watched.
+std::optional<int> WatchKeptGame(std::uint32_t rank, platform::WindowOptions& window) {
+    const std::string folder = ft::RecordingsFolder();
+    if (folder.empty()) {
+        Complain(
+            "--watch: no folder of kept games to look in: neither HOME nor an absolute "
+            "XDG_STATE_HOME (LOCALAPPDATA on Windows) is set");
+        return kExitFailure;
+    }
+    const ft::KeptFolder kept = ft::ReadKeptFolder(folder, ft::CachePathFor(folder));
+    const std::vector<ft::TableGame> best = ft::BestGames(kept.runs);
+    if (rank > best.size()) {
+        Complain("--watch " + std::to_string(rank) + ": the table of the best kept games holds " +
+                 std::to_string(best.size()) + (best.size() == 1 ? " game" : " games") +
+                 "; --scores lists them");
+        return kExitBadUsage;
+    }
+    const ft::TableGame& entry = best[rank - 1];
+    const std::string path = (std::filesystem::path(folder) / entry.file).string();
+    std::optional<platform::Script> script = ReadScript(path);
+    if (!script) return kExitBadUsage;
+    std::vector<platform::GameRecord> games;
+    platform::VerifyOptions verify;
+    verify.script = *script;
+    verify.games = &games;
+    platform::VerifyPlatform host(std::move(verify));
+    platform::RunVerify(host);
+    if (entry.game.number == 0 || entry.game.number > games.size()) {
+        Complain("--watch " + std::to_string(rank) + ": '" + platform::PrintableText(path) +
+                 "' no longer holds its game " + std::to_string(entry.game.number) +
+                 "; --scores plays the kept games again");
+        return kExitBadUsage;
+    }
+    const platform::GameRecord& game = games[entry.game.number - 1];
+    window.playback = std::move(script);
+    window.watch = platform::WindowOptions::WatchSpan{game.startTime, game.lastFrameTime,
+                                                      game.end == platform::GameEnd::GameOver};
+    return std::nullopt;
+}
+
 #ifdef _WIN32
 // The players' platform of Windows draws through GDI: no renderer to choose.
 using PlayersOptions = platform::WindowOptions;
@@ -447,6 +489,9 @@ int RunWindowed(const ft::Options& options) {
         sdl.playback = ReadScript(options.playbackPath);
         if (!sdl.playback) return kExitBadUsage;
     }
+    if (options.watch != 0) {
+        if (const std::optional<int> refused = WatchKeptGame(options.watch, sdl)) return *refused;
+    }
     // A window run keeps playing when a file cannot be written; it says so
     // at once, and again as it exits with a failure.
     constexpr auto kKeepPlaying = platform::FileLines::Mode::KeepPlayingOnFailure;
@@ -462,7 +507,7 @@ int RunWindowed(const ft::Options& options) {
     // playback plays what is kept already.
     std::unique_ptr<ft::KeptRecording> kept;
     std::unique_ptr<ft::BothLines> recordAndKept;
-    if (!options.noHistory && options.playbackPath.empty()) {
+    if (!options.noHistory && options.playbackPath.empty() && options.watch == 0) {
         kept = std::make_unique<ft::KeptRecording>(ft::RecordingsFolder());
         if (record) {
             recordAndKept = std::make_unique<ft::BothLines>(*record, *kept);

@@ -237,6 +237,16 @@ const std::vector<OptionSpec>& OptionTable() {
              return v.empty() ? std::string("expects a file name") : std::string();
          },
          Scope::Window},
+        {"watch", "N",
+         "play game N of the best kept games (see --scores) in the window: what comes before it "
+         "in its recording fast and unseen, then the game at its pace to its end (default: off)",
+         [](Options& o, const std::string& v) {
+             std::uint64_t n = 0;
+             auto e = ParseNumber(v, 1, 10, n);
+             o.watch = static_cast<std::uint32_t>(n);
+             return e;
+         },
+         Scope::Window},
         {"timedemo", "FILE",
          "replay a script headless as fast as the machine allows and print the frame rate; takes "
          "--clock and --frames (default: off)",
@@ -366,6 +376,9 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
     }
     if (!o.recordPath.empty() && !o.playbackPath.empty()) {
         return platform::Failure{"--record and --playback cannot be used together"};
+    }
+    if (o.watch != 0 && (!o.playbackPath.empty() || !o.recordPath.empty())) {
+        return platform::Failure{"--watch plays a kept game; leave out --playback and --record"};
     }
     return options;
 }

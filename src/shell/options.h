@@ -44,6 +44,7 @@ struct Options {
     // Recording and replaying sessions.
     std::string recordPath;    // the window run's input and reseeds, as a script
     std::string playbackPath;  // a script shown in the window at its normal speed
+    std::uint32_t watch = 0;   // the game of the best-games table to play in the window; 0: none
     std::string timedemoPath;  // a script replayed headless as fast as possible
     std::string verifyPath;    // a script replayed headless and told game by game
     // The kept recordings of the window runs.

@@ -4,7 +4,7 @@
 # - two window runs that play a game each are kept, unasked, in the state
 #   folder; the one with --record keeps the very recording --record writes;
 # - --scores lists their games, best first, with the scores --verify gives
-#   for the kept files;
+#   for the kept files, and --watch plays the first of them;
 # - --no-history keeps nothing, and neither does a run with no game in it;
 # - bad files in the folder (cut short, of another version) are passed over
 #   with a line each and left as they were, the table as it was;
@@ -135,6 +135,36 @@ cp "$HERE/../../bench/sessions/gameb7.txt" "$KEPT/$first"
 head -c 100 "$CACHE" >"$TMP/torn" && cp "$TMP/torn" "$CACHE"
 "$BIN" --scores 2>/dev/null | cmp -s - "$TMP/scores3" || fail "a damaged cache changed the table"
 cmp -s "$CACHE" "$TMP/torn" && fail "the damaged cache was not made anew"
+
+# --- --watch 1 plays the table's first game (the GAME B of 5000 frames, 71
+# seconds at its pace): marked REPLAY, then at x8 in about an eighth of the
+# time, to its end with status 0, keeping nothing.
+convert "$HERE/../golden/paused/mark-replay.png" -depth 8 "ppm:$TMP/mark.ppm"
+kept_before=$(kept_count)
+started=$(date +%s)
+"$BIN" --window --no-sound --no-settings --watch 1 >"$TMP/game.out" 2>"$TMP/game.err" &
+GAME_PID=$!
+WINDOW=$(timeout 10 xdotool search --sync --onlyvisible --name '^FOMPY TALDEN$' | head -n 1)
+[ -n "$WINDOW" ] || fail "no window appeared for --watch: $(cat "$TMP/game.err")"
+xdotool windowfocus --sync "$WINDOW" 2>/dev/null || xdotool windowfocus "$WINDOW"
+sleep 1
+import -window "$WINDOW" -depth 8 "ppm:$TMP/watch.ppm" || fail "no picture of the window"
+python3 "$HERE/check_overlay.py" mark "$TMP/watch.ppm" "$TMP/mark.ppm" ||
+    fail "--watch is not marked REPLAY"
+xdotool key --delay 100 Right Right Right
+for _ in $(seq 300); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$GAME_PID" 2>/dev/null && fail "--watch at x8 did not end within 30 seconds"
+wait "$GAME_PID"
+status=$?
+GAME_PID=""
+took=$(($(date +%s) - started))
+[ "$status" -eq 0 ] || fail "--watch ended with status $status: $(cat "$TMP/game.err")"
+[ "$took" -ge 8 ] && [ "$took" -le 20 ] ||
+    fail "--watch of 71 seconds at x8 took $took seconds, not about an eighth and a hold"
+[ "$(kept_count)" -eq "$kept_before" ] || fail "--watch kept a recording: $(ls "$KEPT")"
+"$BIN" --window --no-settings --watch 9 2>"$TMP/watch.err"
+[ $? -eq 2 ] && grep -q "^fompy-talden: --watch 9: the table of the best kept games holds" \
+    "$TMP/watch.err" || fail "--watch beyond the table: $(cat "$TMP/watch.err")"
 
 # --- A state folder that cannot be made: said once, the game plays on.
 printf 'a file\n' >"$TMP/not-a-folder"

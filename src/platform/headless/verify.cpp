@@ -115,7 +115,10 @@ void VerifyPlatform::Tell(const std::optional<GameRecord>& ended) {
 
 void VerifyPlatform::Show(const Picture& picture, const Palette& palette, PictureKind kind) {
     if (kind == PictureKind::Present && program_ != nullptr) {
-        if (watch_.current) watch_.Presented(program_->game, program_->settings);
+        if (watch_.current) {
+            watch_.Presented(program_->game, program_->settings);
+            watch_.current->lastFrameTime = Now();
+        }
         // The menu never waits: with the script spent and nothing left to
         // poll, it would show the same page for ever. The run ends here, as
         // it would at a wait.
@@ -141,6 +144,8 @@ void VerifyPlatform::Sound(Cue cue, bool loop) {
         Tell(watch_.Left());
     } else if (cue == Cue::GameStart) {
         watch_.Started(program_->settings);
+        watch_.current->startTime = Now();
+        watch_.current->lastFrameTime = Now();
     } else if (cue == Cue::GameOver) {
         Tell(watch_.GameOver(program_->game, program_->settings));
     }

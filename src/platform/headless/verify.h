@@ -40,6 +40,10 @@ struct GameRecord {
     std::uint64_t frames = 0;  // passes of the game loop, the one that ended the game included
     GameEnd end = GameEnd::Run;
     EndReason runEnd = EndReason::Script;  // why the run ended, for GameEnd::Run
+    // The run's time at the game's start cue and at its last frame: where a
+    // playback of the game alone begins and ends.
+    std::uint64_t startTime = 0;
+    std::uint64_t lastFrameTime = 0;
 };
 
 // Follows the games of a run from the program's state at its pictures and

@@ -48,7 +48,8 @@ PlayerPlatform::PlayerPlatform(const WindowOptions& options, std::unique_ptr<Pla
       aspect_(options.fit.aspect),
       screenshotFolder_(options.screenshotFolder),
       windowAtStart_{options.fullscreen, backend_->Screen().WindowedSize()},
-      fps_(options.fps) {
+      fps_(options.fps),
+      watch_(options.playback ? options.watch : std::nullopt) {
     backend_->Voice().SetVolume(level_.Level());
     if (playback_) backend_->Screen().SetMark(kSpeeds[static_cast<std::size_t>(speed_)].mark);
 }
@@ -63,6 +64,12 @@ SettingsChanges PlayerPlatform::Changes() const {
 
 void PlayerPlatform::Show(const Picture& picture, const Palette& palette, PictureKind kind) {
     const int times = kSpeeds[static_cast<std::size_t>(speed_)].times;
+    if (Unseen()) {
+        // On to the watched game as fast as the machine allows; the window
+        // stays live at each frame's poll.
+        HoldPicture(picture, palette);
+        return;
+    }
     if (playback_ && kind == PictureKind::Present && times > 1 && ++presented_ % times != 0) {
         HoldPicture(picture, palette);
     } else {
@@ -81,6 +88,21 @@ void PlayerPlatform::Show(const Picture& picture, const Palette& palette, Pictur
         PauseIfAsked();
     }
     WaitForFrame();
+    if (watch_ && !watch_->toGameOver && Now() >= watch_->until) EndWatch();
+}
+
+// The watched game's last picture stays a moment, the window live (Escape
+// ends it sooner), and the show ends as a playback that ran its course.
+void PlayerPlatform::EndWatch() {
+    ShowHeldPicture();
+    constexpr std::int64_t kHoldFifths = 10;  // two seconds
+    const std::int64_t fifth = backend_->TicksPerSecond() / 5;
+    for (std::int64_t i = 0; i < kHoldFifths && !playbackStop_; ++i) {
+        Pump(Now());
+        backend_->SleepUntil(backend_->Ticks() + fifth);
+    }
+    EndPlaybackIfStopped();
+    throw RunEnded{EndReason::Script};
 }
 
 void PlayerPlatform::HoldPicture(const Picture& picture, const Palette& palette) {
@@ -117,7 +139,8 @@ void PlayerPlatform::AwaitInput() {
     // A wait can be long: once its cue has sounded out, the sound device
     // may rest instead of writing silence all the while.
     backend_->Voice().SetWaiting(true);
-    ShowHeldPicture();
+    if (watch_ && watch_->toGameOver && Now() >= watch_->until) EndWatch();
+    if (!Unseen()) ShowHeldPicture();
     if (playback_) {
         WaitInPlayback();
     } else {
@@ -151,6 +174,7 @@ void PlayerPlatform::WaitLive() {
 void PlayerPlatform::WaitInPlayback() {
     if (!Journal().Input().HasPending()) throw RunEnded{EndReason::Script};
     const std::uint64_t due = Journal().Input().Pending().front().time;
+    if (Unseen()) return;  // no time is waited on the way to a watched game
     for (std::uint64_t t = Now(); t < due; ++t) {
         Pump(Now());
         EndPlaybackIfStopped();

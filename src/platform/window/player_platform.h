@@ -89,6 +89,10 @@ private:
     // shown when the playback stands still or slows down.
     void HoldPicture(const Picture& picture, const Palette& palette);
     void ShowHeldPicture();
+    // A watched game: before it, the recording plays unseen; at its end the
+    // last picture stays a moment and the show ends.
+    bool Unseen() const { return watch_ && Now() < watch_->from; }
+    [[noreturn]] void EndWatch();
     void UseComfort(Comfort comfort, bool repeat);
     void SaveScreenshotNow();
     // Takes every piece of news waiting, as input due at time.
@@ -131,6 +135,7 @@ private:
     int speed_ = kNormalSpeed;
     bool stepping_ = false;        // one more frame, then paused again
     std::uint64_t presented_ = 0;  // presents of the playback so far
+    std::optional<WindowOptions::WatchSpan> watch_;
     std::vector<std::uint8_t> heldPixels_;
     Palette heldPalette_{};
     bool pictureHeld_ = false;  // the last picture went unshown

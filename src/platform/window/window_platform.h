@@ -34,6 +34,16 @@ struct WindowOptions {
     // A recorded script standing in for the keyboard, shown at its normal
     // speed; Escape on the real keyboard ends it.
     std::optional<Script> playback;
+    // Of a playback, the part to show: before the run's time from, the
+    // recording plays fast and unseen; it ends after a moment's hold at
+    // until, or, for a game that ended on its game-over screen, at the first
+    // wait from then on.
+    struct WatchSpan {
+        std::uint64_t from = 0;
+        std::uint64_t until = 0;
+        bool toGameOver = false;
+    };
+    std::optional<WatchSpan> watch;
 };
 
 }  // namespace platform
