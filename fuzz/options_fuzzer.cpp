@@ -60,15 +60,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(o.scale >= 1 && o.scale <= 16, "scale out of range", std::to_string(o.scale));
     Require(o.fps >= 1 && o.fps <= 1000, "fps out of range", std::to_string(o.fps));
     Require(!o.frames || *o.frames >= 1, "a frame limit of 0", "");
-    const bool timedemo = !o.timedemoPath.empty();
-    Require(o.headless || timedemo ||
+    // --timedemo and --verify are headless replays of their own, taking
+    // --clock and --frames.
+    const bool replay = !o.timedemoPath.empty() || !o.verifyPath.empty();
+    Require(o.timedemoPath.empty() || o.verifyPath.empty(), "a timedemo that verifies", "");
+    Require(o.headless || replay ||
                 (o.scriptPath.empty() && o.dumpDir.empty() && !o.frames && o.clock == 0),
             "a headless-only option without --headless", "");
-    Require(!timedemo ||
-                (!o.headless && o.scriptPath.empty() && o.logPath.empty() && o.dumpDir.empty()),
-            "a timedemo with a script, a log or pictures", "");
-    Require((o.recordPath.empty() && o.playbackPath.empty()) || (!o.headless && !timedemo),
-            "recording or playback without the window", "");
+    Require(
+        !replay || (!o.headless && o.scriptPath.empty() && o.logPath.empty() && o.dumpDir.empty()),
+        "a replay with a script, a log or pictures", "");
+    Require((o.recordPath.empty() && o.playbackPath.empty() && o.watch == 0) ||
+                (!o.headless && !replay),
+            "recording, playback or watching without the window", "");
     Require(o.recordPath.empty() || o.playbackPath.empty(), "recording a playback", "");
+    Require(o.watch == 0 || (o.watch <= 10 && o.playbackPath.empty() && o.recordPath.empty()),
+            "watching beside a playback or a recording", std::to_string(o.watch));
+    Require(!o.scores || o.given.size() == 1, "--scores with other options", "");
     return 0;
 }
