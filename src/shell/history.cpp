@@ -24,6 +24,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/common/local_time.h"
 #include "platform/common/script.h"
 #include "platform/common/text.h"
 #include "platform/common/warning.h"
@@ -56,25 +57,6 @@ std::string Joined(const std::string& folder, std::string_view name) {
 
 std::string Quoted(const std::string& path) {
     return "'" + platform::PrintableText(path) + "'";
-}
-
-std::tm LocalTime(std::time_t when) {
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &when);
-#else
-    localtime_r(&when, &local);
-#endif
-    return local;
-}
-
-int OpenNew(const std::string& path) {
-#if defined(_WIN32)
-    return ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                   _S_IREAD | _S_IWRITE);
-#else
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-#endif
 }
 
 // Writes all of bytes; the errno of a failure, or 0.
@@ -126,7 +108,7 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
         const std::string temporary = path + "." + std::to_string(process) + "-" +
                                       std::to_string(++made) + "-" +
                                       std::to_string(static_cast<long long>(std::time(nullptr)));
-        const int fd = OpenNew(temporary);
+        const int fd = platform::OpenNewFile(temporary);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             return false;
@@ -218,10 +200,10 @@ bool KeptRecording::Start(std::time_t when) {
         Fail("in " + Quoted(folder_), ec.value());
         return false;
     }
-    const std::tm local = LocalTime(when);
+    const std::tm local = platform::LocalTime(when);
     for (std::uint32_t order = 1; order <= kMostNamesInASecond; ++order) {
         const std::string path = Joined(folder_, KeptRecordingName(local, order));
-        const int fd = OpenNew(path);
+        const int fd = platform::OpenNewFile(path);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) {
             Fail(Quoted(path), errno);

@@ -64,12 +64,9 @@ SettingsChanges PlayerPlatform::Changes() const {
 
 void PlayerPlatform::Show(const Picture& picture, const Palette& palette, PictureKind kind) {
     const int times = kSpeeds[static_cast<std::size_t>(speed_)].times;
-    if (Unseen()) {
-        // On to the watched game as fast as the machine allows; the window
-        // stays live at each frame's poll.
-        HoldPicture(picture, palette);
-        return;
-    }
+    // On to the watched game as fast as the machine allows, nothing shown;
+    // the window stays live at each frame's poll.
+    if (Unseen()) return;
     if (playback_ && kind == PictureKind::Present && times > 1 && ++presented_ % times != 0) {
         HoldPicture(picture, palette);
     } else {

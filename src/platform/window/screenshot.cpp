@@ -25,8 +25,10 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/common/local_time.h"
 #include "platform/common/text.h"
 #include "platform/common/warning.h"
+#include "platform/journal/open_flags.h"
 #include "platform/window/small_file.h"
 #include "platform/window/user_dirs.h"
 
@@ -69,16 +71,6 @@ void PutChunk(Bytes& out, std::string_view type, const Bytes& data) {
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-
-std::tm LocalTime(std::time_t when) {
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &when);
-#else
-    localtime_r(&when, &local);
-#endif
-    return local;
-}
 
 }  // namespace
 
@@ -141,14 +133,7 @@ enum class Made : std::uint8_t { Written, Taken, Failed };
 // leads nowhere), is Taken and nothing is opened or followed. On a failure
 // cause holds the errno and the file begun is removed.
 Made WriteNewFile(const std::string& path, const Bytes& bytes, int& cause) {
-#if defined(_WIN32)
-    // _O_EXCL makes the C library create with CREATE_NEW, which refuses any
-    // name that is there, a link's too.
-    const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                         _S_IREAD | _S_IWRITE);
-#else
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-#endif
+    const int fd = OpenNewFile(path);
     if (fd < 0) {
         cause = errno;
         return cause == EEXIST ? Made::Taken : Made::Failed;
