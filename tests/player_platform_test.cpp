@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "core/program/program.h"
 
 namespace {
 
@@ -49,7 +52,9 @@ struct FakeScreen final : platform::PlayerScreen {
     void ToggleFullscreen() override { ++toggles; }
     bool IsFullscreen() const override { return toggles % 2 == 1; }
     std::pair<int, int> WindowedSize() const override { return {640, 480}; }
-    void ShowNote(std::string note) override { notes.push_back(std::move(note)); }
+    void ShowNote(std::string note, int /*milliseconds*/) override {
+        notes.push_back(std::move(note));
+    }
     void SetMark(std::string_view now) override { mark = now; }
     void SetPaused(bool paused, std::string_view hint) override {
         pauses.push_back(paused);
@@ -588,6 +593,62 @@ TEST(PlayerPlatform, PadsHoldKeysThroughOneMap) {
     EXPECT_EQ(rig.backend->screen.pauses, (std::vector<bool>{true, false}));
     EXPECT_EQ(rig.Delivered(),
               "0 enter down\n0 left down\n0 space down\n1 enter up\n1 left up\n1 space up\n");
+}
+
+// A game over that enters the table of the best says its rank: the run's own
+// games take their places as they end (a game left with Escape too, without
+// a word), a game ties below the equal scores before it, and a game below
+// the tenth says nothing. A playback plays no new game.
+TEST(PlayerPlatform, AGameOverThatEntersTheTableSaysItsRank) {
+    Rig rig;
+    ft::Program program(*rig.host);
+    rig.host->WatchGames(program);
+    rig.host->SetBestScores({300, 500, 9, 9, 9, 9, 9, 9, 9});
+    const auto play = [&](const char* score, platform::Cue end) {
+        rig.host->PlayCue(platform::Cue::GameStart);
+        std::strncpy(program.game.hudText.data(), score, program.game.hudText.size() - 1);
+        program.game.hudLength = static_cast<std::int32_t>(std::strlen(score));
+        rig.Frame();
+        if (end == platform::Cue::MenuTune) {
+            rig.host->LoopCue(end);
+        } else {
+            rig.host->PlayCue(end);
+        }
+    };
+    std::vector<std::string>& notes = rig.backend->screen.notes;
+    play("SCORE: 400", platform::Cue::GameOver);
+    play("SCORE: 400", platform::Cue::GameOver);
+    play("SCORE: 9000", platform::Cue::MenuTune);  // left with Escape: first, unsaid
+    play("SCORE: 600", platform::Cue::GameOver);
+    play("SCORE: 9", platform::Cue::GameOver);  // below ten equal or better
+    play("SCORE: 10", platform::Cue::GameOver);
+    EXPECT_EQ(notes, (std::vector<std::string>{"2ND BEST", "3RD BEST", "2ND BEST", "7TH BEST"}));
+    play("SCORE: 99999", platform::Cue::GameOver);
+    EXPECT_EQ(notes.back(), "NEW BEST");
+
+    platform::WindowOptions watching;
+    watching.playback = platform::Script{};
+    Rig replay(watching);
+    ft::Program replayed(*replay.host);
+    replay.host->WatchGames(replayed);
+    replay.host->SetBestScores({});
+    replay.host->PlayCue(platform::Cue::GameStart);
+    replay.host->PlayCue(platform::Cue::GameOver);
+    EXPECT_TRUE(replay.backend->screen.notes.empty()) << "a playback ranked its game";
+}
+
+TEST(BestScores, RankNotesCountAsPlayersSay) {
+    EXPECT_EQ(platform::RankNote(1), "NEW BEST");
+    EXPECT_EQ(platform::RankNote(2), "2ND BEST");
+    EXPECT_EQ(platform::RankNote(3), "3RD BEST");
+    EXPECT_EQ(platform::RankNote(4), "4TH BEST");
+    EXPECT_EQ(platform::RankNote(10), "10TH BEST");
+    // A score text that is no number (a score beyond the game's counting)
+    // is no game of the table; an empty one is a game of no score yet.
+    platform::BestScores best({});
+    EXPECT_FALSE(best.Enter(std::string_view("-5")).has_value());
+    EXPECT_EQ(best.Enter(std::string_view("")), 1u);
+    EXPECT_EQ(best.Scores(), (std::vector<std::uint64_t>{0}));
 }
 
 }  // namespace

@@ -368,4 +368,10 @@ std::string ScoresText(const KeptFolder& kept) {
     return text;
 }
 
+std::vector<std::uint64_t> TableScores(const KeptFolder& kept) {
+    std::vector<std::uint64_t> scores;
+    for (const TableGame& entry : BestGames(kept.runs)) scores.push_back(entry.game.score);
+    return scores;
+}
+
 }  // namespace ft

@@ -102,5 +102,7 @@ std::vector<std::string> PruneKeptFolder(const std::string& folder, const std::s
 
 // The table of the best games, a line each, or a line saying there are none.
 std::string ScoresText(const KeptFolder& kept);
+// The scores of the table's games.
+std::vector<std::uint64_t> TableScores(const KeptFolder& kept);
 
 }  // namespace ft

@@ -466,6 +466,9 @@ void AddChanges(platform::SettingsChanges& changes, const platform::SettingsChan
     if (later.mute) changes.mute = later.mute;
 }
 
+// A window run ranks its games among as many as the table holds.
+static_assert(ft::kTableGames == platform::kRankedGames);
+
 int RunWindowed(const ft::Options& options) {
     // The settings file: its faults are told and replaced by defaults; none
     // of them stops the game.
@@ -526,7 +529,13 @@ int RunWindowed(const ft::Options& options) {
     // The window is there: the files are made or emptied now, never for a
     // start that failed.
     if (!StartOutputs({&log, &record})) return kExitFailure;
-    if (kept) kept->Start(std::time(nullptr));
+    if (kept) {
+        // The table as it stands, for the rank of each game over of the run;
+        // read before this run's own file is there.
+        const std::string folder = ft::RecordingsFolder();
+        host->SetBestScores(ft::TableScores(ft::ReadKeptFolder(folder, ft::CachePathFor(folder))));
+        kept->Start(std::time(nullptr));
+    }
     // A player's first start (no settings file yet): the port's own keys, in
     // one line. Not when standard output carries the run's log, which holds
     // nothing but the log's lines.
@@ -536,7 +545,8 @@ int RunWindowed(const ft::Options& options) {
     }
     // A close request or a signal ends the run like "QUIT"; a playback also
     // ends by Escape or by its script's end.
-    host->Journal().Finish(ft::RunProgram(*host));
+    host->Journal().Finish(
+        ft::RunProgram(*host, [&host](const ft::Program& program) { host->WatchGames(program); }));
     platform::SettingsChanges changes = host->Changes();
     // A recording dropped onto the window plays next in it, and the one
     // dropped onto that playback after it; none of them is logged or

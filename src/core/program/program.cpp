@@ -50,9 +50,11 @@ void RunOuterLoop(Program& program) {
     while (!keys.anyDownDelivered && !keys.closePending) program.platform.WaitForInput(keys);
 }
 
-platform::EndReason RunProgram(platform::Platform& platform) {
+platform::EndReason RunProgram(platform::Platform& platform,
+                               const std::function<void(const Program&)>& watch) {
     try {
         Program program(platform);
+        if (watch) watch(program);
         StartUp(program);
         RunOuterLoop(program);
     } catch (const platform::RunEnded& ended) {

@@ -3,6 +3,8 @@
 // the outer loop of menu and game, and shutdown.
 #pragma once
 
+#include <functional>
+
 #include "core/display/display.h"
 #include "core/frontend/menu.h"
 #include "core/game/game.h"
@@ -46,7 +48,9 @@ void StartUp(Program& program);
 // press or window close.
 void RunOuterLoop(Program& program);
 // The whole run on a fresh program, to its end: "QUIT" (and the closing
-// key), or a platform's RunEnded. Returns why it ended.
-platform::EndReason RunProgram(platform::Platform& platform);
+// key), or a platform's RunEnded. Returns why it ended. A platform that
+// follows the program's state (its games, say) is shown the program first.
+platform::EndReason RunProgram(platform::Platform& platform,
+                               const std::function<void(const Program&)>& watch = {});
 
 }  // namespace ft

@@ -14,8 +14,6 @@ namespace platform {
 
 namespace {
 
-constexpr std::string_view kScorePrefix = "SCORE: ";
-
 const char* EndName(const GameRecord& record) {
     switch (record.end) {
         case GameEnd::GameOver:
@@ -29,54 +27,6 @@ const char* EndName(const GameRecord& record) {
 }
 
 }  // namespace
-
-std::string ShownScore(const ft::GameState& game) {
-    const auto length = static_cast<std::size_t>(
-        std::clamp(game.hudLength, 0, static_cast<std::int32_t>(game.hudText.size())));
-    std::string_view text(game.hudText.data(), length);
-    if (text.starts_with(kScorePrefix)) text.remove_prefix(kScorePrefix.size());
-    return std::string(text);
-}
-
-void GameWatch::Started(const ft::GameSettings& settings) {
-    ++games;
-    current = GameRecord{};
-    current->variant = settings.variant;
-    current->startLevel = settings.level;
-    current->level = settings.level;
-}
-
-void GameWatch::Presented(const ft::GameState& game, const ft::GameSettings& settings) {
-    if (!current) return;
-    ++current->frames;
-    current->score = ShownScore(game);
-    current->level = settings.level;
-}
-
-std::optional<GameRecord> GameWatch::GameOver(const ft::GameState& game,
-                                              const ft::GameSettings& settings) {
-    if (!current) return std::nullopt;
-    // The frame that ended the game presents only after the game-over
-    // screen's wait, and belongs to the game all the same.
-    ++current->frames;
-    current->score = ShownScore(game);
-    current->level = settings.level;
-    current->end = GameEnd::GameOver;
-    return std::exchange(current, std::nullopt);
-}
-
-std::optional<GameRecord> GameWatch::Left() {
-    if (!current) return std::nullopt;
-    current->end = GameEnd::Escape;
-    return std::exchange(current, std::nullopt);
-}
-
-std::optional<GameRecord> GameWatch::RunEnded(EndReason reason) {
-    if (!current) return std::nullopt;
-    current->end = GameEnd::Run;
-    current->runEnd = reason;
-    return std::exchange(current, std::nullopt);
-}
 
 std::string GameLine(std::size_t number, const GameRecord& record) {
     return "game " + std::to_string(number) + ": GAME " +
@@ -158,15 +108,8 @@ void VerifyPlatform::Finish(EndReason reason) {
 }
 
 EndReason RunVerify(VerifyPlatform& host) {
-    EndReason reason = EndReason::Quit;
-    try {
-        ft::Program program(host);
-        host.Watch(program);
-        ft::StartUp(program);
-        ft::RunOuterLoop(program);
-    } catch (const platform::RunEnded& ended) {
-        reason = ended.reason;
-    }
+    const EndReason reason =
+        ft::RunProgram(host, [&host](const ft::Program& program) { host.Watch(program); });
     host.Finish(reason);
     return reason;
 }

@@ -335,7 +335,7 @@ void Video::SetPaused(bool paused, std::string_view hint) {
     Redraw();
 }
 
-void Video::ShowNote(std::string note) {
+void Video::ShowNote(std::string note, int milliseconds) {
     if (noteEvent_ == 0) {
         {
             // SDL's timer thread starts with the first note, not before.
@@ -347,10 +347,10 @@ void Video::ShowNote(std::string note) {
     }
     if (noteEvent_ == 0) return;  // no way to take it away again: not shown
     note_ = std::move(note);
-    noteEnds_ = SDL_GetTicks64() + kNoteMilliseconds;
+    noteEnds_ = SDL_GetTicks64() + static_cast<Uint64>(milliseconds);
     // One timer at a time; an earlier one that fires finds the note not yet due.
     if (noteTimer_ == 0) {
-        noteTimer_ = SDL_AddTimer(kNoteMilliseconds, NoteTimeUp,
+        noteTimer_ = SDL_AddTimer(static_cast<Uint32>(milliseconds), NoteTimeUp,
                                   reinterpret_cast<void*>(static_cast<std::uintptr_t>(noteEvent_)));
     }
     Redraw();

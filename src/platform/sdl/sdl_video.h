@@ -80,10 +80,10 @@ public:
     void SetPaused(bool paused, std::string_view hint) override;
 
     // A note over the top of the picture (the volume after a volume key),
-    // for kNoteMilliseconds: a timer then queues an event that the platform
+    // for the milliseconds asked: a timer then queues an event that the platform
     // hands to TakeEvent, which takes the note away. A new note replaces the
     // one shown and its time starts again.
-    void ShowNote(std::string note) override;
+    void ShowNote(std::string note, int milliseconds) override;
     void SetMark(std::string_view mark) override;
     // True when the event was the note's timer (the platform's loops hand
     // every event here first).

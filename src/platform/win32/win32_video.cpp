@@ -152,10 +152,10 @@ void Screen::SetMark(std::string_view mark) {
     ReleaseDC(window_, dc);
 }
 
-void Screen::ShowNote(std::string note) {
+void Screen::ShowNote(std::string note, int milliseconds) {
     if (window_ == nullptr) return;
     note_ = std::move(note);
-    SetTimer(window_, kNoteTimer, kNoteMilliseconds, nullptr);  // anew if it runs
+    SetTimer(window_, kNoteTimer, static_cast<UINT>(milliseconds), nullptr);  // anew if it runs
     InvalidateRect(window_, nullptr, FALSE);
 }
 

@@ -59,8 +59,8 @@ public:
     void SetPaused(bool paused, std::string_view hint) override;
 
     // A note over the top of the picture (the volume after a volume key),
-    // for kNoteMilliseconds; a new one replaces it and its time starts again.
-    void ShowNote(std::string note) override;
+    // for the milliseconds asked; a new one replaces it and its time starts again.
+    void ShowNote(std::string note, int milliseconds) override;
     void SetMark(std::string_view mark) override;
 
     // The picture on the screen and its palette, as the game last showed them.

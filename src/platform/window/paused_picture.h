@@ -28,8 +28,10 @@ inline constexpr std::string_view kHintOnTouchScreen = "TAP TO GO ON";
 // by the same rounding as the scaled picture's.
 std::vector<ScreenRect> PausedBlocks(std::string_view hint, const ScreenRect& target);
 
-// How long a note stays over the picture.
+// How long a note stays over the picture: the volume's, and the rank of a
+// game that enters the table of the best.
 inline constexpr int kNoteMilliseconds = 1500;
+inline constexpr int kRankNoteMilliseconds = 3000;
 
 // A note's white blocks, centred across near the top of the picture scaled
 // into target, and the black box behind them (a margin around the text).

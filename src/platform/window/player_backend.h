@@ -62,8 +62,9 @@ public:
     virtual void ToggleFullscreen() = 0;
     virtual bool IsFullscreen() const = 0;
     virtual std::pair<int, int> WindowedSize() const = 0;
-    // A word over the picture for a moment ("VOLUME 50").
-    virtual void ShowNote(std::string note) = 0;
+    // A word over the picture for a moment ("VOLUME 50"), milliseconds
+    // long; a new one replaces it.
+    virtual void ShowNote(std::string note, int milliseconds) = 0;
     // The game paused, or going on: the window says PAUSED, and under it
     // the hint, how to go on.
     virtual void SetPaused(bool paused, std::string_view hint) = 0;

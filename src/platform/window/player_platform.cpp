@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "core/program/program.h"
 #include "platform/common/text.h"
 #include "platform/common/warning.h"
 #include "platform/window/paused_picture.h"
@@ -78,6 +79,7 @@ void PlayerPlatform::Show(const Picture& picture, const Palette& palette, Pictur
         backend_->FirstPictureShown();
     }
     if (kind != PictureKind::Present) return;
+    if (best_ && program_ != nullptr) games_.Presented(program_->game, program_->settings);
     if (stepping_) {
         // One more frame of a paused playback: paused again.
         stepping_ = false;
@@ -124,6 +126,20 @@ void PlayerPlatform::Sound(Cue cue, bool loop) {
     if (cue == Cue::GameStart) gameOn_ = true;
     if (cue == Cue::GameOver || cue == Cue::MenuTune) gameOn_ = false;
     backend_->Voice().Play(cue, loop);
+    if (!best_ || program_ == nullptr) return;
+    if (cue == Cue::GameStart) games_.Started(program_->settings);
+    if (cue == Cue::GameOver) Ranked(games_.GameOver(program_->game, program_->settings));
+    if (cue == Cue::MenuTune && loop) Ranked(games_.Left());
+}
+
+// Every game of the run takes its place among the best as the table will
+// hold it; a game over that enters it says so for a few seconds.
+void PlayerPlatform::Ranked(const std::optional<GameRecord>& ended) {
+    if (!ended) return;
+    const std::optional<std::size_t> rank = best_->Enter(ended->score);
+    if (rank && ended->end == GameEnd::GameOver) {
+        backend_->Screen().ShowNote(RankNote(*rank), kRankNoteMilliseconds);
+    }
 }
 
 void PlayerPlatform::TakeInput(std::uint64_t time) {
@@ -132,6 +148,9 @@ void PlayerPlatform::TakeInput(std::uint64_t time) {
 }
 
 void PlayerPlatform::AwaitInput() {
+    // A game waits only on its game-over screen, after its cue: a wait with
+    // the game running is the menu's, after Escape.
+    if (best_) Ranked(games_.Left());
     if (!playback_ && Journal().Input().HasPending()) return;
     // A wait can be long: once its cue has sounded out, the sound device
     // may rest instead of writing silence all the while.
@@ -422,7 +441,7 @@ void PlayerPlatform::UseComfort(Comfort comfort, bool repeat) {
     if (asked.pause) pauseAsked_ = PauseAsk::ByKey;
     if (asked.levelChanged) {
         backend_->Voice().SetVolume(level_.Level());
-        backend_->Screen().ShowNote(level_.Note());
+        backend_->Screen().ShowNote(level_.Note(), kNoteMilliseconds);
     }
     if (asked.screenshot) SaveScreenshotNow();
 }

@@ -17,13 +17,19 @@
 #include <vector>
 
 #include "platform/common/result.h"
+#include "platform/journal/game_watch.h"
 #include "platform/journal/journal_host.h"
+#include "platform/window/best_scores.h"
 #include "platform/window/comforts.h"
 #include "platform/window/frame_schedule.h"
 #include "platform/window/pad_keys.h"
 #include "platform/window/player_backend.h"
 #include "platform/window/settings.h"
 #include "platform/window/window_platform.h"
+
+namespace ft {
+struct Program;
+}
 
 namespace platform {
 
@@ -36,6 +42,15 @@ public:
     // the volume keys), to be remembered in the settings file.
     SettingsChanges Changes() const;
     bool IsPaused() const { return paused_; }
+    // The program made on this platform, whose games are followed from its
+    // start for their rank in the table of the best; not owned.
+    void WatchGames(const ft::Program& program) { program_ = &program; }
+    // The scores of the table of the best kept games, when the run's games
+    // are kept: a game over that enters the table says its rank over the
+    // picture. A playback plays no new game.
+    void SetBestScores(std::vector<std::uint64_t> scores) {
+        if (!playback_) best_.emplace(std::move(scores));
+    }
     // A recording dropped onto the window, which ended the run as a close
     // does, to be played next.
     bool HasDropped() const { return dropped_.has_value(); }
@@ -109,6 +124,9 @@ private:
     void StopPlayback(EndReason why);
     void EndPlaybackIfStopped();
     void Enqueue(const std::optional<KeyChange>& change);
+    // A game of the run has ended; after a game over, its rank is told
+    // when it enters the table of the best.
+    void Ranked(const std::optional<GameRecord>& ended);
 
     std::unique_ptr<PlayerBackend> backend_;
     FrameSchedule schedule_;
@@ -141,6 +159,9 @@ private:
     bool pictureHeld_ = false;  // the last picture went unshown
 
     bool gameOn_ = false;  // between a game's start and its end, as its cues tell
+    const ft::Program* program_ = nullptr;
+    std::optional<BestScores> best_;  // when the run's games are kept
+    GameWatch games_;
     std::optional<Script> dropped_;
     bool pictureShown_ = false;
     std::int64_t pausedTicks_ = 0;  // the backend's clock ticks spent paused in the run

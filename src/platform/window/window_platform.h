@@ -3,6 +3,7 @@
 // player start with.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
