@@ -419,7 +419,8 @@ constexpr const char* kToGameB7 =
     "60 down down\n61 down up\n72 enter down\n73 enter up\n";
 
 TEST(VerifyRun, KeptSessionsTellWhatTheirPicturesShow) {
-    for (const char* name : {"short.txt", "gameb7.txt", "long.txt"}) {
+    for (const char* name : {"short.txt", "gameb7.txt", "long.txt", "../../tests/corpus/soak.txt",
+                             "../../tests/corpus/level2-close.txt"}) {
         SCOPED_TRACE(name);
         const std::string text = ReadSession(name);
         ASSERT_FALSE(text.empty()) << kSessionsDir << name;

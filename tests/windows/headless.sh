@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # The headless runs of the Windows program under Wine against the Linux
 # program's: every kept session and every README screenshot run gives the
-# same log, byte for byte, and the same exit status; the --dump pictures
+# same log, byte for byte, and the same exit status, and --verify the same
+# games (the kept corpus of recordings too); the --dump pictures
 # decode to the same pixels and palettes; a log on standard output has the
 # same bytes as in a file; a folder that cannot be written is one line and
 # status 1.
@@ -36,8 +37,13 @@ both() {
         fail "$run: the logs differ: $(cmp "$TMP/$run.win.log" "$TMP/$run.linux.log")"
 }
 
-for session in "$ROOT"/bench/sessions/*.txt; do
+for session in "$ROOT"/bench/sessions/*.txt "$ROOT"/tests/corpus/*.txt; do
     both "$(basename "$session" .txt)" --headless --script "$session"
+    # --verify tells the same games on both.
+    wine "$EXE" --verify "$session" >"$TMP/verify.win" 2>/dev/null
+    "$LINUX" --verify "$session" >"$TMP/verify.linux" 2>/dev/null
+    [ -s "$TMP/verify.linux" ] && cmp -s "$TMP/verify.win" "$TMP/verify.linux" ||
+        fail "$(basename "$session"): --verify differs: $(diff "$TMP/verify.win" "$TMP/verify.linux")"
 done
 
 # The screenshot runs, as cmake/packaging.cmake lists them (NAME:SCRIPT:FRAMES);
