@@ -11,6 +11,11 @@ of the picture. Exits 1 with the first wrong pixel.
         a playback's mark in the top left corner: where the 320x200 mask (a
         golden picture of tests/golden/paused) is white or black, the window
         is too, scaled as the window scales the picture;
+    check_overlay.py marked PICTURE.ppm WINDOW.ppm MASK.ppm
+        the 320x200 picture of a headless run with a playback's mark over
+        it: at the centre of the block each picture pixel is scaled to, the
+        window shows the mask's colour where the mask is white or black, and
+        the picture's exact colour everywhere else;
     check_overlay.py note SCREENSHOT.ppm WINDOW.ppm
         the volume note "VOLUME 90": every pixel the same, except in the
         note's box at the top in the middle (114x18 picture pixels from 103,4;
@@ -66,6 +71,23 @@ def check_mark(w: int, h: int, window: bytes, mask_file: str) -> None:
         sys.exit("the mask holds no mark")
 
 
+def check_marked(w: int, h: int, window: bytes, picture_file: str, mask_file: str) -> None:
+    pw, ph, picture = read_ppm(picture_file)
+    mw, mh, mask = read_ppm(mask_file)
+    if (pw, ph) != (320, 200) or (mw, mh) != (320, 200):
+        sys.exit(f"the picture is {pw}x{ph} and the mask {mw}x{mh}, not 320x200")
+    # Each picture pixel at the centre of the block it was scaled to.
+    for y in range(ph):
+        wy = int((y + 0.5) * h / ph)
+        for x in range(pw):
+            wx = int((x + 0.5) * w / pw)
+            p = (y * pw + x) * 3
+            want = mask[p:p + 3] if mask[p:p + 3] in (WHITE, BLACK) else picture[p:p + 3]
+            got = window[(wy * w + wx) * 3:(wy * w + wx) * 3 + 3]
+            if got != want:
+                sys.exit(f"picture pixel {x},{y} shows as {tuple(got)}, not {tuple(want)}")
+
+
 def check_note(w: int, h: int, shot: bytes, window: bytes) -> None:
     seen = {BLACK: 0, WHITE: 0}
     for y in range(h):
@@ -84,12 +106,16 @@ def check_note(w: int, h: int, shot: bytes, window: bytes) -> None:
 
 
 def main() -> int:
-    arguments = {"paused": 5, "note": 4, "mark": 4}
+    arguments = {"paused": 5, "note": 4, "mark": 4, "marked": 5}
     if len(sys.argv) not in (4, 5) or arguments.get(sys.argv[1]) != len(sys.argv):
         sys.exit(__doc__)
     if sys.argv[1] == "mark":
         w, h, window = read_ppm(sys.argv[2])
         check_mark(w, h, window, sys.argv[3])
+        return 0
+    if sys.argv[1] == "marked":
+        w, h, window = read_ppm(sys.argv[3])
+        check_marked(w, h, window, sys.argv[2], sys.argv[4])
         return 0
     w, h, shot = read_ppm(sys.argv[2])
     ww, wh, window = read_ppm(sys.argv[3])

@@ -166,6 +166,22 @@ took=$(($(date +%s) - started))
 [ $? -eq 2 ] && grep -q "^fompy-talden: --watch 9: the table of the best kept games holds" \
     "$TMP/watch.err" || fail "--watch beyond the table: $(cat "$TMP/watch.err")"
 
+# --- --watch ends on its game's game-over picture, pixel for pixel (the
+# headless run's, REPLAY over it), held until the program ends.
+WATCHED="$TMP/watched"
+mkdir -p "$WATCHED/fompy-talden/recordings"
+cp "$HERE/../corpus/gameover.txt" "$WATCHED/fompy-talden/recordings/20260101-000000.txt"
+gameover_picture "$BIN" "$TMP/gameover.ppm"
+XDG_STATE_HOME="$WATCHED" "$BIN" --window --no-sound --no-settings --watch 1 \
+    >"$TMP/game.out" 2>"$TMP/game.err" &
+GAME_PID=$!
+WINDOW=$(timeout 10 xdotool search --sync --onlyvisible --name '^FOMPY TALDEN$' | head -n 1)
+[ -n "$WINDOW" ] || fail "no window appeared for --watch: $(cat "$TMP/game.err")"
+last_window_picture "$TMP/watched.ppm" 20
+[ "$watch_status" -eq 0 ] || fail "--watch ended with status $watch_status: $(cat "$TMP/game.err")"
+python3 "$HERE/check_overlay.py" marked "$TMP/gameover.ppm" "$TMP/watched.ppm" "$TMP/mark.ppm" ||
+    fail "--watch did not end on the game-over picture"
+
 # --- A state folder that cannot be made: said once, the game plays on.
 printf 'a file\n' >"$TMP/not-a-folder"
 XDG_STATE_HOME="$TMP/not-a-folder" start_game
