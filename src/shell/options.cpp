@@ -150,9 +150,8 @@ const std::vector<OptionSpec>& OptionTable() {
              return std::string();
          },
          Scope::Window,
-         "how each picture is shown: vsync, the newest finished picture once the desktop's "
-         "compositor has shown its frame, waited for off the game's thread; immediate, at once "
-         "(default: auto, vsync where the compositor is on)"},
+         "accepted; this program shows each picture at once through GDI, the game keeping "
+         "its own clock (default: auto)"},
         {"frame-log", "FILE",
          "window: write a line per picture shown to FILE, 'GAME_FRAME FINISHED_US "
          "PRESENTED_US', its frame and when the game finished it and the display had it, in "

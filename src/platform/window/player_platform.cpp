@@ -58,6 +58,10 @@ PlayerPlatform::PlayerPlatform(const WindowOptions& options, std::unique_ptr<Pla
     if (playback_) backend_->Screen().SetMark(kSpeeds[static_cast<std::size_t>(speed_)].mark);
 }
 
+PlayerPlatform::~PlayerPlatform() {
+    if (backend_) LogPresented();
+}
+
 SettingsChanges PlayerPlatform::Changes() const {
     SettingsChanges changes;
     windowAtStart_.AddChanges(backend_->Screen().IsFullscreen(), backend_->Screen().WindowedSize(),
@@ -215,6 +219,7 @@ void PlayerPlatform::WaitLive() {
         Pump(time);
         if (Journal().Input().HasPending()) return;
         backend_->Sleep();
+        LogPresented();
         const std::int64_t since = startTicks + (pausedTicks_ - pausedBefore);
         time = LiveWaitStamp(start, schedule_.FramesSince(backend_->Ticks(), since));
     }

@@ -33,6 +33,8 @@ class PlayerPlatform final : public JournalHost, private NewsSink {
 public:
     // Over a backend whose window is open.
     PlayerPlatform(const WindowOptions& options, std::unique_ptr<PlayerBackend> backend);
+    // The frame log takes the last pictures the screen has told of.
+    ~PlayerPlatform() override;
 
     // What the player changed during the run (Alt+Enter, the window's size,
     // the volume keys), to be remembered in the settings file.
