@@ -643,6 +643,6 @@ TEST(PlayerPlatform, TheReadoutAndTheFrameLogStayOutOfTheGame) {
     // there 2 and 1 ticks after they were shown.
     screen.presented = {{1, 2}, {3, 3}};
     later.Frame();
-    EXPECT_EQ(laterLog.Text(), std::string(platform::kFrameLogHeader) +
-                                   "1 0 28571\n3 28571 42857\n");
+    EXPECT_EQ(laterLog.Text(),
+              std::string(platform::kFrameLogHeader) + "1 0 28571\n3 28571 42857\n");
 }

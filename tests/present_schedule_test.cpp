@@ -87,9 +87,8 @@ TEST(PresentSchedule, EachRefreshShowsTheNewestFinishedFrameInOrder) {
 // 120 Hz shows each frame once or twice and never skips one.
 TEST(PresentSchedule, FramesHeldAsTheRatesDivide) {
     const std::vector<std::int64_t> onTime = GameFrames(10, 0);
-    const std::vector<int> at60 =
-        TimesShown(ShownAtRefreshes(onTime, FixedRefreshes(60, 10, 3 * kMillisecond)),
-                   onTime.size());
+    const std::vector<int> at60 = TimesShown(
+        ShownAtRefreshes(onTime, FixedRefreshes(60, 10, 3 * kMillisecond)), onTime.size());
     // The last frames come after the last refresh.
     for (std::size_t first = 0; first + 14 <= at60.size(); first += 7) {
         EXPECT_EQ(std::count(at60.begin() + first, at60.begin() + first + 7, 0), 1) << first;
@@ -97,16 +96,14 @@ TEST(PresentSchedule, FramesHeldAsTheRatesDivide) {
     }
     for (const std::int64_t late : {std::int64_t{0}, kMillisecond}) {
         const std::vector<std::int64_t> finished = GameFrames(10, late);
-        const std::vector<int> at140 =
-            TimesShown(ShownAtRefreshes(finished, FixedRefreshes(140, 10, 3 * kMillisecond)),
-                       finished.size());
+        const std::vector<int> at140 = TimesShown(
+            ShownAtRefreshes(finished, FixedRefreshes(140, 10, 3 * kMillisecond)), finished.size());
         for (std::size_t frame = 0; frame + 1 < at140.size(); ++frame) {
             ASSERT_EQ(at140[frame], 2) << "frame " << frame << ", late by " << late;
         }
     }
-    const std::vector<int> at120 =
-        TimesShown(ShownAtRefreshes(onTime, FixedRefreshes(120, 10, 3 * kMillisecond)),
-                   onTime.size());
+    const std::vector<int> at120 = TimesShown(
+        ShownAtRefreshes(onTime, FixedRefreshes(120, 10, 3 * kMillisecond)), onTime.size());
     for (std::size_t frame = 0; frame + 1 < at120.size(); ++frame) {
         ASSERT_TRUE(at120[frame] == 1 || at120[frame] == 2) << "frame " << frame;
     }

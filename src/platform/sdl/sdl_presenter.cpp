@@ -37,9 +37,9 @@ void Fill(SDL_Renderer* renderer, const std::vector<ScreenRect>& boxes, Uint8 gr
 }  // namespace
 
 SDL_Texture* MakePictureTexture(SDL_Renderer* renderer) {
-    SDL_Texture* texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
-                                             SDL_TEXTUREACCESS_STREAMING, kScreenWidth,
-                                             kScreenHeight);
+    SDL_Texture* texture =
+        SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                          kScreenWidth, kScreenHeight);
     if (texture != nullptr) SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
     return texture;
 }
@@ -165,8 +165,8 @@ void Presenter::Run(SDL_Window* window) {
         std::optional<std::uint64_t> shown;
         {
             std::unique_lock<std::mutex> hold(lock_);
-            wake_.wait(hold,
-                       [this] { return state_ == State::Stopping || mailbox_.HasNew() || redraw_; });
+            wake_.wait(
+                hold, [this] { return state_ == State::Stopping || mailbox_.HasNew() || redraw_; });
             if (state_ == State::Stopping) break;
             shown = mailbox_.Take();
             redraw_ = false;

@@ -80,7 +80,12 @@ private:
     std::mutex lock_;  // over everything below
     std::condition_variable wake_;
     std::condition_variable started_;
-    enum class State : std::uint8_t { Starting, Running, Failed, Stopping } state_ = State::Starting;
+    enum class State : std::uint8_t {
+        Starting,
+        Running,
+        Failed,
+        Stopping
+    } state_ = State::Starting;
     std::string why_;  // of a failed start
     Scene scene_;
     FrameMailbox mailbox_;

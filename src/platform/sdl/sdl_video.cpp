@@ -260,8 +260,9 @@ Result<void> Video::Open(const SdlOptions& options) {
     std::string presenting;  // why the GPU path presents at once
     if (gpu && options.present != PresentMode::Immediate) {
         presenting = MayPresentOnAThread() ? presenter_.Start(window_.get(), fit_)
-                                           : std::string("the video driver keeps its renderer "
-                                                         "on the window's thread");
+                                           : std::string(
+                                                 "the video driver keeps its renderer "
+                                                 "on the window's thread");
         if (presenting.empty()) {
             layout_ = kTextureLayout;
             packed_ = PackPalette(palette_, layout_);

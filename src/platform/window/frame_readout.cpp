@@ -52,8 +52,7 @@ std::int64_t MicrosecondsOf(std::int64_t tick, std::int64_t start, std::int64_t 
     const std::int64_t since = tick - start;
     // Whole seconds apart from the rest, so that a clock of nanoseconds does
     // not overflow in the multiplication.
-    return since / ticksPerSecond * 1'000'000 +
-           since % ticksPerSecond * 1'000'000 / ticksPerSecond;
+    return since / ticksPerSecond * 1'000'000 + since % ticksPerSecond * 1'000'000 / ticksPerSecond;
 }
 
 std::string FrameLogLine(std::uint64_t frame, std::int64_t finishedUs, std::int64_t presentedUs) {

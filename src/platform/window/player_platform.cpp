@@ -153,9 +153,9 @@ void PlayerPlatform::LogPresented() {
 }
 
 void PlayerPlatform::UpdateReadout(std::int64_t now) {
-    std::string line = ReadoutLine(frameTimes_.FramesPerSecond(now),
-                                   backend_->Screen().RefreshRate(),
-                                   frameTimes_.WorstIntervalMs(now));
+    std::string line =
+        ReadoutLine(frameTimes_.FramesPerSecond(now), backend_->Screen().RefreshRate(),
+                    frameTimes_.WorstIntervalMs(now));
     if (line == readoutLine_) return;
     readoutLine_ = std::move(line);
     backend_->Screen().SetReadout(readoutLine_);

@@ -105,7 +105,7 @@ enum class Name : std::uint8_t {
     Autopause,
     FirstKey,
 };
-constexpr const char* kNames[] = {"fullscreen", "window",  "aspect", "integer_scale", "renderer",
+constexpr const char* kNames[] = {"fullscreen", "window", "aspect", "integer_scale", "renderer",
                                   "present",    "volume", "mute",   "autopause"};
 constexpr int kNameCount = static_cast<int>(Name::FirstKey) + kKeyCount;
 
