@@ -74,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 (!o.headless && !replay),
             "recording, playback or watching without the window", "");
     Require(o.recordPath.empty() || o.playbackPath.empty(), "recording a playback", "");
+    Require(o.frameLogPath.empty() || (!o.headless && !replay), "a frame log without the window",
+            o.frameLogPath);
     Require(o.watch == 0 || (o.watch <= 10 && o.playbackPath.empty() && o.recordPath.empty()),
             "watching beside a playback or a recording", std::to_string(o.watch));
     Require(!o.scores || o.given.size() == 1, "--scores with other options", "");

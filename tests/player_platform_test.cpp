@@ -47,8 +47,16 @@ struct FakeScreen final : platform::PlayerScreen {
     std::vector<std::uint8_t> picture =
         std::vector<std::uint8_t>(platform::kScreenWidth * platform::kScreenHeight, 0);
     platform::Palette palette{};
+    std::string readout;
+    // A screen that presents later, and what it says got there.
+    bool later = false;
+    std::vector<Presented> presented;
 
     void Show(const platform::Picture&, const platform::Palette&) override { ++shown; }
+    void SetReadout(std::string_view line) override { readout = line; }
+    int RefreshRate() const override { return later ? 60 : 0; }
+    bool PresentsLater() const override { return later; }
+    std::vector<Presented> TakePresented() override { return std::exchange(presented, {}); }
     void ToggleFullscreen() override { ++toggles; }
     bool IsFullscreen() const override { return toggles % 2 == 1; }
     std::pair<int, int> WindowedSize() const override { return {640, 480}; }
@@ -652,3 +660,50 @@ TEST(BestScores, RankNotesCountAsPlayersSay) {
 }
 
 }  // namespace
+
+// F10 shows the readout and takes it away; it never reaches the game. The
+// frame log has a line per picture shown, when the game finished it and when
+// it reached the display: at once, or as a screen that presents later tells,
+// the pictures it never showed left out.
+TEST(PlayerPlatform, TheReadoutAndTheFrameLogStayOutOfTheGame) {
+    platform::MemoryLines frameLog;
+    platform::WindowOptions options;
+    options.frameLog = &frameLog;
+    Rig rig(options);
+    for (int k = 0; k < 70; ++k) rig.Frame();
+    rig.backend->batches.push_back([](NewsSink& news) {
+        EXPECT_TRUE(news.OnKey(Down("F10")));
+        EXPECT_TRUE(news.OnKey(Up("F10")));
+    });
+    rig.Frame();
+    // Read as the key came, a frame period after the last frame: 69 in the
+    // second up to then, and 70 once the next frame is in.
+    EXPECT_EQ(rig.backend->screen.readout, "69 FPS -- HZ 14.3 MS");
+    rig.Frame();
+    EXPECT_EQ(rig.backend->screen.readout, "70 FPS -- HZ 14.3 MS");
+    rig.backend->batches.push_back([](NewsSink& news) { news.OnKey(Down("F10")); });
+    rig.Frame();
+    EXPECT_EQ(rig.backend->screen.readout, "");
+    EXPECT_EQ(rig.Delivered(), "");
+    const std::string& text = frameLog.Text();
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1), platform::kFrameLogHeader);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 74);
+    // The first frame: shown at tick 0, the second at tick 1 (a frame is
+    // 14285 us), each at once.
+    EXPECT_NE(text.find("\n1 0 0\n2 14285 14285\n"), std::string::npos) << text;
+
+    platform::MemoryLines laterLog;
+    options.frameLog = &laterLog;
+    Rig later(options);
+    FakeScreen& screen = later.backend->screen;
+    screen.later = true;
+    later.Frame();
+    later.Frame();
+    later.Frame();
+    // The second picture overtook by the third; the first and the third got
+    // there 2 and 1 ticks after they were shown.
+    screen.presented = {{1, 2}, {3, 3}};
+    later.Frame();
+    EXPECT_EQ(laterLog.Text(),
+              std::string(platform::kFrameLogHeader) + "1 0 28571\n3 28571 42857\n");
+}

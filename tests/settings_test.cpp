@@ -109,6 +109,9 @@ TEST(Settings, KeyListsReplaceTheDefaultsAndRefuseWhatCannotBe) {
     EXPECT_EQ(keysOf("down = S, P\n", Key::Down),
               "Down Keypad2 / s.ini:1: 'down' cannot take P, the pause key; Down, Keypad2 "
               "instead|");
+    EXPECT_EQ(keysOf("space = f10\n", Key::Space),
+              "Space / s.ini:1: 'space' cannot take F10, the frame-time readout key; Space "
+              "instead|");
     // The arrow bound to rotate is still Right's by default.
     EXPECT_EQ(keysOf("\nup = Right\n", Key::Up),
               "Up Keypad8 / s.ini:2: Right cannot be both 'up' and 'right'; the default keys "

@@ -147,7 +147,7 @@ std::optional<std::string> FileGivenTwice(const ft::Options& options) {
     const Named files[] = {
         {"--script", options.scriptPath, false},     {"--playback", options.playbackPath, false},
         {"--timedemo", options.timedemoPath, false}, {"--log", options.logPath, true},
-        {"--record", options.recordPath, true},
+        {"--record", options.recordPath, true},      {"--frame-log", options.frameLogPath, true},
     };
     struct Identity {
         const char* option;
@@ -443,6 +443,24 @@ const char* NameOf(ft::Renderer renderer) {
     return "auto";
 }
 
+platform::PresentMode PresentNamed(const std::string& name) {
+    if (name == "immediate") return platform::PresentMode::Immediate;
+    if (name == "vsync") return platform::PresentMode::Vsync;
+    return platform::PresentMode::Auto;
+}
+
+const char* NameOf(ft::Present present) {
+    switch (present) {
+        case ft::Present::Immediate:
+            return "immediate";
+        case ft::Present::Vsync:
+            return "vsync";
+        case ft::Present::Auto:
+            break;
+    }
+    return "auto";
+}
+
 // The settings of a window run: the file's, where the command line does not
 // say otherwise for this run.
 platform::Settings SettingsForRun(platform::Settings settings, const ft::Options& options) {
@@ -452,6 +470,7 @@ platform::Settings SettingsForRun(platform::Settings settings, const ft::Options
     if (options.noAspect) settings.aspect = false;
     if (options.integerScale) settings.integerScale = true;
     if (options.Given("renderer")) settings.renderer = NameOf(options.renderer);
+    if (options.Given("present")) settings.present = NameOf(options.present);
     if (options.volume) settings.volume = *options.volume;
     if (options.noAutopause) settings.autopause = false;
     return settings;
@@ -487,6 +506,7 @@ int RunWindowed(const ft::Options& options) {
     sdl.fit.aspect = settings.aspect;
     sdl.fit.integerScale = settings.integerScale;
     ChooseRenderer(sdl, RendererNamed(settings.renderer));
+    sdl.present = PresentNamed(settings.present);
     UseComforts(sdl, settings, options.noSound);
     if (!options.playbackPath.empty()) {
         sdl.playback = ReadScript(options.playbackPath);
@@ -500,12 +520,17 @@ int RunWindowed(const ft::Options& options) {
     constexpr auto kKeepPlaying = platform::FileLines::Mode::KeepPlayingOnFailure;
     Output log;
     Output record;
+    Output frameLog;
     if (!PrepareOutput(options.logPath, "log", true, kKeepPlaying, log)) return kExitFailure;
     if (!PrepareOutput(options.recordPath, "recording", false, kKeepPlaying, record)) {
         return kExitFailure;
     }
+    if (!PrepareOutput(options.frameLogPath, "frame log", false, kKeepPlaying, frameLog)) {
+        return kExitFailure;
+    }
     sdl.log = log.get();
     sdl.record = record.get();
+    sdl.frameLog = frameLog.get();
     // Every run the player plays is kept, beside a --record of it too; a
     // playback plays what is kept already.
     std::unique_ptr<ft::KeptRecording> kept;
@@ -528,7 +553,7 @@ int RunWindowed(const ft::Options& options) {
     auto host = std::move(*opened);
     // The window is there: the files are made or emptied now, never for a
     // start that failed.
-    if (!StartOutputs({&log, &record})) return kExitFailure;
+    if (!StartOutputs({&log, &record, &frameLog})) return kExitFailure;
     if (kept) {
         // The table as it stands, for the rank of each game over of the run;
         // read before this run's own file is there.
@@ -556,6 +581,7 @@ int RunWindowed(const ft::Options& options) {
         next.playback = std::move(dropped);
         next.log = nullptr;
         next.record = nullptr;
+        next.frameLog = nullptr;
         std::unique_ptr<platform::PlayerBackend> backend = std::move(*host).TakeBackend();
         next.fullscreen = backend->Screen().IsFullscreen();
         if (changes.volume) next.volume = *changes.volume;
@@ -586,8 +612,9 @@ int RunWindowed(const ft::Options& options) {
     }
     const bool logOk = CloseOutput(log);
     const bool recordOk = CloseOutput(record);
+    const bool frameLogOk = CloseOutput(frameLog);
     const bool outOk = options.logPath != "-" || FlushStandardOutput();
-    return logOk && recordOk && outOk ? 0 : kExitFailure;
+    return logOk && recordOk && frameLogOk && outOk ? 0 : kExitFailure;
 }
 
 }  // namespace

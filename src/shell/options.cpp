@@ -132,6 +132,35 @@ const std::vector<OptionSpec>& OptionTable() {
          Scope::Window,
          "accepted, and of no effect here: this program always draws through Windows' "
          "own GDI (default: auto)"},
+        {"present", "auto|immediate|vsync",
+         "how the GPU path shows each picture: vsync, the newest finished picture at each "
+         "refresh of the display, never torn, the game keeping its own clock; immediate, at "
+         "once, as it may tear; the program's own drawing, without the GPU, always shows it "
+         "at once (default: auto, vsync where the driver offers it)",
+         [](Options& o, const std::string& v) {
+             if (v == "auto") {
+                 o.present = Present::Auto;
+             } else if (v == "immediate") {
+                 o.present = Present::Immediate;
+             } else if (v == "vsync") {
+                 o.present = Present::Vsync;
+             } else {
+                 return "expects auto, immediate or vsync, not '" + v + "'";
+             }
+             return std::string();
+         },
+         Scope::Window,
+         "accepted; this program shows each picture at once through GDI, the game keeping "
+         "its own clock (default: auto)"},
+        {"frame-log", "FILE",
+         "window: write a line per picture shown to FILE, 'GAME_FRAME FINISHED_US "
+         "PRESENTED_US', its frame and when the game finished it and the display had it, in "
+         "microseconds of the run (default: none)",
+         [](Options& o, const std::string& v) {
+             o.frameLogPath = v;
+             return v.empty() ? std::string("expects a file name") : std::string();
+         },
+         Scope::Window},
         {"fps", "N", "frames per second, the game's speed (1 to 1000, default 70)",
          [](Options& o, const std::string& v) {
              std::uint64_t n = 0;
@@ -450,6 +479,12 @@ std::vector<KeyHelp> DescribeKeys(System system) {
         {{"P", "Pause"}, pauseButtons, pause, KeyGroup::Comfort},
         {{"Alt+Enter"}, {}, "switch between fullscreen and a window", KeyGroup::Comfort},
         {{"F12", "Print Screen"}, {}, screenshot, KeyGroup::Comfort},
+        {{"F10"},
+         {},
+         "show over the picture the game's frames in the last second, the display's refresh "
+         "rate and the longest interval between two frames in the last second; F10 again "
+         "takes it away",
+         KeyGroup::Comfort},
         {{"M"},
          {},
          "mute the sound and turn it on again; SOUND OFF shows for a moment",

@@ -16,6 +16,8 @@ namespace ft {
 
 // How the players' window reaches the screen (--renderer).
 enum class Renderer : std::uint8_t { Auto, Gpu, Software };
+// How the players' window presents its pictures (--present).
+enum class Present : std::uint8_t { Auto, Immediate, Vsync };
 
 struct Options {
     bool help = false;
@@ -36,6 +38,8 @@ struct Options {
     bool noAspect = false;      // square pixels instead of the 4:3 shape
     bool integerScale = false;  // whole multiples of the picture only
     Renderer renderer = Renderer::Auto;
+    Present present = Present::Auto;
+    std::string frameLogPath;  // a line per picture shown: its frame and times
     // The comforts around the game.
     std::optional<int> volume;  // 0 to 100
     bool noSound = false;       // no sound device at all

@@ -13,8 +13,11 @@
 //
 // The GPU path: the picture converted into a streaming 320x200 texture that
 // SDL's accelerated renderer scales, nearest neighbour, into the letterbox
-// rectangle. No vsync: the frame pacer, not the monitor's refresh rate, gives
-// the game its 70 frames a second.
+// rectangle. The frame pacer, never the monitor's refresh rate, gives the
+// game its 70 frames a second. With vsync (--present), a thread of its own
+// presents the newest finished picture at each refresh (sdl_presenter.cpp);
+// without, each picture is presented at once on the game's thread, and may
+// tear on a display that nothing composites.
 #include "platform/sdl/sdl_video.h"
 
 #include <SDL_syswm.h>
@@ -43,8 +46,16 @@ namespace {
 
 constexpr const char* kWindowTitle = "FOMPY TALDEN";
 constexpr ScreenRect kWholePicture{0, 0, kScreenWidth, kScreenHeight};
-// The texture's pixels: SDL_PIXELFORMAT_ARGB8888, always opaque.
-constexpr PixelLayout kTextureLayout{0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+
+// Whether a renderer may live on a thread other than the one that made the
+// window: where its OpenGL context may (X11, whose display SDL opens for
+// threads, and Wayland).
+bool MayPresentOnAThread() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) return false;
+    const std::string name = driver;
+    return name == "x11" || name == "wayland";
+}
 
 bool IsDesktopFullscreen(SDL_Window* window) {
     return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
@@ -183,6 +194,7 @@ PixelLayout LayoutOf(const SDL_PixelFormat& format) {
 }  // namespace
 
 Video::~Video() {
+    presenter_.Stop();  // its renderer goes before the window
     if (noteTimer_ != 0) SDL_RemoveTimer(noteTimer_);
     if (window_) SDL_DelEventWatch(WatchWindow, this);
     if (DisplayLost()) {
@@ -245,7 +257,24 @@ Result<void> Video::Open(const SdlOptions& options) {
 
     const bool gpu = options.renderer == RendererChoice::Gpu ||
                      (options.renderer == RendererChoice::Auto && IsGpuWorthIt(window_.get()));
-    const std::string why = gpu ? UseRenderer(SDL_RENDERER_ACCELERATED) : UseWindowSurface();
+    std::string presenting;  // why the GPU path presents at once
+    if (gpu && options.present != PresentMode::Immediate) {
+        presenting = MayPresentOnAThread() ? presenter_.Start(window_.get(), fit_)
+                                           : std::string(
+                                                 "the video driver keeps its renderer "
+                                                 "on the window's thread");
+        if (presenting.empty()) {
+            layout_ = kTextureLayout;
+            packed_ = PackPalette(palette_, layout_);
+        }
+    }
+    const bool threaded = presenter_.IsRunning();
+    const std::string why = threaded ? std::string()
+                            : gpu    ? UseRenderer(SDL_RENDERER_ACCELERATED)
+                                     : UseWindowSurface();
+    if (gpu && !threaded && why.empty() && options.present == PresentMode::Vsync) {
+        Warn("cannot present with vsync: " + presenting + "; presenting at once");
+    }
     if (!why.empty()) {
         // The other way, then: no GPU driver after all, or a video driver
         // without a window surface (Wayland, KMSDRM). Only a choice the player
@@ -283,14 +312,12 @@ std::string Video::UseWindowSurface() {
 std::string Video::UseRenderer(Uint32 flags) {
     renderer_.reset(SDL_CreateRenderer(window_.get(), -1, flags));
     if (!renderer_) return SDL_GetError();
-    texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
-                                     SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight));
+    texture_.reset(MakePictureTexture(renderer_.get()));
     if (!texture_) {
         std::string why = SDL_GetError();
         renderer_.reset();
         return why;
     }
-    SDL_SetTextureScaleMode(texture_.get(), SDL_ScaleModeNearest);
     layout_ = kTextureLayout;
     packed_ = PackPalette(palette_, layout_);
     return std::string();
@@ -298,6 +325,7 @@ std::string Video::UseRenderer(Uint32 flags) {
 
 void Video::Show(const Picture& picture, const Palette& palette) {
     assert(picture.pixels != nullptr && picture.pitch >= kScreenWidth);
+    ++showCalls_;
     const Picture kept{pixels_.data(), kScreenWidth};
     ScreenRect area = ChangedArea(kept, picture);
     for (int y = area.y; y < area.y + area.height; ++y) {
@@ -308,6 +336,12 @@ void Video::Show(const Picture& picture, const Palette& palette) {
         palette_ = palette;
         packed_ = PackPalette(palette_, layout_);
         area = kWholePicture;
+    }
+    if (presenter_.IsRunning()) {
+        // Every picture goes to the presenter, changed or not, to be shown at
+        // the next refresh unless a newer one comes first.
+        presenter_.Post(MakeScene(), showCalls_);
+        return;
     }
     if (!area.IsEmpty()) Draw(area, false);
 }
@@ -421,10 +455,7 @@ int SDLCALL Video::WatchWindow(void* video, SDL_Event* event) {
     auto& self = *static_cast<Video*>(video);
     if (event->type == SDL_RENDER_DEVICE_RESET && self.renderer_) {
         // Every texture is gone with the device.
-        self.texture_.reset(SDL_CreateTexture(self.renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
-                                              SDL_TEXTUREACCESS_STREAMING, kScreenWidth,
-                                              kScreenHeight));
-        if (self.texture_) SDL_SetTextureScaleMode(self.texture_.get(), SDL_ScaleModeNearest);
+        self.texture_.reset(MakePictureTexture(self.renderer_.get()));
         self.Redraw();
         return 0;
     }
@@ -450,8 +481,12 @@ int SDLCALL Video::WatchWindow(void* video, SDL_Event* event) {
 
 void Video::Draw(ScreenRect area, bool everything) {
     if (!window_ || drawing_) return;
+    if (presenter_.IsRunning()) {
+        presenter_.Redraw(MakeScene());
+        return;
+    }
     drawing_ = true;
-    if (paused_ || !note_.empty() || !mark_.empty()) {
+    if (paused_ || !note_.empty() || !mark_.empty() || !readout_.empty()) {
         area = kWholePicture;
         everything = true;
     }
@@ -503,6 +538,10 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
         if (!mark_.empty()) {
             FillBoxes({MarkBox(mark_, scaler_.Target())}, MarkBlocks(mark_, scaler_.Target()));
         }
+        if (!readout_.empty()) {
+            FillBoxes({ReadoutBox(readout_, scaler_.Target())},
+                      ReadoutBlocks(readout_, scaler_.Target()));
+        }
 
         int updated = 0;
         if (everything) {
@@ -518,36 +557,19 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
 }
 
 void Video::DrawWithRenderer() {
-    // The whole texture anew each time: 64000 table look-ups, next to nothing
-    // beside the GPU's work, and right after a lost device too.
-    if (texture_) {
-        void* pixels = nullptr;
-        int pitch = 0;
-        if (SDL_LockTexture(texture_.get(), nullptr, &pixels, &pitch) == 0) {
-            // The locked pixels are the texture's whole, with no old content
-            // to rely on: all of them are written.
-            textureScaler_.Draw(Picture{pixels_.data(), kScreenWidth}, Colours(), kWholePicture,
-                                static_cast<std::uint32_t*>(pixels), pitch);
-            SDL_UnlockTexture(texture_.get());
-        }
-    }
-    int width = 0;
-    int height = 0;
-    if (SDL_GetRendererOutputSize(renderer_.get(), &width, &height) != 0) return;
-    const ScreenRect target = FitPicture(width, height, fit_);
-    SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
-    SDL_RenderClear(renderer_.get());  // the bars
-    if (!target.IsEmpty() && texture_) {
-        const SDL_Rect rect{target.x, target.y, target.width, target.height};
-        SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &rect);
-        if (paused_) {
-            DrawPausedWord(target);
-        } else if (!note_.empty()) {
-            DrawNote(target);
-        }
-        if (!mark_.empty()) FillBoxes({MarkBox(mark_, target)}, MarkBlocks(mark_, target));
-    }
-    SDL_RenderPresent(renderer_.get());
+    DrawScene(renderer_.get(), texture_.get(), MakeScene(), fit_);
+}
+
+Scene Video::MakeScene() const {
+    Scene scene;
+    scene.pixels = pixels_;
+    scene.colours = Colours();
+    scene.paused = paused_;
+    scene.hint = hint_;
+    scene.note = note_;
+    scene.mark = mark_;
+    scene.readout = readout_;
+    return scene;
 }
 
 }  // namespace platform::sdl
@@ -602,6 +624,21 @@ void Video::SetMark(std::string_view mark) {
     if (mark == mark_) return;
     mark_ = mark;
     Redraw();
+}
+
+void Video::SetReadout(std::string_view line) {
+    if (line == readout_) return;
+    readout_ = line;
+    Redraw();
+}
+
+// The desktop's mode of the window's display, the one desktop fullscreen
+// keeps.
+int Video::RefreshRate() const {
+    SDL_DisplayMode mode{};
+    const int display = SDL_GetWindowDisplayIndex(window_.get());
+    if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0) return 0;
+    return mode.refresh_rate;
 }
 
 }  // namespace platform::sdl

@@ -16,6 +16,7 @@
 
 #include "core/seam/platform.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_presenter.h"
 #include "platform/window/picture_scale.h"
 #include "platform/window/player_backend.h"
 #include "platform/window/screen_fit.h"
@@ -85,6 +86,11 @@ public:
     // one shown and its time starts again.
     void ShowNote(std::string note, int milliseconds) override;
     void SetMark(std::string_view mark) override;
+    void SetReadout(std::string_view line) override;
+    int RefreshRate() const override;
+    // With vsync on the GPU path the presenter's thread shows the pictures.
+    bool PresentsLater() const override { return presenter_.IsRunning(); }
+    std::vector<Presented> TakePresented() override { return presenter_.TakePresented(); }
     // True when the event was the note's timer (the platform's loops hand
     // every event here first).
     bool TakeEvent(const SDL_Event& event);
@@ -108,6 +114,8 @@ private:
     void Draw(ScreenRect area, bool everything);
     void DrawIntoSurface(ScreenRect area, bool everything);
     void DrawWithRenderer();
+    // What the GPU path draws now.
+    Scene MakeScene() const;
     // The packed palette to draw with: packed_, or dimmed while paused.
     PackedPalette Colours() const;
     // The word "PAUSED", and the note, over the picture in target (window
@@ -136,6 +144,7 @@ private:
     std::string hint_;      // under PAUSED
     std::string note_;      // "" when none
     std::string mark_;      // "" when none
+    std::string readout_;   // "" when none
     Uint64 noteEnds_ = 0;   // SDL_GetTicks64 time the note goes
     Uint32 noteEvent_ = 0;  // the timer's event type, once registered
     SDL_TimerID noteTimer_ = 0;
@@ -151,10 +160,14 @@ private:
     PictureScaler scaler_;      // onto the letterbox rectangle of the window surface
 
     // The GPU path: the picture, converted, in a 320x200 texture that the
-    // renderer scales into the letterbox rectangle.
+    // renderer scales into the letterbox rectangle, presented at once.
     RendererPtr renderer_;
     TexturePtr texture_;
-    PictureScaler textureScaler_;  // one to one
+
+    // Or, with vsync, the presenter's thread owns the renderer, and the
+    // pictures go to it; showCalls_ numbers them.
+    Presenter presenter_;
+    std::uint64_t showCalls_ = 0;
 };
 
 }  // namespace platform::sdl

@@ -23,6 +23,7 @@ std::optional<Comfort> ComfortOfKey(std::string_view keyName) {
     if (*what == "volume up") return Comfort::Louder;
     if (*what == "volume down") return Comfort::Quieter;
     if (*what == "screenshot") return Comfort::Screenshot;
+    if (*what == "frame-time readout") return Comfort::Readout;
     return std::nullopt;
 }
 
@@ -43,6 +44,9 @@ ComfortRequest AskOfComfort(Comfort comfort, bool repeat, SoundLevel& level) {
             break;
         case Comfort::Screenshot:
             request.screenshot = !repeat;
+            break;
+        case Comfort::Readout:
+            request.readout = !repeat;
             break;
     }
     return request;
@@ -65,6 +69,7 @@ void SoundLevel::Use(Comfort comfort) {
             break;
         case Comfort::Pause:
         case Comfort::Screenshot:
+        case Comfort::Readout:
             break;
     }
 }

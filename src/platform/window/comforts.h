@@ -16,7 +16,7 @@
 namespace platform {
 
 // The comforts, by key.
-enum class Comfort : std::uint8_t { Pause, Mute, Louder, Quieter, Screenshot };
+enum class Comfort : std::uint8_t { Pause, Mute, Louder, Quieter, Screenshot, Readout };
 
 // What a key keeps for the platform (key_names.h), by its name in the table.
 std::optional<Comfort> ComfortOfKey(std::string_view keyName);
@@ -49,6 +49,7 @@ struct ComfortRequest {
     bool pause = false;         // pause, or resume
     bool levelChanged = false;  // the voice plays at level.Level() from now on
     bool screenshot = false;    // save the picture on the screen
+    bool readout = false;       // show the frame-time readout, or take it away
 };
 ComfortRequest AskOfComfort(Comfort comfort, bool repeat, SoundLevel& level);
 

@@ -124,6 +124,7 @@ constexpr Comfort kComforts[] = {
     {"LeftBracket", "volume down"},
     {"F12", "screenshot"},
     {"PrintScreen", "screenshot"},
+    {"F10", "frame-time readout"},
 };
 
 char Lower(char c) {

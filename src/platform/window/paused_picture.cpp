@@ -101,4 +101,17 @@ ScreenRect MarkBox(std::string_view mark, const ScreenRect& target) {
                         kGlyphSide * kHintZoom + 2 * kMarkMargin);
 }
 
+std::vector<ScreenRect> ReadoutBlocks(std::string_view line, const ScreenRect& target) {
+    std::vector<ScreenRect> blocks;
+    AddWordBlocks(line, kMarkCorner, kHintZoom, target, blocks,
+                  kScreenWidth - kMarkCorner - TextWidth(line, kHintZoom));
+    return blocks;
+}
+
+ScreenRect ReadoutBox(std::string_view line, const ScreenRect& target) {
+    const int width = TextWidth(line, kHintZoom) + 2 * kMarkMargin;
+    return WindowRectOf(target, kScreenWidth - kMarkCorner + kMarkMargin - width,
+                        kMarkCorner - kMarkMargin, width, kGlyphSide * kHintZoom + 2 * kMarkMargin);
+}
+
 }  // namespace platform

@@ -44,4 +44,9 @@ ScreenRect NoteBox(std::string_view note, const ScreenRect& target);
 std::vector<ScreenRect> MarkBlocks(std::string_view mark, const ScreenRect& target);
 ScreenRect MarkBox(std::string_view mark, const ScreenRect& target);
 
+// The frame-time readout (F10, "70 FPS 60 HZ 14.3 MS"): small white blocks at
+// the top right of the picture, and the black box behind them.
+std::vector<ScreenRect> ReadoutBlocks(std::string_view line, const ScreenRect& target);
+ScreenRect ReadoutBox(std::string_view line, const ScreenRect& target);
+
 }  // namespace platform

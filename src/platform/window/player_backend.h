@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/seam/platform.h"
 #include "platform/window/pad_keys.h"
@@ -74,6 +75,24 @@ public:
     // The picture on the screen and its palette, for a screenshot.
     virtual Picture Shown() const = 0;
     virtual const Palette& ShownPalette() const = 0;
+
+    // The frame-time readout over the picture ("70 FPS 60 HZ 14.3 MS"), drawn
+    // as the mark is, never into what Shown gives; empty for none.
+    virtual void SetReadout(std::string_view /*line*/) {}
+    // The display's refresh rate in Hz; 0 where it does not say.
+    virtual int RefreshRate() const { return 0; }
+    // A screen whose pictures reach the display later, on a thread of its own
+    // at the display's refreshes, tells when: each picture that got there
+    // since the last call, as its number among the calls of Show (from 1) and
+    // the backend's tick then, oldest first; a picture overtaken by a newer
+    // one before a refresh is never there. Any other screen has put the
+    // picture there when Show returns.
+    struct Presented {
+        std::uint64_t shown = 0;
+        std::int64_t tick = 0;
+    };
+    virtual bool PresentsLater() const { return false; }
+    virtual std::vector<Presented> TakePresented() { return {}; }
 
 protected:
     ~PlayerScreen() = default;

@@ -50,9 +50,17 @@ PlayerPlatform::PlayerPlatform(const WindowOptions& options, std::unique_ptr<Pla
       screenshotFolder_(options.screenshotFolder),
       windowAtStart_{options.fullscreen, backend_->Screen().WindowedSize()},
       fps_(options.fps),
-      watch_(options.playback ? options.watch : std::nullopt) {
+      watch_(options.playback ? options.watch : std::nullopt),
+      frameTimes_(backend_->TicksPerSecond()),
+      frameLog_(options.frameLog),
+      startTicks_(backend_->Ticks()) {
+    if (frameLog_ != nullptr) frameLog_->Write(kFrameLogHeader);
     backend_->Voice().SetVolume(level_.Level());
     if (playback_) backend_->Screen().SetMark(kSpeeds[static_cast<std::size_t>(speed_)].mark);
+}
+
+PlayerPlatform::~PlayerPlatform() {
+    if (backend_) LogPresented();
 }
 
 SettingsChanges PlayerPlatform::Changes() const {
@@ -71,7 +79,7 @@ void PlayerPlatform::Show(const Picture& picture, const Palette& palette, Pictur
     if (playback_ && kind == PictureKind::Present && times > 1 && ++presented_ % times != 0) {
         HoldPicture(picture, palette);
     } else {
-        backend_->Screen().Show(picture, palette);
+        ShowOnScreen(picture, palette);
         pictureHeld_ = false;
     }
     if (!pictureShown_) {
@@ -80,6 +88,8 @@ void PlayerPlatform::Show(const Picture& picture, const Palette& palette, Pictur
     }
     if (kind != PictureKind::Present) return;
     if (best_ && program_ != nullptr) games_.Presented(program_->game, program_->settings);
+    frameTimes_.Finished(backend_->Ticks());
+    if (readout_) UpdateReadout(backend_->Ticks());
     if (stepping_) {
         // One more frame of a paused playback: paused again.
         stepping_ = false;
@@ -104,6 +114,55 @@ void PlayerPlatform::EndWatch() {
     throw RunEnded{EndReason::Script};
 }
 
+// The frame log takes the picture's frame and the time the game finished it
+// now, and the time it reached the display as soon as the screen tells.
+void PlayerPlatform::ShowOnScreen(const Picture& picture, const Palette& palette) {
+    PlayerScreen& screen = backend_->Screen();
+    const std::int64_t finished = backend_->Ticks();
+    ++showCalls_;
+    screen.Show(picture, palette);
+    if (frameLog_ == nullptr) return;
+    if (!screen.PresentsLater()) {
+        const std::int64_t perSecond = backend_->TicksPerSecond();
+        frameLog_->Write(FrameLogLine(Presents(), MicrosecondsOf(finished, startTicks_, perSecond),
+                                      MicrosecondsOf(backend_->Ticks(), startTicks_, perSecond)));
+        return;
+    }
+    // A screen that falls behind by more than this keeps its frames unlogged
+    // instead of growing the list.
+    constexpr std::size_t kMostUnpresented = 256;
+    if (unpresented_.size() == kMostUnpresented) unpresented_.pop_front();
+    unpresented_.push_back(Unpresented{showCalls_, Presents(), finished});
+    LogPresented();
+}
+
+// The pictures the screen put on the display since it last told; those a
+// newer one overtook are passed over.
+void PlayerPlatform::LogPresented() {
+    if (frameLog_ == nullptr || !backend_->Screen().PresentsLater()) return;
+    const std::int64_t perSecond = backend_->TicksPerSecond();
+    for (const PlayerScreen::Presented& presented : backend_->Screen().TakePresented()) {
+        while (!unpresented_.empty() && unpresented_.front().shown < presented.shown) {
+            unpresented_.pop_front();
+        }
+        if (unpresented_.empty() || unpresented_.front().shown != presented.shown) continue;
+        const Unpresented& picture = unpresented_.front();
+        frameLog_->Write(FrameLogLine(picture.frame,
+                                      MicrosecondsOf(picture.finished, startTicks_, perSecond),
+                                      MicrosecondsOf(presented.tick, startTicks_, perSecond)));
+        unpresented_.pop_front();
+    }
+}
+
+void PlayerPlatform::UpdateReadout(std::int64_t now) {
+    std::string line =
+        ReadoutLine(frameTimes_.FramesPerSecond(now), backend_->Screen().RefreshRate(),
+                    frameTimes_.WorstIntervalMs(now));
+    if (line == readoutLine_) return;
+    readoutLine_ = std::move(line);
+    backend_->Screen().SetReadout(readoutLine_);
+}
+
 void PlayerPlatform::HoldPicture(const Picture& picture, const Palette& palette) {
     heldPixels_.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
     for (int y = 0; y < kScreenHeight; ++y) {
@@ -117,7 +176,7 @@ void PlayerPlatform::HoldPicture(const Picture& picture, const Palette& palette)
 void PlayerPlatform::ShowHeldPicture() {
     if (!pictureHeld_) return;
     pictureHeld_ = false;
-    backend_->Screen().Show(Picture{heldPixels_.data(), kScreenWidth}, heldPalette_);
+    ShowOnScreen(Picture{heldPixels_.data(), kScreenWidth}, heldPalette_);
 }
 
 // The cues tell where the game is: a game from its start to its game over or
@@ -155,6 +214,7 @@ void PlayerPlatform::AwaitInput() {
     // A wait can be long: once its cue has sounded out, the sound device
     // may rest instead of writing silence all the while.
     backend_->Voice().SetWaiting(true);
+    LogPresented();
     if (watch_ && watch_->toGameOver && Now() >= watch_->until) EndWatch();
     if (!Unseen()) ShowHeldPicture();
     if (playback_) {
@@ -178,6 +238,7 @@ void PlayerPlatform::WaitLive() {
         Pump(time);
         if (Journal().Input().HasPending()) return;
         backend_->Sleep();
+        LogPresented();
         const std::int64_t since = startTicks + (pausedTicks_ - pausedBefore);
         time = LiveWaitStamp(start, schedule_.FramesSince(backend_->Ticks(), since));
     }
@@ -444,6 +505,15 @@ void PlayerPlatform::UseComfort(Comfort comfort, bool repeat) {
         backend_->Screen().ShowNote(level_.Note(), kNoteMilliseconds);
     }
     if (asked.screenshot) SaveScreenshotNow();
+    if (asked.readout) {
+        readout_ = !readout_;
+        readoutLine_.clear();
+        if (readout_) {
+            UpdateReadout(backend_->Ticks());
+        } else {
+            backend_->Screen().SetReadout({});
+        }
+    }
 }
 
 // F12: the picture on the screen saved as a file, said in one line. The
@@ -482,6 +552,7 @@ void PlayerPlatform::Pause() {
     backend_->Screen().SetPaused(false, {});
     backend_->Voice().SetPaused(false);
     pausedTicks_ += backend_->Ticks() - began;
+    frameTimes_.Restart();  // the pause is no frame interval
 }
 
 void PlayerPlatform::Close() {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 #include "platform/journal/journal_host.h"
 #include "platform/window/best_scores.h"
 #include "platform/window/comforts.h"
+#include "platform/window/frame_readout.h"
 #include "platform/window/frame_schedule.h"
 #include "platform/window/pad_keys.h"
 #include "platform/window/player_backend.h"
@@ -37,6 +39,8 @@ class PlayerPlatform final : public JournalHost, private NewsSink {
 public:
     // Over a backend whose window is open.
     PlayerPlatform(const WindowOptions& options, std::unique_ptr<PlayerBackend> backend);
+    // The frame log takes the last pictures the screen has told of.
+    ~PlayerPlatform() override;
 
     // What the player changed during the run (Alt+Enter, the window's size,
     // the volume keys), to be remembered in the settings file.
@@ -110,6 +114,11 @@ private:
     [[noreturn]] void EndWatch();
     void UseComfort(Comfort comfort, bool repeat);
     void SaveScreenshotNow();
+    // The picture handed to the screen: the frame log's line once it is on
+    // the display, the readout's figures for a frame of the game.
+    void ShowOnScreen(const Picture& picture, const Palette& palette);
+    void LogPresented();
+    void UpdateReadout(std::int64_t now);
     // Takes every piece of news waiting, as input due at time.
     void Pump(std::uint64_t time);
     void PauseIfAsked();
@@ -165,6 +174,21 @@ private:
     std::optional<Script> dropped_;
     bool pictureShown_ = false;
     std::int64_t pausedTicks_ = 0;  // the backend's clock ticks spent paused in the run
+
+    // The frame-time readout (F10) and the frame log.
+    FrameTimes frameTimes_;
+    bool readout_ = false;
+    std::string readoutLine_;
+    LineSink* frameLog_;
+    std::int64_t startTicks_;  // the frame log's zero
+    std::uint64_t showCalls_ = 0;
+    // Pictures handed to a screen that presents later, not yet there.
+    struct Unpresented {
+        std::uint64_t shown = 0;
+        std::uint64_t frame = 0;
+        std::int64_t finished = 0;
+    };
+    std::deque<Unpresented> unpresented_;
 };
 
 // A player platform over a backend made from the options and opened with

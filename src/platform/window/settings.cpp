@@ -99,13 +99,14 @@ enum class Name : std::uint8_t {
     Aspect,
     IntegerScale,
     Renderer,
+    Present,
     Volume,
     Mute,
     Autopause,
     FirstKey,
 };
-constexpr const char* kNames[] = {"fullscreen", "window", "aspect", "integer_scale",
-                                  "renderer",   "volume", "mute",   "autopause"};
+constexpr const char* kNames[] = {"fullscreen", "window", "aspect", "integer_scale", "renderer",
+                                  "present",    "volume", "mute",   "autopause"};
 constexpr int kNameCount = static_cast<int>(Name::FirstKey) + kKeyCount;
 
 std::string NameText(int name) {
@@ -190,6 +191,8 @@ std::string ValueText(const Settings& settings, int name) {
             return YesNo(settings.integerScale);
         case Name::Renderer:
             return settings.renderer;
+        case Name::Present:
+            return settings.present;
         case Name::Volume:
             return std::to_string(settings.volume);
         case Name::Mute:
@@ -263,6 +266,12 @@ std::string ReadValue(int name, std::string_view value, Settings& settings) {
                 return "expects auto, gpu or software, not " + Quoted(value);
             }
             settings.renderer = std::string(value);
+            return {};
+        case Name::Present:
+            if (value != "auto" && value != "immediate" && value != "vsync") {
+                return "expects auto, immediate or vsync, not " + Quoted(value);
+            }
+            settings.present = std::string(value);
             return {};
         case Name::Volume: {
             const Decimal volume = ParseDecimal(value, 100);

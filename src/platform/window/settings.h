@@ -33,6 +33,7 @@ struct Settings {
     bool aspect = true;  // 4:3, else square pixels
     bool integerScale = false;
     std::string renderer = "auto";  // auto, gpu or software
+    std::string present = "auto";   // auto, immediate or vsync
     int volume = 100;               // 0 to 100
     bool mute = false;
     bool autopause = true;  // pause when the window loses the keyboard

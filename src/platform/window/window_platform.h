@@ -15,6 +15,13 @@
 
 namespace platform {
 
+// How a picture reaches the display on the GPU path and on Windows.
+enum class PresentMode : std::uint8_t {
+    Auto,       // Vsync where the driver offers it, else Immediate
+    Immediate,  // at once, from the game's thread: it may tear
+    Vsync,      // the newest finished picture at each refresh, from a thread of its own
+};
+
 struct WindowOptions {
     bool fullscreen = true;  // the whole screen, as the original took it
     int fps = 70;            // frames presented per second
@@ -32,6 +39,10 @@ struct WindowOptions {
     // Not owned; null writes nothing.
     LineSink* log = nullptr;     // the run log, as a headless run writes it
     LineSink* record = nullptr;  // the delivered input and reseeds, as a script
+    // One line per picture shown: its frame, when the game finished it and
+    // when the display had it (frame_readout.h).
+    LineSink* frameLog = nullptr;
+    PresentMode present = PresentMode::Auto;
     // A recorded script standing in for the keyboard, shown at its normal
     // speed; Escape on the real keyboard ends it.
     std::optional<Script> playback;
