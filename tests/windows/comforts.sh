@@ -32,10 +32,6 @@ WM_CLOSE="$(dirname "$LINUX")/tests/wm-close"
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
 
-# The prefix's folders for the user, as Windows names them to the program.
-unix_folder() {
-    winepath -u "$(wine cmd /c echo "$1" 2>/dev/null | tr -d '\r')" 2>/dev/null | sed 's:/*$::'
-}
 APPDATA_DIR=$(unix_folder '%APPDATA%')
 PROFILE_DIR=$(unix_folder '%USERPROFILE%')
 [ -d "$APPDATA_DIR" ] && [ -d "$PROFILE_DIR" ] || fail "no user folders in the prefix"
