@@ -1,7 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # The kept games, in a real X window (Xvfb, no window manager):
-# - two window runs that play a game each are kept, unasked, in the state
+# - window runs that play a game each (a GAME B and a GAME A to their game
+#   overs among them) are kept, unasked, in the state
 #   folder; the one with --record keeps the very recording --record writes;
 # - --scores lists their games, best first, with the scores --verify gives
 #   for the kept files, and --watch plays the first of them;
@@ -38,11 +39,16 @@ end_game() {
     kill -TERM "$GAME_PID"
     expect_quit
 }
-# GAME A from the intro, with Down held for $1 seconds: pieces land and
-# score, and at 1000 frames a second pile up to the game's end.
+# GAME A from the intro (GAME B with a second argument B), with Down held
+# for $1 seconds: pieces land and score, and at 1000 frames a second pile up
+# to the game's end.
 FPS=1000
 play_a_game() {
-    xdotool key --delay 150 Return Return
+    if [ "${2:-A}" = B ]; then
+        xdotool key --delay 150 Return Down Return
+    else
+        xdotool key --delay 150 Return Return
+    fi
     sleep 0.5
     xdotool keydown Down
     sleep "$1"
@@ -61,7 +67,7 @@ FPS=1000
 [ "$(kept_count)" -eq 1 ] || fail "the first run was not kept: $(ls -la "$KEPT" 2>&1) $(cat "$TMP/game.err")"
 sleep 1  # another second, another name (the same second would be -2)
 start_game --record "$TMP/recorded.txt"
-play_a_game 2
+play_a_game 2 B
 xdotool key Escape  # back to the menu
 sleep 0.3
 end_game
@@ -125,6 +131,18 @@ end_game
 cmp -s "$KEPT/20200101-000000.txt" "$TMP/cut" && cmp -s "$KEPT/20200101-000001.txt" "$TMP/later" &&
     [ -f "$KEPT/notes.txt" ] || fail "a bad file or the player's own was not left as it was"
 [ "$(kept_count)" -eq 6 ] || fail "the third played run was not kept: $(ls "$KEPT")"
+# Two of the games played in the window ended on their game-over screens,
+# one a GAME B; the table holds both with the scores those screens showed
+# (--verify reads the score off the game-over screen, as its tests show).
+for file in $(ls "$KEPT" | grep -E '^2[0-9]{7}-' | grep -v '^2020'); do "$BIN" --verify "$KEPT/$file"; done |
+    grep ', game over$' >"$TMP/overs"
+grep -q '^game 1: GAME B .*, game over$' "$TMP/overs" && grep -q '^game 1: GAME A .*, game over$' "$TMP/overs" ||
+    fail "not a GAME A and a GAME B to game over: $(cat "$TMP/overs")"
+"$BIN" --scores >"$TMP/scores4" 2>/dev/null
+while read -r _ _ _ variant _ _ level _ score _; do
+    grep -q "^[0-9]*\. ${score%,}, GAME $variant from level ${level%,}, " "$TMP/scores4" ||
+        fail "the game over of GAME $variant scoring ${score%,} is not in the table: $(cat "$TMP/scores4")"
+done <"$TMP/overs"
 
 # --- A changed recording is played again; a damaged cache is made anew.
 first=$(ls "$KEPT" | grep -E '^2[0-9]{7}-' | grep -v '^2020' | sort | head -n 1)
