@@ -14,7 +14,7 @@
 
 #include "platform/common/line_sink.h"
 #include "platform/common/result.h"
-#include "shell/kept_games.h"
+#include "platform/common/kept_games.h"
 
 namespace ft {
 
