@@ -767,6 +767,16 @@ async function checkKeptGame(driver, played, native, downloads) {
     fail('the watched game did not end on the game-over picture of the game played');
   }
   if (state.log.split('\n').some((line) => /replay/i.test(line))) fail('the mark is in the run log');
+  // A damaged recording dropped onto the page is said under the table, and
+  // nothing plays or changes.
+  await driver.run(`
+    const files = new DataTransfer();
+    files.items.add(new File(['# fompy-talden recording 1\\n12 left sideways\\n'], 'bad.txt'));
+    window.dispatchEvent(new DragEvent('drop', { dataTransfer: files, cancelable: true }));`);
+  const said = await waitFor(driver, 'the damaged recording to be said', (s) => s.keptNote);
+  if (!said.keptNote.startsWith('bad.txt:2: ') || said.runs !== state.runs || said.best.length !== 1) {
+    fail(`a damaged recording dropped: '${said.keptNote}', ${said.runs} runs`);
+  }
   console.log(`browser_test: the game played is in the table (score ${game[3]}, as --verify says), ` +
               'is saved and is watched under REPLAY to its game-over picture');
 }
@@ -781,7 +791,13 @@ async function playHeadlessRecording(driver, url, native, out) {
   await driver.call('POST', `/element/${Object.values(chooser)[0]}/value`, { text: recording });
   await waitFor(driver, 'the recording to play', (s) => s.mark && s.pictures > 0);
   for (let i = 0; i < 3; ++i) await driver.tap('right');
+  const lastTime = (log) => Number(/(\d+) \S+[^\n]*\n$/.exec(log)[1]);
+  const from = { time: Date.now(), frame: lastTime((await driver.run(kStateScript)).log) };
   const state = await waitFor(driver, 'the recording to end', (s) => s.ended && s.again);
+  const frames = lastTime(state.log) - from.frame;
+  const seconds = (Date.now() - from.time) / 1000;
+  console.log(`browser_test: at x8 the page played ${frames} frames of ${path.basename(recording)} ` +
+              `in ${seconds.toFixed(2)} s, x${(frames / 70 / seconds).toFixed(1)}`);
   const headless = replayHeadless(native, { file: recording }, out, 'headless-made');
   compareLogs(state.log, headless.log);
   if (state.best.length !== 1) fail('a recording played in the page was kept as a run of its own');

@@ -411,8 +411,10 @@
         if (event.pointerType !== 'touch') return;
         page.showTouch(true);
         page.tapResumed = false;
-        // (A paused playback is steered by its buttons.)
-        if (page.paused && !page.playback) {
+        // (A paused playback's buttons are its own: Down steps it.)
+        var steering = page.playback && event.target.closest &&
+            event.target.closest('.touch-controls');
+        if (page.paused && !steering) {
           // Any touch goes on, and touches nothing else.
           event.preventDefault();
           event.stopPropagation();

@@ -63,6 +63,10 @@ constexpr std::uint32_t kUnseenFramesATurn = 500;
 // Escape.
 constexpr int kHoldSteps = 10;
 constexpr unsigned kHoldStepMilliseconds = 200;
+// Above the normal speed a frame whose picture goes unshown sleeps only when
+// its slot is at least this far off: the browser's timers wake no sooner,
+// so a sleep a frame would slow x8 to half of it.
+constexpr double kShortestSleepMilliseconds = 4;
 
 }  // namespace
 
@@ -135,13 +139,15 @@ void WebPlatform::Show(const Picture& picture, const Palette& palette, PictureKi
     }
     if (playback_) FollowSpeed();
     const int times = kSpeeds[static_cast<std::size_t>(speed_)].times;
-    if (playback_ && present && times > 1 && ++presented_ % static_cast<unsigned>(times) != 0) {
+    const bool unshown =
+        playback_ && present && times > 1 && ++presented_ % static_cast<unsigned>(times) != 0;
+    if (unshown) {
         HoldPicture(picture, palette);
     } else {
         Draw(picture, palette, present);
     }
     if (!present) return;
-    WaitForNextSlot();
+    WaitForNextSlot(unshown);
     if (watch_ && !watch_->toGameOver && Now() >= watch_->until) EndWatch();
 }
 
@@ -184,8 +190,7 @@ void WebPlatform::ShowHeldPicture() {
 
 // The speed keys are the page's (as the pause is): the schedule follows.
 void WebPlatform::FollowSpeed() {
-    const int speed =
-        std::clamp(WebPagePlaybackSpeed(), 0, static_cast<int>(kSpeeds.size()) - 1);
+    const int speed = std::clamp(WebPagePlaybackSpeed(), 0, static_cast<int>(kSpeeds.size()) - 1);
     if (speed == speed_) return;
     speed_ = speed;
     const PlayerPlatform::Speed& now = kSpeeds[static_cast<std::size_t>(speed_)];
@@ -220,7 +225,8 @@ void WebPlatform::WaitInPlayback() {
     const std::uint64_t due = Journal().Input().Pending().front().time;
     for (std::uint64_t t = Now(); t < due; ++t) {
         FollowSpeed();
-        WaitForNextSlot();
+        const auto times = static_cast<unsigned>(kSpeeds[static_cast<std::size_t>(speed_)].times);
+        WaitForNextSlot(times > 1 && ++presented_ % times != 0);
     }
 }
 
@@ -291,17 +297,20 @@ bool WebPlatform::AbsorbPageKeys(std::uint64_t time) {
     }
 }
 
-void WebPlatform::WaitForNextSlot() {
+void WebPlatform::WaitForNextSlot(bool unshown) {
     // The browser's clock in millionths of a frame. A present more than a
     // period late (the page was hidden, the machine busy) starts the schedule
     // anew instead of racing to catch up.
     const auto perMillisecond = static_cast<double>(ticksPerMillisecond_);
     const FrameSchedule::Tick now = std::llround(emscripten_get_now() * perMillisecond);
     const FrameSchedule::Tick deadline = schedule_.Next(now);
-    // Even when the slot has come, the page gets its turn: keys, painting.
+    // Even when the slot has come, the page gets its turn after a picture
+    // shown: keys, painting.
     const double left =
         static_cast<double>(std::max<FrameSchedule::Tick>(deadline - now, 0)) / perMillisecond;
-    emscripten_sleep(static_cast<unsigned>(std::lround(left)));
+    if (!unshown || left >= kShortestSleepMilliseconds) {
+        emscripten_sleep(static_cast<unsigned>(std::lround(left)));
+    }
     if (playback_ && WebPagePlaybackStopped() != 0) EndPlayback(EndReason::Quit);
     // A pause holds the program here, between two frames: nothing presented,
     // no game time passing. The schedule starts anew after it. A playback

@@ -4,7 +4,9 @@
 // single voice through Web Audio, frames paced on the browser's clock. The
 // game's blocking loops run as they are: each wait sleeps in the browser's
 // event loop (Asyncify). The page's comforts (pause, volume, screenshots) live
-// in the page; a pause holds the program between two frames.
+// in the page; a pause holds the program between two frames. A recording the
+// page hands over plays instead of the player, at the speed the page's keys
+// choose, as the desktop's playback does.
 #pragma once
 
 #include <array>
@@ -57,8 +59,9 @@ private:
     // Queues the key changes the page's events make as input due at time.
     // True when there was any.
     bool AbsorbPageKeys(std::uint64_t time);
-    // After a present: sleeps until the next slot of the frame schedule.
-    void WaitForNextSlot();
+    // After a present: sleeps until the next slot of the frame schedule
+    // (after a picture unshown, only when the slot is some way off).
+    void WaitForNextSlot(bool unshown);
     // A playback's wait: as many frames as the recorded player took.
     void WaitInPlayback();
     // The speed the page asks for; the schedule follows it.
