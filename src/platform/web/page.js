@@ -47,6 +47,7 @@
   // what they play to.
   var kRecordingKey = 'fompy-talden.recording.';
   var kCacheKey = 'fompy-talden.kept-games';
+  var kMostRecordingBytes = 32 * 1024 * 1024;  // hours upon hours of play, as on the desktop
 
   var page = {
     // 'idle' until the first gesture, 'running', then 'ended' after "QUIT".
@@ -184,6 +185,9 @@
       page.element('again').hidden = true;
       page.element('paused').hidden = true;
       page.drawMark();
+      // A watch shows nothing before its game: not the last run's picture.
+      page.context.fillStyle = '#000';
+      page.context.fillRect(0, 0, page.canvas.width, page.canvas.height);
       page.factory.then(function(create) {
         return create({
           instantiateWasm: function(imports, receive) {
@@ -998,8 +1002,17 @@
         page.tell('A recording plays once this run is over.');
         return;
       }
+      if (file.size > kMostRecordingBytes) {
+        page.tell(file.name + ': larger than 32 MiB, more than a recording holds.');
+        return;
+      }
       var reader = new FileReader();
-      reader.onload = function() { page.play(file.name, String(reader.result), 0); };
+      // A script written by hand may end without a line end; it plays as
+      // on the desktop.
+      reader.onload = function() {
+        var text = String(reader.result);
+        page.play(file.name, text && text.slice(-1) !== '\n' ? text + '\n' : text, 0);
+      };
       reader.onerror = function() { page.tell(file.name + ' could not be read.'); };
       reader.readAsText(file);
     },
