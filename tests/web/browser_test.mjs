@@ -789,7 +789,19 @@ async function playHeadlessRecording(driver, url, native, out) {
   await waitFor(driver, 'the start prompt', (s) => s.prompt);
   const chooser = await driver.call('POST', '/element', { using: 'css selector', value: '#recording-file' });
   await driver.call('POST', `/element/${Object.values(chooser)[0]}/value`, { text: recording });
-  await waitFor(driver, 'the recording to play', (s) => s.mark && s.pictures > 0);
+  // (In the menu, where every frame is presented, past the intro's wait.)
+  await waitFor(driver, 'the recording to play', (s) => s.mark && s.presents > 10);
+  // Space pauses the show; Down shows one more frame and it stands again.
+  await driver.tap('space');
+  const paused = await waitFor(driver, 'the show to pause', (s) => s.paused);
+  await driver.tap('down');
+  await sleep(300);
+  const stepped = await driver.run(kStateScript);
+  if (!stepped.paused || stepped.presents !== paused.presents + 1) {
+    fail(`Down in a paused show: ${stepped.presents - paused.presents} frames, paused ${stepped.paused}`);
+  }
+  await driver.tap('space');
+  await waitFor(driver, 'the show to go on', (s) => !s.paused);
   for (let i = 0; i < 3; ++i) await driver.tap('right');
   const lastTime = (log) => Number(/(\d+) \S+[^\n]*\n$/.exec(log)[1]);
   const from = { time: Date.now(), frame: lastTime((await driver.run(kStateScript)).log) };
