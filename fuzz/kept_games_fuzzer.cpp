@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/kept_games.h"
+#include "platform/common/kept_games.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The kept games as plain values: the recordings' names, the table's order,
 // which runs the folder keeps, and the cache that is trusted only whole.
-#include "shell/kept_games.h"
+#include "platform/common/kept_games.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,8 @@
 # build/web/, plays the page from the intro to "QUIT" in headless Chromium (with
 # the keyboard, then by touch on a phone-sized page, then with a gamepad) and
 # checks it against a headless run of the native program on the same keys;
-# then with storage refused, with no room to keep the game, and with a new
+# the game played is kept, in the page's table, watched and saved, and a
+# recording made headless plays in the page; then with storage refused, with no room to keep the game, and with a new
 # build published under an open page. Before it, the service worker alone in
 # node (tests/web/service_worker_test.mjs), failed by its server and storage.
 # Installs emscripten, Chromium and chromedriver from Debian's packages first

@@ -74,27 +74,6 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-KeptGame KeptGameOf(std::uint32_t number, const platform::GameRecord& record) {
-    KeptGame game;
-    game.number = number;
-    game.variant = record.variant == GameVariant::B ? 'B' : 'A';
-    game.startLevel = static_cast<std::uint32_t>(std::max(record.startLevel, 0));
-    game.level = static_cast<std::uint32_t>(std::max(record.level, 0));
-    game.frames = record.frames;
-    switch (record.end) {
-        case platform::GameEnd::GameOver:
-            game.end = "game over";
-            break;
-        case platform::GameEnd::Escape:
-            game.end = "escape";
-            break;
-        case platform::GameEnd::Run:
-            game.end = platform::EndReasonName(record.runEnd);
-            break;
-    }
-    return game;
-}
-
 // Writes text as the file at path, replacing it whole: a new file beside it,
 // renamed over it. False when it could not.
 bool ReplaceFile(const std::string& path, const std::string& text) {
@@ -270,31 +249,7 @@ platform::Result<KeptRun> VerifyKept(const std::string& folder, const std::strin
     if (file.status != platform::SmallFile::Status::Read) {
         return passed(file.status == platform::SmallFile::Status::Missing ? "gone" : file.reason);
     }
-    if (!file.text.empty() && file.text.back() != '\n') {
-        return passed("cut short: its last line has no line end");
-    }
-    platform::Result<platform::Script> script =
-        platform::ParseScript(file.text, platform::PrintableText(path));
-    if (!script) return platform::Failure{script.reason()};
-
-    std::vector<platform::GameRecord> records;
-    platform::VerifyOptions verify;
-    verify.script = std::move(*script);
-    verify.games = &records;
-    platform::VerifyPlatform host(std::move(verify));
-    platform::RunVerify(host);
-
-    KeptRun run{name, file.text.size(), HashBytes(kHashStart, file.text), {}};
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        KeptGame game = KeptGameOf(static_cast<std::uint32_t>(i + 1), records[i]);
-        // A game ended before its first frame showed a score of nothing yet.
-        const std::string& shown = records[i].score;
-        const platform::Decimal score = platform::ParseDecimal(shown, UINT64_MAX);
-        if (!shown.empty() && score.status != platform::Decimal::Status::Ok) continue;
-        game.score = shown.empty() ? 0 : score.value;
-        run.games.push_back(std::move(game));
-    }
-    return run;
+    return platform::VerifyKeptText(name, file.text, platform::PrintableText(path));
 }
 
 KeptFolder ReadKeptFolder(const std::string& folder, const std::string& cachePath) {

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/common/kept_games.h"
 #include "platform/common/line_sink.h"
 #include "platform/common/result.h"
-#include "shell/kept_games.h"
 
 namespace ft {
 

@@ -10,6 +10,11 @@
 // a game with the on-screen controls only, replayed and compared the same
 // way; "Play again" starts a new run, a synthetic gamepad moves the menu's
 // marker, and the page, kept by its service worker, starts with the server gone.
+// The games kept: the game played by keys is in the page's table with the
+// score the desktop's --verify finds in its recording, is watched to the same
+// game-over picture under the REPLAY mark, and its saved recording is the one
+// replayed headless; a recording made headless, chosen in the page, plays
+// there to the desktop's log.
 // Last, the page where the browser will not keep it (no room, storage refused)
 // and under a new build published while it is open.
 //
@@ -278,6 +283,11 @@ const kStateScript = `
     runs: page.runs, paused: page.paused, heard: page.heard.slice(),
     gain: page.gain ? page.gain.gain.value : -1, shots: page.shots, lastShot: page.lastShot,
     prompt: !document.getElementById('start').hidden,
+    best: page.best, looks: page.looks, saved: page.saved || '',
+    playback: page.playback && { speed: page.playback.speed, stopped: page.playback.stopped },
+    mark: !document.getElementById('mark').hidden,
+    keptNote: document.getElementById('kept-note').hidden ? ''
+        : document.getElementById('kept-note').textContent,
     again: !document.getElementById('again').hidden,
     dimmed: !document.getElementById('paused').hidden,
     note: !document.getElementById('note').hidden,
@@ -710,6 +720,103 @@ async function playInBrowser(driver, url, out, downloads) {
 
 
 // ---------------------------------------------------------------------------
+// The kept games.
+
+// The game just played is in the table with what --verify finds in its
+// recording; the recording saved is the one the page kept (replayed headless
+// by compareRun); the game watched ends on the live game's game-over picture,
+// the REPLAY mark over it as the desktop draws it, Right speeding it up.
+async function checkKeptGame(driver, played, native, downloads) {
+  let state = await waitFor(driver, 'the table after the game', (s) => s.looks > 0);
+  if (state.best.length !== 1) fail(`the table holds ${JSON.stringify(state.best)}, not the one game`);
+  const file = path.join(downloads, 'played.txt');
+  fs.writeFileSync(file, played.script);
+  const verify = spawnSync(native, ['--verify', file], { encoding: 'utf8' });
+  const game = /^game 1: GAME (A|B) from level (\d+), score (\d+),/.exec(verify.stdout);
+  if (verify.status !== 0 || !game) fail(`--verify of the page's recording: ${verify.stdout}${verify.stderr}`);
+  const [entry] = state.best;
+  if (entry.variant !== game[1] || entry.level !== Number(game[2]) || entry.score !== Number(game[3])) {
+    fail(`the table holds ${JSON.stringify(entry)}; --verify says ${game[0]}`);
+  }
+  const row = await driver.run("return document.querySelector('#best tbody tr').innerText;");
+  if (!row.includes(`1.\t${game[3]}\tGAME ${game[1]} from level ${game[2]}`)) fail(`the table's row reads '${row}'`);
+
+  await driver.run("document.getElementById('save').click();");
+  state = await waitFor(driver, 'the saved recording', (s) => s.saved);
+  const saved = path.join(downloads, state.saved);
+  const deadline = Date.now() + kStepTimeoutMs;
+  while (!(fs.existsSync(saved) && fs.readFileSync(saved, 'utf8') === played.script)) {
+    if (Date.now() > deadline) fail(`${state.saved} was not saved as the page's recording`);
+    await sleep(100);
+  }
+  if (!/^fompy-talden-\d{8}-\d{6}\.txt$/.test(state.saved) ||
+      !played.script.startsWith('# fompy-talden recording 1\n')) {
+    fail(`the recording saved is ${state.saved}, starting '${played.script.slice(0, 30)}'`);
+  }
+  played.saved = { file: saved };
+
+  await driver.run("document.querySelector('#best button[data-rank=\"1\"]').click();");
+  await waitFor(driver, 'the watched game', (s) => s.mark && s.pictures > 0 && !s.again);
+  await checkOverlay(driver, 'mark', 'mark-replay', kClear);
+  for (let i = 0; i < 3; ++i) await driver.tap('right');
+  state = await waitFor(driver, 'the watch to end', (s) => s.ended && s.again);
+  if (state.playback.speed !== 5 || state.mark) fail(`the watch ended at speed ${state.playback.speed}`);
+  const shot = await driver.run(kCaptureScript);
+  const want = played.checkpoints.find((c) => c.name === 'game-over');
+  if (!Buffer.from(shot.rgba, 'base64').equals(want.rgba)) {
+    fail('the watched game did not end on the game-over picture of the game played');
+  }
+  if (state.log.split('\n').some((line) => /replay/i.test(line))) fail('the mark is in the run log');
+  // A damaged recording dropped onto the page is said under the table, and
+  // nothing plays or changes.
+  await driver.run(`
+    const files = new DataTransfer();
+    files.items.add(new File(['# fompy-talden recording 1\\n12 left sideways\\n'], 'bad.txt'));
+    window.dispatchEvent(new DragEvent('drop', { dataTransfer: files, cancelable: true }));`);
+  const said = await waitFor(driver, 'the damaged recording to be said', (s) => s.keptNote);
+  if (!said.keptNote.startsWith('bad.txt:2: ') || said.runs !== state.runs || said.best.length !== 1) {
+    fail(`a damaged recording dropped: '${said.keptNote}', ${said.runs} runs`);
+  }
+  console.log(`browser_test: the game played is in the table (score ${game[3]}, as --verify says), ` +
+              'is saved and is watched under REPLAY to its game-over picture');
+}
+
+// A recording made for the headless program, chosen in the page, plays
+// there (at x8) to the log the desktop program gives of it.
+async function playHeadlessRecording(driver, url, native, out) {
+  const recording = path.resolve('bench/sessions/short.txt');
+  await driver.navigate(url);
+  await waitFor(driver, 'the start prompt', (s) => s.prompt);
+  const chooser = await driver.call('POST', '/element', { using: 'css selector', value: '#recording-file' });
+  await driver.call('POST', `/element/${Object.values(chooser)[0]}/value`, { text: recording });
+  // (In the menu, where every frame is presented, past the intro's wait.)
+  await waitFor(driver, 'the recording to play', (s) => s.mark && s.presents > 10);
+  // Space pauses the show; Down shows one more frame and it stands again.
+  await driver.tap('space');
+  const paused = await waitFor(driver, 'the show to pause', (s) => s.paused);
+  await driver.tap('down');
+  await sleep(300);
+  const stepped = await driver.run(kStateScript);
+  if (!stepped.paused || stepped.presents !== paused.presents + 1) {
+    fail(`Down in a paused show: ${stepped.presents - paused.presents} frames, paused ${stepped.paused}`);
+  }
+  await driver.tap('space');
+  await waitFor(driver, 'the show to go on', (s) => !s.paused);
+  for (let i = 0; i < 3; ++i) await driver.tap('right');
+  const lastTime = (log) => Number(/(\d+) \S+[^\n]*\n$/.exec(log)[1]);
+  const from = { time: Date.now(), frame: lastTime((await driver.run(kStateScript)).log) };
+  const state = await waitFor(driver, 'the recording to end', (s) => s.ended && s.again);
+  const frames = lastTime(state.log) - from.frame;
+  const seconds = (Date.now() - from.time) / 1000;
+  console.log(`browser_test: at x8 the page played ${frames} frames of ${path.basename(recording)} ` +
+              `in ${seconds.toFixed(2)} s, x${(frames / 70 / seconds).toFixed(1)}`);
+  const headless = replayHeadless(native, { file: recording }, out, 'headless-made');
+  compareLogs(state.log, headless.log);
+  if (state.best.length !== 1) fail('a recording played in the page was kept as a run of its own');
+  console.log('browser_test: a recording made headless plays in the page to the desktop\'s log');
+}
+
+// ---------------------------------------------------------------------------
 // A phone: touch emulation, a phone-sized page upright and lying.
 
 const kPortrait = { width: 390, height: 844, angle: 0, type: 'portraitPrimary' };
@@ -985,6 +1092,7 @@ async function playWithoutStorage(base, chromium, site) {
         fail('the browser gave the page its storage');
       }
       if (state.gain !== 1) fail(`${visit}: the volume starts at ${state.gain}, not at 100%`);
+      if (!state.keptNote || state.best.length > 0) fail(`${visit}: games kept, or not said: ${state.keptNote}`);
       await driver.tap('[');
       state = await waitFor(driver, `the volume step ${visit}`, (s) => s.gain !== 1);
       if (Math.abs(state.gain - 0.9) > 1e-6) fail(`${visit}: [ set the volume to ${state.gain}`);
@@ -1197,23 +1305,30 @@ function checkIcons(site, native, out) {
   console.log(`browser_test: the page's icons (${sizes.join(', ')}) are the tile art's`);
 }
 
+// browser.saved: the recording the page saved of the run, replayed in place
+// of the keys it kept.
 function compareRun(name, browser, options, out) {
   fs.writeFileSync(path.join(out, `${name}.log`), browser.log);
   console.log(`browser_test: ${name}: played from the intro to "QUIT" in the browser: ` +
               `${browser.log.split('\n').length - 1} log lines`);
-  const headless = replayHeadless(options.native, browser.script, out, name);
+  const headless = replayHeadless(options.native, browser.saved || browser.script, out, name);
   compareLogs(browser.log, headless.log);
   if (!headless.log.endsWith(' end quit\n')) fail('the headless replay did not end with "QUIT"');
   console.log(`browser_test: ${name}: the headless replay of the same keys gives the same run log`);
   for (const checkpoint of browser.checkpoints) comparePictures(checkpoint, headless.dumpDir);
 }
 
+// script: the keys as text, or a file of them.
 function replayHeadless(native, script, out, name) {
-  const scriptFile = path.join(out, `${name}.script`);
+  let scriptFile = path.join(out, `${name}.script`);
   const logFile = path.join(out, `${name}-headless.log`);
   const dumpDir = path.join(out, `${name}-headless-pictures`);
   fs.rmSync(dumpDir, { recursive: true, force: true });
-  fs.writeFileSync(scriptFile, script);
+  if (typeof script === 'object') {
+    scriptFile = script.file;
+  } else {
+    fs.writeFileSync(scriptFile, script);
+  }
   const run = spawnSync(native, ['--headless', '--script', scriptFile, '--log', logFile,
                                  '--dump', dumpDir], { encoding: 'utf8', timeout: 120000 });
   if (run.error) fail(`cannot run ${native}: ${run.error.message}`);
@@ -1240,7 +1355,10 @@ async function main() {
     fs.rmSync(downloads, { recursive: true, force: true });
     fs.mkdirSync(downloads, { recursive: true });
     await driver.cdp('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
-    compareRun('browser', await playInBrowser(driver, url, out, downloads), options, out);
+    const played = await playInBrowser(driver, url, out, downloads);
+    await checkKeptGame(driver, played, options.native, downloads);
+    compareRun('browser', played, options, out);
+    await playHeadlessRecording(driver, url, options.native, out);
     compareRun('touch', await playByTouch(driver, url, out), options, out);
     compareRun('gamepad', await playAgainWithGamepad(driver), options, out);
     checkManifest(options.site);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/program/program.h"
+#include "platform/common/text.h"
 #include "platform/journal/run_log.h"
 
 namespace platform {
@@ -112,6 +113,56 @@ EndReason RunVerify(VerifyPlatform& host) {
         ft::RunProgram(host, [&host](const ft::Program& program) { host.Watch(program); });
     host.Finish(reason);
     return reason;
+}
+
+ft::KeptGame KeptGameOf(std::uint32_t number, const GameRecord& record) {
+    ft::KeptGame game;
+    game.number = number;
+    game.variant = record.variant == ft::GameVariant::B ? 'B' : 'A';
+    game.startLevel = static_cast<std::uint32_t>(std::max(record.startLevel, 0));
+    game.level = static_cast<std::uint32_t>(std::max(record.level, 0));
+    game.frames = record.frames;
+    switch (record.end) {
+        case GameEnd::GameOver:
+            game.end = "game over";
+            break;
+        case GameEnd::Escape:
+            game.end = "escape";
+            break;
+        case GameEnd::Run:
+            game.end = EndReasonName(record.runEnd);
+            break;
+    }
+    return game;
+}
+
+Result<ft::KeptRun> VerifyKeptText(std::string_view name, std::string_view text,
+                                   std::string_view where, std::vector<GameRecord>* records) {
+    if (!text.empty() && text.back() != '\n') {
+        return Failure{std::string(where) + ": cut short: its last line has no line end"};
+    }
+    Result<Script> script = ParseScript(text, where);
+    if (!script) return Failure{script.reason()};
+
+    std::vector<GameRecord> played;
+    VerifyOptions verify;
+    verify.script = std::move(*script);
+    verify.games = &played;
+    VerifyPlatform host(std::move(verify));
+    RunVerify(host);
+
+    ft::KeptRun run{std::string(name), text.size(), ft::HashBytes(ft::kHashStart, text), {}};
+    for (std::size_t i = 0; i < played.size(); ++i) {
+        ft::KeptGame game = KeptGameOf(static_cast<std::uint32_t>(i + 1), played[i]);
+        // A game ended before its first frame showed a score of nothing yet.
+        const std::string& shown = played[i].score;
+        const Decimal score = ParseDecimal(shown, UINT64_MAX);
+        if (!shown.empty() && score.status != Decimal::Status::Ok) continue;
+        game.score = shown.empty() ? 0 : score.value;
+        run.games.push_back(std::move(game));
+    }
+    if (records != nullptr) *records = std::move(played);
+    return run;
 }
 
 }  // namespace platform

@@ -13,7 +13,9 @@
 #include "core/frontend/menu.h"
 #include "core/seam/platform.h"
 #include "core/state/settings.h"
+#include "platform/common/kept_games.h"
 #include "platform/common/line_sink.h"
+#include "platform/common/result.h"
 #include "platform/common/script.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/journal/game_watch.h"
@@ -74,5 +76,17 @@ private:
 // The whole program on a fresh state, watched by host, to its end; the game
 // and run lines written. Returns why the run ended.
 EndReason RunVerify(VerifyPlatform& host);
+
+// A game as the table of the kept games holds it; number counts from 1.
+ft::KeptGame KeptGameOf(std::uint32_t number, const GameRecord& record);
+
+// A kept recording, named name, played headless to the games it holds, as
+// the desktop's folder and the page's storage keep them; where is how a
+// refusal names it. Fails with the reason when its last line is cut short
+// or the script reader refuses a line. records, when given, gets every
+// game's record (a game with no score shown yet included).
+Result<ft::KeptRun> VerifyKeptText(std::string_view name, std::string_view text,
+                                   std::string_view where,
+                                   std::vector<GameRecord>* records = nullptr);
 
 }  // namespace platform

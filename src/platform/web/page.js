@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // page.js -- the web page's side of the game for the life of the page: the
 // start prompt, the keyboard, the touch controls and the gamepads, the sound,
-// the comforts (pause, volume, screenshots) and "Play again". Each run of the
+// the comforts (pause, volume, screenshots), "Play again", and the kept
+// games: every run's recording kept in the browser's storage, the table of
+// the best games, each of them watched, and recordings saved and played. Each run of the
 // program is a new instance of the WebAssembly module (fompy-talden.js, built
 // with MODULARIZE), as a new process would be; its platform reaches this page
 // through web_page.js. window.fompyPage shows everything to the browser test
@@ -37,6 +39,15 @@
   // What the paused picture says under "PAUSED", by how the game goes on
   // (the program hands over their blocks, in this order).
   var Hint = {anyKey: 0, pauseKey: 1, tap: 2};
+  // The game's keys by number (platform::Key), for a playback's own keys.
+  var Key = {enter: 0, escape: 1, space: 2, left: 3, up: 4, right: 5, down: 6};
+  var kNormalSpeed = 2;    // a playback's speeds: x1/4, x1/2, x1, x2, x4, x8
+  // The kept games in the browser's storage: each run's recording under its
+  // name (YYYYMMDD-HHMMSS.txt, as the desktop names them), and the cache of
+  // what they play to.
+  var kRecordingKey = 'fompy-talden.recording.';
+  var kCacheKey = 'fompy-talden.kept-games';
+  var kMostRecordingBytes = 32 * 1024 * 1024;  // hours upon hours of play, as on the desktop
 
   var page = {
     // 'idle' until the first gesture, 'running', then 'ended' after "QUIT".
@@ -47,6 +58,10 @@
     tapResumed: false,     // a tap ended the pause: its click is not the page's
     hints: [],             // the overlay's blocks, by Hint
     notes: {},             // the volume notes' box and blocks, by volume (-1: sound off)
+    marks: [],             // a playback's marks' box and blocks, by speed
+    // The run plays a recording instead of the player: {text, watch (the
+    // one game's span, or null), speed, stopped, stepping}; null for a live run.
+    playback: null,
 
     // The run's own: reset when a run starts.
     canvas: null,
@@ -59,7 +74,7 @@
     waiting: false,        // the program waits for a key event
     resumeProgram: null,   // ends the program's wait while paused
     ended: false,          // the program has ended
-    script: '',            // with ?record: the delivered keys, as a headless script
+    script: '',            // a live run's recording, as the desktop writes it
     log: '',               // with ?record: the run log
 
     // The page's own.
@@ -87,6 +102,18 @@
     muted: false,
     lastShot: '',          // the name of the last screenshot offered
     shots: 0,
+
+    // The kept games.
+    storage: null,         // localStorage, or null where the browser refuses it
+    runName: '',           // the live run's kept name
+    lastRecording: null,   // the last live run's {name, text}
+    best: [],              // the table: {rank, score, variant, level, file, game, started}
+    looks: 0,              // the table's looks at the storage finished
+    told: '',              // the kept games' quiet note, once said
+    worker: null,          // kept_worker.js, made at the first question
+    questions: 0,
+    answers: {},           // a question's number: what its answer settles
+    looking: Promise.resolve(),
 
     element: function(id) { return document.getElementById(id); },
 
@@ -130,9 +157,17 @@
     // nothing: the module and its script are those this page loaded, of its
     // own build, whatever the server or the service worker holds by now.
     start: function() {
+      page.begin(null);
+    },
+
+    // A run: the player's, or a recording played (playback as in page.playback).
+    begin: function(playback) {
       if (page.state === 'running') return;
       page.enableSound();
       page.state = 'running';
+      page.playback = playback;
+      page.runName = playback ? '' : page.newRunName(new Date());
+      page.showKept();
       page.runs++;
       page.paused = false;
       page.pictures = 0;
@@ -149,6 +184,10 @@
       page.element('start').hidden = true;
       page.element('again').hidden = true;
       page.element('paused').hidden = true;
+      page.drawMark();
+      // A watch shows nothing before its game: not the last run's picture.
+      page.context.fillStyle = '#000';
+      page.context.fillRect(0, 0, page.canvas.width, page.canvas.height);
       page.factory.then(function(create) {
         return create({
           instantiateWasm: function(imports, receive) {
@@ -169,14 +208,21 @@
     },
 
     // The program has ended: the picture goes black, "Play again" shows.
+    // A playback leaves its last picture in the canvas, under the cover.
     end: function() {
+      page.keepRun();
+      if (!page.playback) page.lastRecording = {name: page.runName, text: page.script};
       page.ended = true;
       page.state = 'ended';
       page.paused = false;
       page.stopSound();
-      page.context.fillStyle = '#000';
-      page.context.fillRect(0, 0, page.canvas.width, page.canvas.height);
+      if (!page.playback) {
+        page.context.fillStyle = '#000';
+        page.context.fillRect(0, 0, page.canvas.width, page.canvas.height);
+      }
       page.element('paused').hidden = true;
+      page.element('mark').hidden = true;
+      page.lookAtKept();
       var again = page.element('again');
       again.hidden = false;
       again.focus({preventScroll: true});
@@ -185,7 +231,9 @@
     // ---------------------------------------------------------------------
     // Key events, from every source, for the program.
 
+    // A playback's keys are its own: the game's come from the recording.
     queue: function(kind, key, device, control) {
+      if (page.playback) return;
       page.keyEvents.push(kind, key, device, control);
       if (!page.paused) page.wakeProgram();
     },
@@ -223,8 +271,9 @@
         page.showTouch(false);
       }
       if (page.state === 'idle') {
-        // The gesture that starts the program is not the game's key.
-        if (down && !event.repeat && ['Alt', 'Control', 'Shift', 'Meta'].indexOf(event.key) < 0) {
+        // The gesture that starts the program is not the game's key; keys
+        // among the kept games' controls are theirs.
+        if (down && !event.repeat && !page.inKept(event.target) && ['Alt', 'Control', 'Shift', 'Meta'].indexOf(event.key) < 0) {
           event.preventDefault();
           page.start();
         }
@@ -255,6 +304,10 @@
       if (key < 0) return;
       // The arrows and Space would scroll the page, Enter might act on it.
       event.preventDefault();
+      if (page.playback) {
+        if (down && !event.repeat) page.playbackKey(key);
+        return;
+      }
       if (page.paused) {
         // After a pause that began by itself any of the game's keys goes on;
         // it holds nothing (its repeats and release start nothing).
@@ -314,6 +367,10 @@
 
     touchDown: function(button, pointer) {
       var key = Number(button.dataset.key);
+      if (page.playback) {
+        page.playbackKey(key);
+        return;
+      }
       var held = page.touchHeld[key] || (page.touchHeld[key] = []);
       if (held.indexOf(pointer) >= 0) return;
       held.push(pointer);
@@ -341,7 +398,9 @@
           if (button.hasPointerCapture(event.pointerId)) {
             button.releasePointerCapture(event.pointerId);
           }
-          if (page.state === 'running' && !page.paused) page.touchDown(button, event.pointerId);
+          if (page.state === 'running' && (!page.paused || page.playback)) {
+            page.touchDown(button, event.pointerId);
+          }
         });
         ['pointerup', 'pointercancel', 'pointerleave'].forEach(function(type) {
           button.addEventListener(type, function(event) { page.touchUp(button, event.pointerId); });
@@ -356,7 +415,10 @@
         if (event.pointerType !== 'touch') return;
         page.showTouch(true);
         page.tapResumed = false;
-        if (page.paused) {
+        // (A paused playback's buttons are its own: Down steps it.)
+        var steering = page.playback && event.target.closest &&
+            event.target.closest('.touch-controls');
+        if (page.paused && !steering) {
           // Any touch goes on, and touches nothing else.
           event.preventDefault();
           event.stopPropagation();
@@ -370,6 +432,50 @@
         event.preventDefault();
         event.stopPropagation();
       }, true);
+    },
+
+    // ---------------------------------------------------------------------
+    // A playback's own keys, as on the desktop: Right faster (x2, x4, x8),
+    // Left slower (down to x1/4), Space pauses and goes on, Down while paused
+    // shows one more frame, Escape ends the show; after a pause that began
+    // by itself any of them goes on too.
+
+    playbackKey: function(key) {
+      var playback = page.playback;
+      if (!playback || page.state !== 'running') return;
+      var wasPaused = page.paused;
+      if (key === Key.escape) {
+        playback.stopped = true;
+      } else if (key === Key.right || key === Key.left) {
+        page.setSpeed(playback.speed + (key === Key.right ? 1 : -1));
+      } else if (key === Key.space) {
+        page.togglePause();
+        return;
+      } else if (key === Key.down && wasPaused) {
+        playback.stepping = true;
+      } else if (!(wasPaused && page.automaticPause)) {
+        return;
+      }
+      if (wasPaused && (key !== Key.right && key !== Key.left || page.automaticPause)) page.resume();
+    },
+
+    setSpeed: function(speed) {
+      page.playback.speed = Math.max(0, Math.min(page.marks.length - 1, speed));
+      page.drawMark();
+    },
+
+    // "REPLAY" and its speed at the top left of the picture, over it, never
+    // in it, for as long as the playback lasts.
+    drawMark: function() {
+      var canvas = page.element('mark');
+      var mark = page.playback && page.marks[page.playback.speed];
+      canvas.hidden = !mark;
+      if (!mark) return;
+      var context = canvas.getContext('2d');
+      context.clearRect(0, 0, canvas.width, canvas.height);
+      context.fillStyle = '#000';
+      context.fillRect(mark.box[0], mark.box[1], mark.box[2], mark.box[3]);
+      page.fillBlocks(context, mark.blocks);
     },
 
     // ---------------------------------------------------------------------
@@ -409,6 +515,17 @@
     padButton: function(index, button, pressed) {
       if (button === kGuideButton) {
         if (pressed) page.togglePause();
+        return;
+      }
+      if (page.playback && page.state === 'running') {
+        // The d-pad and A steer a playback as the keys do.
+        var steer = {15: Key.right, 14: Key.left, 13: Key.down, 0: Key.space}[button];
+        if (!pressed) return;
+        if (steer !== undefined) {
+          page.playbackKey(steer);
+        } else if (page.paused && (page.automaticPause || button === kStartButton)) {
+          page.resume();
+        }
         return;
       }
       if (page.paused) {
@@ -556,6 +673,7 @@
     },
 
     playSound: function(resource, loop) {
+      page.keepRun();
       page.stopSound();
       page.wanted = {resource: resource, loop: loop};
       var buffer = page.buffers[resource];
@@ -686,6 +804,263 @@
     },
 
     // ---------------------------------------------------------------------
+    // The kept games. Every live run's recording is kept in the browser's
+    // storage as it goes (at each cue, when the page is hidden and at the
+    // run's end); after a run the recordings are played again by the game
+    // itself, in a worker, for the table of the best games, and the storage
+    // keeps the last 50 runs and every run holding a game of the table, as
+    // the desktop's folder does. Where the browser refuses storage the table
+    // stays empty and the page says so once, quietly.
+
+    openStorage: function() {
+      try {
+        var storage = window.localStorage;
+        storage.setItem('fompy-talden.probe', '1');
+        storage.removeItem('fompy-talden.probe');
+        return storage;
+      } catch (error) {
+        return null;
+      }
+    },
+
+    // A quiet line under the table, said once until another replaces it.
+    tell: function(text) {
+      var note = page.element('kept-note');
+      note.textContent = text;
+      note.hidden = !text;
+      page.told = text;
+    },
+
+    // YYYYMMDD-HHMMSS.txt, local time, -2, -3... when the name is taken.
+    newRunName: function(date) {
+      var two = function(n) { return (n < 10 ? '0' : '') + n; };
+      var stamp = date.getFullYear() + two(date.getMonth() + 1) + two(date.getDate()) + '-' +
+          two(date.getHours()) + two(date.getMinutes()) + two(date.getSeconds());
+      var name = stamp + '.txt';
+      for (var order = 2; page.storage && page.storage.getItem(kRecordingKey + name) !== null;
+           ++order) {
+        name = stamp + '-' + order + '.txt';
+      }
+      return name;
+    },
+
+    keepRun: function() {
+      if (!page.storage || page.playback || !page.runName || page.state !== 'running') return;
+      try {
+        page.storage.setItem(kRecordingKey + page.runName, page.script);
+      } catch (error) {
+        if (!page.told) page.tell('There is no room left here to keep this game.');
+      }
+    },
+
+    // One question to the worker; its answer's text, or a failure.
+    ask: function(question) {
+      if (!page.worker) {
+        page.worker = new Worker('kept_worker.js');
+        page.worker.onmessage = function(event) {
+          var settle = page.answers[event.data.id];
+          delete page.answers[event.data.id];
+          if (settle) settle(event.data);
+        };
+      }
+      var id = ++page.questions;
+      return new Promise(function(resolve, reject) {
+        page.answers[id] = function(reply) {
+          if (reply.error) {
+            reject(new Error(reply.error));
+          } else {
+            resolve(reply.text);
+          }
+        };
+        question.id = id;
+        page.worker.postMessage(question);
+      });
+    },
+
+    keptNames: function() {
+      var names = [];
+      for (var i = 0; page.storage && i < page.storage.length; ++i) {
+        var key = page.storage.key(i);
+        if (key && key.indexOf(kRecordingKey) === 0) names.push(key.slice(kRecordingKey.length));
+      }
+      return names.sort();
+    },
+
+    // The table anew from every kept recording, each played by the game
+    // (or taken from the cache), and the runs no longer kept let go.
+    lookAtKept: function() {
+      page.looking = page.looking.then(function() {
+        if (!page.storage) return null;
+        var runs = page.keptNames().map(function(name) {
+          return {name: name, text: page.storage.getItem(kRecordingKey + name) || ''};
+        });
+        if (runs.length === 0) return '';
+        return page.ask({look: {cache: page.storage.getItem(kCacheKey) || '', runs: runs}});
+      }).then(function(answer) {
+        if (answer === null) return;
+        var best = [];
+        // The cache is the answer's last part, from its line on.
+        var whole = '\n' + answer;
+        var at = whole.indexOf('\ncache\t');
+        var lines = (at < 0 ? whole : whole.slice(0, at)).split('\n');
+        lines.forEach(function(line) {
+          var fields = line.split('\t');
+          if (fields[0] === 'best') {
+            best.push({rank: Number(fields[1]), score: Number(fields[2]), variant: fields[3],
+                       level: Number(fields[4]), file: fields[5], game: Number(fields[6]),
+                       started: fields[7]});
+          } else if (fields[0] === 'remove') {
+            page.storage.removeItem(kRecordingKey + fields[1]);
+          } else if (fields[0] === 'passed') {
+            console.info('A kept recording is passed over: ' + fields[1]);
+          }
+        });
+        page.best = best;
+        if (at >= 0) {
+          try {
+            page.storage.setItem(kCacheKey, whole.slice(at + 7));
+          } catch (error) {
+            // no room for the cache: the recordings are played again next time
+          }
+        }
+      }).catch(function(error) {
+        console.info('The kept games could not be played again: ' + error);
+      }).then(function() {
+        page.looks++;
+        page.showKept();
+      });
+      return page.looking;
+    },
+
+    // The table and the recordings' controls, below the picture whenever
+    // no run is going.
+    showKept: function() {
+      page.element('kept').hidden = page.state === 'running';
+      page.element('save').disabled = !page.lastRecording && !page.runName;
+      var body = page.element('best').tBodies[0];
+      body.textContent = '';
+      page.best.forEach(function(entry) {
+        var row = body.insertRow();
+        [entry.rank + '.', String(entry.score),
+         'GAME ' + entry.variant + ' from level ' + entry.level, entry.started]
+            .forEach(function(text) { row.insertCell().textContent = text; });
+        var watch = document.createElement('button');
+        watch.type = 'button';
+        watch.textContent = 'Watch';
+        watch.dataset.rank = entry.rank;
+        watch.addEventListener('click', function() { page.watch(entry.rank); });
+        row.insertCell().appendChild(watch);
+      });
+      page.element('best').hidden = page.best.length === 0;
+    },
+
+    inKept: function(element) {
+      return !!(element && element.closest && element.closest('#kept'));
+    },
+
+    // Game rank of the table in the canvas: the recording before it fast
+    // and unseen, the game at its pace to its game-over screen, held a
+    // moment, as the desktop's --watch.
+    watch: function(rank) {
+      var entry = page.best[rank - 1];
+      if (!entry || page.state === 'running') return Promise.resolve();
+      var text = page.storage.getItem(kRecordingKey + entry.file);
+      if (text === null) return page.lookAtKept();
+      return page.play(entry.file, text, entry.game);
+    },
+
+    // A recording played in the canvas, whole, or only its game number
+    // game; one the game's reader refuses is said, and nothing changes.
+    play: function(name, text, game) {
+      return page.ask({games: {name: name, text: text}}).then(function(answer) {
+        var lines = answer.split('\n').map(function(line) { return line.split('\t'); });
+        if (lines[0][0] === 'refused') {
+          page.tell(lines[0][1]);
+          return;
+        }
+        var watch = null;
+        if (game) {
+          var found = lines.filter(function(f) { return f[0] === 'game' && Number(f[1]) === game; });
+          if (found.length === 0) {
+            page.tell(name + ' no longer holds its game ' + game + '.');
+            return page.lookAtKept();
+          }
+          watch = {from: Number(found[0][2]), until: Number(found[0][3]),
+                   toGameOver: found[0][4] === '1'};
+        }
+        page.tell('');
+        page.begin({text: text, watch: watch, speed: kNormalSpeed, stopped: false,
+                    stepping: false, name: name});
+      }).catch(function(error) {
+        page.tell('The recording could not be played: ' + error.message);
+      });
+    },
+
+    playFile: function(file) {
+      if (!file) return;
+      if (page.state === 'running') {
+        page.tell('A recording plays once this run is over.');
+        return;
+      }
+      if (file.size > kMostRecordingBytes) {
+        page.tell(file.name + ': larger than 32 MiB, more than a recording holds.');
+        return;
+      }
+      var reader = new FileReader();
+      // A script written by hand may end without a line end; it plays as
+      // on the desktop.
+      reader.onload = function() {
+        var text = String(reader.result);
+        page.play(file.name, text && text.slice(-1) !== '\n' ? text + '\n' : text, 0);
+      };
+      reader.onerror = function() { page.tell(file.name + ' could not be read.'); };
+      reader.readAsText(file);
+    },
+
+    // The last live run's recording (the one going on, if any) as a download.
+    saveRecording: function() {
+      var last = page.state === 'running' && !page.playback ?
+          {name: page.runName, text: page.script} : page.lastRecording;
+      if (!last || !last.text) return;
+      var link = document.createElement('a');
+      link.href = URL.createObjectURL(new Blob([last.text], {type: 'text/plain'}));
+      link.download = 'fompy-talden-' + last.name;
+      document.body.appendChild(link);
+      link.click();
+      link.remove();
+      setTimeout(function() { URL.revokeObjectURL(link.href); }, 10000);
+      page.saved = link.download;
+    },
+
+    listenToKept: function() {
+      page.storage = page.openStorage();
+      if (!page.storage) page.tell('This browser keeps nothing for the page: no games are kept here.');
+      page.element('save').addEventListener('click', page.saveRecording);
+      var chooser = page.element('recording-file');
+      chooser.addEventListener('change', function() {
+        page.playFile(chooser.files[0]);
+        chooser.value = '';
+      });
+      window.addEventListener('dragover', function(event) {
+        if (event.dataTransfer && Array.prototype.indexOf.call(event.dataTransfer.types, 'Files') >= 0) {
+          event.preventDefault();
+        }
+      });
+      window.addEventListener('drop', function(event) {
+        if (!event.dataTransfer || event.dataTransfer.files.length === 0) return;
+        event.preventDefault();
+        page.playFile(event.dataTransfer.files[0]);
+      });
+      // A page hidden or closed keeps the run so far.
+      window.addEventListener('pagehide', page.keepRun);
+      document.addEventListener('visibilitychange', function() {
+        if (document.hidden) page.keepRun();
+      });
+      page.showKept();
+      if (page.keptNames().length > 0) page.lookAtKept();
+    },
+
+    // ---------------------------------------------------------------------
     // Offline play: the service worker (sw.js) keeps this build's files.
     // Where the browser refuses it storage, or it cannot keep them, the page
     // plays from the network as without one, and says so quietly, to the
@@ -757,7 +1132,7 @@
       window.addEventListener('keyup', function(event) { page.onKey(event, false); });
       // The start gesture: a click or a tap anywhere, or a key (above).
       window.addEventListener('pointerup', function(event) {
-        if (page.state === 'idle') {
+        if (page.state === 'idle' && !page.inKept(event.target)) {
           event.preventDefault();
           page.start();
         }
@@ -772,6 +1147,7 @@
       });
       window.addEventListener('gamepadconnected', page.onPadConnected);
       page.listenToTouch();
+      page.listenToKept();
       page.load();
       page.keepForOffline();
       window.fompyPage = page;

@@ -14,8 +14,32 @@ extern "C" {
 void WebPageOpen(int width, int height);
 
 // 1 when the page was opened with "?record" (the browser test does so): the
-// platform then keeps the keys as a headless script and writes the run log.
+// platform then writes the run log for the page too.
 int WebPageWantsRecord();
+
+// The recording the page has this run play instead of the player (one
+// chosen, dropped or watched): its size in bytes, 0 for a live run; then
+// its bytes, size of them, into text.
+int WebPagePlaybackSize();
+void WebPagePlaybackText(char* text, int size);
+// For the watch of one game of the recording: span gets the run's time at
+// the game's start and at its last frame and 1 when it ended on its
+// game-over screen (else 0), and 1 is returned; 0 when the whole recording
+// plays.
+int WebPageWatchSpan(double* span);
+// A playback's mark at each of its speeds (PlayerPlatform::kSpeeds, slowest
+// first), drawn over the picture as the desktop draws it: the black box and
+// the white blocks.
+void WebPageSetMark(int speed, const std::int32_t* box, const std::int32_t* blocks, int count);
+// The speed the player has chosen for the playback (an index into kSpeeds),
+// and 1 once Escape has ended it.
+int WebPagePlaybackSpeed();
+int WebPagePlaybackStopped();
+// 1 while the page is paused (the program is held at its next frame).
+int WebPagePaused();
+// Sleeps (Asyncify) for ever: the run is over before the program's end (a
+// playback stopped or run out), and the page drops this instance.
+void WebPageHalt();
 
 // Draws width * height pixels of 4 bytes (red, green, blue, alpha) into the
 // canvas. present is 1 for a presented frame, 0 for a primary picture.

@@ -16,6 +16,55 @@ mergeInto(LibraryManager.library, {
     return /[?&]record(=|&|$)/.test(window.location.search) ? 1 : 0;
   },
 
+  WebPagePlaybackSize: function() {
+    var playback = window.fompyPage.playback;
+    return playback ? lengthBytesUTF8(playback.text) : 0;
+  },
+
+  WebPagePlaybackText: function(text, size) {
+    stringToUTF8(window.fompyPage.playback.text, text, size + 1);
+  },
+
+  WebPageWatchSpan: function(span) {
+    var watch = window.fompyPage.playback && window.fompyPage.playback.watch;
+    if (!watch) return 0;
+    HEAPF64.set([watch.from, watch.until, watch.toGameOver ? 1 : 0], span >> 3);
+    return 1;
+  },
+
+  WebPageSetMark: function(speed, box, blocks, count) {
+    var page = window.fompyPage;
+    page.marks[speed] = {
+      box: HEAP32.slice(box >> 2, (box >> 2) + 4),
+      blocks: HEAP32.slice(blocks >> 2, (blocks >> 2) + count * 4),
+    };
+    if (page.playback && page.playback.speed === speed) page.drawMark();
+  },
+
+  WebPagePlaybackSpeed: function() {
+    var playback = window.fompyPage.playback;
+    return playback ? playback.speed : 0;
+  },
+
+  WebPagePlaybackStopped: function() {
+    var playback = window.fompyPage.playback;
+    return playback && playback.stopped ? 1 : 0;
+  },
+
+  // A frame of a playback stepped while paused has run: paused again.
+  WebPagePaused: function() {
+    var page = window.fompyPage;
+    if (page.playback && page.playback.stepping) {
+      page.playback.stepping = false;
+      page.pause(false);
+    }
+    return page.paused ? 1 : 0;
+  },
+
+  WebPageHalt: function() {
+    Asyncify.handleSleep(function() {});
+  },
+
   WebPageSetPausedHint: function(hint, blocks, count) {
     window.fompyPage.hints[hint] = HEAP32.slice(blocks >> 2, (blocks >> 2) + count * 4);
   },

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // kept_games.cpp -- the kept recordings' names, the table of the best games,
 // which runs the folder keeps, and the cache of verified runs.
-#include "shell/kept_games.h"
+#include "platform/common/kept_games.h"
 
 #include <algorithm>
 #include <array>
