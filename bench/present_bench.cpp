@@ -5,9 +5,10 @@
 // core replays a recorded session and everything it shows goes through
 // OpenSdlPlatform, as in play.
 //
-//   bench-present cost   [--renderer software|gpu|auto] [--scale N] [--session FILE] [--frames N]
-//   bench-present pacing [--renderer software|gpu|auto] [--scale N] [--session FILE] [--frames N]
-//                        [--fps N]
+//   bench-present cost   [--renderer software|gpu|auto] [--scale N] [--scaling nearest|sharp]
+//                        [--session FILE] [--frames N]
+//   bench-present pacing [--renderer software|gpu|auto] [--scale N] [--scaling nearest|sharp]
+//                        [--session FILE] [--frames N] [--fps N]
 //
 // cost: the platform paces nothing (at a frame rate beyond the resolution of
 // its clock its frame period is zero, so it never sleeps), and each
@@ -55,7 +56,8 @@ struct BenchOptions {
     Mode mode = Mode::Cost;
     platform::RendererChoice renderer = platform::RendererChoice::Software;
     int scale = 2;
-    int fps = 70;  // pacing only
+    bool sharp = false;  // --scaling sharp
+    int fps = 70;        // pacing only
     std::string session = FT_SESSIONS_DIR "/short.txt";
     // Presents of the session; by default all of them (cost), 1501 (pacing).
     std::optional<std::uint64_t> frames;
@@ -217,9 +219,9 @@ void ReportCost(const BenchOptions& options, const RelayPlatform& relay,
     std::vector<const Sample*> wholeSamples;
     for (const Sample& sample : whole) wholeSamples.push_back(&sample);
 
-    std::printf("present cost: %s renderer, window %dx%d (scale %d), session %s\n",
-                RendererName(options.renderer), size.width, size.height, options.scale,
-                options.session.c_str());
+    std::printf("present cost: %s renderer, %s scaling, window %dx%d (scale %d), session %s\n",
+                RendererName(options.renderer), options.sharp ? "sharp" : "nearest", size.width,
+                size.height, options.scale, options.session.c_str());
     PrintCost("the session's presents", presents);
     PrintCost("  those changing the picture", changing);
     PrintCost("presents of a whole new picture", wholeSamples);
@@ -246,10 +248,10 @@ void ReportPacing(const BenchOptions& options, const RelayPlatform& relay,
     const double median = Quantile(intervals, 0.5);
     const double p99 = Quantile(intervals, 0.99);
     std::printf(
-        "pacing: %d frames/s (period %.4f ms), %s renderer, window %dx%d (scale %d), "
+        "pacing: %d frames/s (period %.4f ms), %s renderer, %s scaling, window %dx%d (scale %d), "
         "session %s\n",
-        options.fps, period, RendererName(options.renderer), size.width, size.height, options.scale,
-        options.session.c_str());
+        options.fps, period, RendererName(options.renderer), options.sharp ? "sharp" : "nearest",
+        size.width, size.height, options.scale, options.session.c_str());
     std::printf("  %zu intervals between presents (%d across a wait left out)\n", intervals.size(),
                 skipped);
     if (intervals.empty()) return;
@@ -265,7 +267,8 @@ void ReportPacing(const BenchOptions& options, const RelayPlatform& relay,
     std::fprintf(stderr,
                  "bench-present: %s\n"
                  "usage: bench-present cost|pacing [--renderer software|gpu|auto] [--scale N]\n"
-                 "                     [--session FILE] [--frames N] [--fps N]\n",
+                 "                     [--scaling nearest|sharp] [--session FILE] [--frames N]\n"
+                 "                     [--fps N]\n",
                  why.c_str());
     std::exit(2);
 }
@@ -307,6 +310,12 @@ BenchOptions ParseArguments(int argc, char** argv) {
             }
         } else if (name == "--scale") {
             options.scale = NumberArgument(name, value, 1, 16);
+        } else if (name == "--scaling") {
+            const std::string scaling = value;
+            if (scaling != "nearest" && scaling != "sharp") {
+                Usage("--scaling takes nearest or sharp");
+            }
+            options.sharp = scaling == "sharp";
         } else if (name == "--fps") {
             options.fps = NumberArgument(name, value, 1, 1000);
         } else if (name == "--frames") {
@@ -336,6 +345,7 @@ int main(int argc, char** argv) {
     sdl.fullscreen = false;
     sdl.scale = options.scale;
     sdl.renderer = options.renderer;
+    sdl.fit.sharp = options.sharp;
     // Beyond the performance counter's ticks per second the frame period is
     // zero ticks: the platform shows each picture and returns at once.
     sdl.fps = options.mode == Mode::Cost ? std::numeric_limits<int>::max() : options.fps;

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The picture made into window pixels: colours packed for 32- and 16-bit
 // windows, nearest-neighbour scaling by whole and by uneven factors, partial
-// draws that touch only what changed, and finding what changed.
+// draws that touch only what changed, and finding what changed; sharp scaling's
+// even rows and its partial draws.
 #include "platform/window/picture_scale.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 using platform::ChangedArea;
@@ -229,4 +232,102 @@ TEST(PictureScale, ShrunkPictureShowsEveryOtherPixelAndStaysInside) {
     }
     // A change in a picture row that is not shown changes nothing.
     EXPECT_TRUE(scaler.TargetArea({0, 0, 320, 1}).IsEmpty());
+}
+
+// Sharp scaling, 200 rows onto 960 and 1080 (a 1280x960 screen, and the 4:3
+// picture on a 1920x1080 one): every game row shows as unblended window rows
+// of one height within a pixel, with at most two blended rows, mixes of the
+// two neighbours, between two game rows (the smoothing stretches the
+// enlarged picture less than twice: its one row between them covers fewer
+// than two window rows); the same across.
+TEST(PictureScale, SharpRowsAndColumnsAreEvenWithOneBlendBetween) {
+    TestPicture picture;
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 320; ++x) picture.At(x, y) = static_cast<std::uint8_t>((x + y) % 2);
+    }
+    PackedPalette palette{};
+    palette[0] = 0xFF000000u;
+    palette[1] = 0xFFFFFFFFu;
+    for (const ScreenRect target : {ScreenRect{0, 0, 1280, 960}, ScreenRect{0, 0, 1440, 1080}}) {
+        SCOPED_TRACE(std::to_string(target.width) + "x" + std::to_string(target.height));
+        Window window(target.width, target.height);
+        platform::SharpScaler scaler;
+        scaler.SetTarget(target);
+        scaler.Draw(picture.View(), palette, {0, 0, 320, 200}, window.pixels.data(),
+                    window.Pitch());
+        // The runs of unblended pixels along a line, and the blended ones
+        // between two runs.
+        const auto check = [&](int length, int games, auto at) {
+            std::vector<int> runs;
+            int run = 0;
+            int blends = 0;
+            for (int i = 0; i < length; ++i) {
+                const std::uint32_t pixel = at(i);
+                if (pixel == palette[0] || pixel == palette[1]) {
+                    if (run > 0 && pixel == at(i - 1)) {
+                        ++run;
+                        continue;
+                    }
+                    if (run > 0) runs.push_back(run);
+                    run = 1;
+                    blends = 0;
+                    continue;
+                }
+                // Grey between black and white, channel by channel alike.
+                ASSERT_EQ(pixel >> 24, 0xFFu) << i;
+                ASSERT_TRUE((pixel & 0xFF) == ((pixel >> 8) & 0xFF) &&
+                            (pixel & 0xFF) == ((pixel >> 16) & 0xFF))
+                    << i;
+                ASSERT_LE(++blends, 2) << "three blended in a row at " << i;
+                if (run > 0) runs.push_back(run);
+                run = 0;
+            }
+            if (run > 0) runs.push_back(run);
+            ASSERT_EQ(static_cast<int>(runs.size()), games);
+            const auto [fewest, most] = std::minmax_element(runs.begin(), runs.end());
+            EXPECT_LE(*most - *fewest, 1);
+        };
+        check(target.height, 200, [&](int y) { return window.At(0, y); });
+        check(target.width, 320, [&](int x) { return window.At(x, 0); });
+    }
+}
+
+// A draw of the changed part writes only what TargetArea says, the blended
+// edge included, and leaves the window as a draw of the whole would.
+TEST(PictureScale, SharpPartialDrawMatchesTheWholeAndStaysInItsArea) {
+    TestPicture before = Numbered();
+    TestPicture after = Numbered();
+    const ScreenRect area{50, 49, 100, 150};
+    for (int y = area.y; y < area.y + area.height; ++y) {
+        for (int x = area.x; x < area.x + area.width; ++x) after.At(x, y) ^= 0x55;
+    }
+    PackedPalette palette{};
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        palette[i] = 0xFF000000u | static_cast<std::uint32_t>(i * 0x010307u);
+    }
+    platform::SharpScaler scaler;
+    scaler.SetTarget({240, 0, 1440, 1080});
+    const ScreenRect changed = scaler.TargetArea(area);
+    // The first column at 4.5 window columns per game column, less the
+    // blended one before it; the edges are within one of the exact place.
+    EXPECT_NEAR(changed.x - 240, 50 * 4.5, 1.0);
+    EXPECT_NEAR(changed.width, 100 * 4.5, 2.0);
+    EXPECT_NEAR(changed.y, 49 * 5.4, 1.0);
+    EXPECT_NEAR(changed.height, 150 * 5.4, 2.0);
+
+    Window partial(1920, 1080);
+    scaler.Draw(before.View(), palette, {0, 0, 320, 200}, partial.pixels.data(), partial.Pitch());
+    Window untouched = partial;
+    scaler.Draw(after.View(), palette, area, partial.pixels.data(), partial.Pitch());
+    Window whole(1920, 1080);
+    scaler.Draw(after.View(), palette, {0, 0, 320, 200}, whole.pixels.data(), whole.Pitch());
+    for (int y = 0; y < 1080; ++y) {
+        for (int x = 0; x < 1920; ++x) {
+            const bool inside = x >= changed.x && x < changed.x + changed.width && y >= changed.y &&
+                                y < changed.y + changed.height;
+            ASSERT_EQ(partial.At(x, y), inside ? whole.At(x, y) : untouched.At(x, y))
+                << x << "," << y;
+        }
+    }
+    ASSERT_EQ(partial.pixels, whole.pixels);
 }

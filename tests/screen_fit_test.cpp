@@ -109,3 +109,20 @@ TEST(ScreenFit, EverySizeIsInsideCentredAndOfTheRightShape) {
         }
     }
 }
+
+TEST(ScreenFit, SharpPrescaleTakesTheWholeFactorsThatFitEachWay) {
+    using platform::Prescale;
+    using platform::SharpPrescale;
+    // 1280x960: 4 across exactly, 4.8 down: 1280x800 smoothed to 960 rows.
+    EXPECT_EQ(SharpPrescale({0, 0, 1280, 960}), (Prescale{4, 4, 1280, 800, true}));
+    // The 4:3 picture on 1920x1080 (1440x1080): 4.5 across, 5.4 down.
+    EXPECT_EQ(SharpPrescale(FitPicture(1920, 1080, kAspect)), (Prescale{4, 5, 1280, 1000, true}));
+    // Whole multiples already: nothing left to smooth.
+    EXPECT_EQ(SharpPrescale({0, 0, 640, 400}), (Prescale{2, 2, 640, 400, false}));
+    // Smaller than the picture: the picture itself, smoothed down.
+    EXPECT_EQ(SharpPrescale({0, 0, 266, 200}), (Prescale{1, 1, 320, 200, true}));
+    // Whole multiples, when asked for, win over sharp.
+    EXPECT_TRUE(platform::IsSharp(ScreenFit{true, false, true}));
+    EXPECT_FALSE(platform::IsSharp(ScreenFit{true, true, true}));
+    EXPECT_FALSE(platform::IsSharp(kAspect));
+}

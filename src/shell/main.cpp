@@ -469,6 +469,7 @@ platform::Settings SettingsForRun(platform::Settings settings, const ft::Options
     if (options.Given("scale")) settings.windowWidth = settings.windowHeight = 0;
     if (options.noAspect) settings.aspect = false;
     if (options.integerScale) settings.integerScale = true;
+    if (options.Given("scaling")) settings.scaling = options.sharp ? "sharp" : "nearest";
     if (options.Given("renderer")) settings.renderer = NameOf(options.renderer);
     if (options.Given("present")) settings.present = NameOf(options.present);
     if (options.volume) settings.volume = *options.volume;
@@ -505,6 +506,7 @@ int RunWindowed(const ft::Options& options) {
     sdl.scale = options.scale;
     sdl.fit.aspect = settings.aspect;
     sdl.fit.integerScale = settings.integerScale;
+    sdl.fit.sharp = settings.scaling == "sharp";
     ChooseRenderer(sdl, RendererNamed(settings.renderer));
     sdl.present = PresentNamed(settings.present);
     UseComforts(sdl, settings, options.noSound);

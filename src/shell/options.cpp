@@ -114,6 +114,23 @@ const std::vector<OptionSpec>& OptionTable() {
              return std::string();
          },
          Scope::Window},
+        {"scaling", "nearest|sharp",
+         "how the picture is scaled to its size: nearest, each pixel a block of window pixels, "
+         "some rows a pixel taller than others where the size is no whole multiple; sharp, by "
+         "whole multiples first and smoothed the rest of the way, every row as tall as the "
+         "next, with a soft edge a pixel wide between them; --integer-scale wins over both "
+         "(default: nearest)",
+         [](Options& o, const std::string& v) {
+             if (v == "nearest") {
+                 o.sharp = false;
+             } else if (v == "sharp") {
+                 o.sharp = true;
+             } else {
+                 return "expects nearest or sharp, not '" + v + "'";
+             }
+             return std::string();
+         },
+         Scope::Window},
         {"renderer", "gpu|software",
          "who scales the picture: the GPU, or the program itself into the window without "
          "OpenGL (default: auto, picked at start-up)",
@@ -150,8 +167,10 @@ const std::vector<OptionSpec>& OptionTable() {
              return std::string();
          },
          Scope::Window,
-         "accepted; this program shows each picture at once through GDI, the game keeping "
-         "its own clock (default: auto)"},
+         "how each picture is shown, the game keeping its own clock: vsync, the newest "
+         "finished picture drawn once the desktop's compositor has made its frame, never torn, "
+         "waited for off the game's thread; immediate, at once; where the compositor is off, "
+         "as under Wine, always at once (default: auto, vsync where the compositor is on)"},
         {"frame-log", "FILE",
          "window: write a line per picture shown to FILE, 'GAME_FRAME FINISHED_US "
          "PRESENTED_US', its frame and when the game finished it and the display had it, in "

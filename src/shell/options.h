@@ -37,6 +37,7 @@ struct Options {
     int scale = 2;
     bool noAspect = false;      // square pixels instead of the 4:3 shape
     bool integerScale = false;  // whole multiples of the picture only
+    bool sharp = false;         // --scaling sharp: whole multiples, then smoothed
     Renderer renderer = Renderer::Auto;
     Present present = Present::Auto;
     std::string frameLogPath;  // a line per picture shown: its frame and times

@@ -7,6 +7,10 @@
 # the program's peak resident memory at the end.
 #
 #   tools/perf/cpu.sh [WAIT_SECONDS [GAME_SECONDS]]      (default 20 and 20)
+#   tools/perf/cpu.sh scaling                            (the last part alone)
+#
+# The last part is the price of --scaling sharp on the program's own drawing:
+# a game fullscreen on a 1280x960 screen, nearest neighbour and then sharp.
 #
 # The CPU time is the scheduler's count in nanoseconds, summed over the
 # process's threads (/proc/PID/task/*/schedstat); utime + stime from
@@ -18,6 +22,8 @@
 # shellcheck disable=SC2046
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+PARTS=all
+if [ "${1:-}" = scaling ]; then PARTS=scaling; shift; fi
 WAIT_SECONDS=${1:-20}
 GAME_SECONDS=${2:-20}
 TMP=$(mktemp -d)
@@ -53,6 +59,26 @@ wait_until_idle() {
 
 echo "load before: $(uptime | sed 's/.*load average: //')"
 
+# A game as a player plays it ($1, its name here, then the game's options):
+# the short session shown at its normal speed (1569 frames, 22.4 s), measured
+# from 2 s in to 2 s before its end.
+played() {
+    what=$1
+    shift
+    "$BIN" "$@" --playback "$ROOT/bench/sessions/short.txt" 2>"$TMP/playback.err" &
+    GAME_PID=$!
+    timeout 10 xdotool search --sync --name '^FOMPY TALDEN$' >/dev/null ||
+        { echo "no window: $(cat "$TMP/playback.err")" >&2; exit 1; }
+    sleep 2
+    set -- $(measure "$GAME_PID" 18)
+    report "$what" "$@"
+    for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+    kill "$GAME_PID" 2>/dev/null
+    wait "$GAME_PID" 2>/dev/null
+    GAME_PID=""
+}
+
+if [ "$PARTS" = all ]; then
 "$BIN" --window --scale 2 2>"$TMP/game.err" &
 GAME_PID=$!
 WINDOW=$(timeout 10 xdotool search --sync --name '^FOMPY TALDEN$' | head -n 1)
@@ -89,18 +115,35 @@ kill "$GAME_PID"
 wait "$GAME_PID" 2>/dev/null
 GAME_PID=""
 
-# A game as a player plays it: the short session shown at its normal speed
-# (1569 frames, 22.4 s), measured from 2 s in to 2 s before its end.
-"$BIN" --window --scale 2 --playback "$ROOT/bench/sessions/short.txt" 2>"$TMP/playback.err" &
-GAME_PID=$!
-timeout 10 xdotool search --sync --name '^FOMPY TALDEN$' >/dev/null ||
-    { echo "no window: $(cat "$TMP/playback.err")" >&2; exit 1; }
-sleep 2
-set -- $(measure "$GAME_PID" 18)
-report "a game played (short.txt replayed, 18 s)" "$@"
-for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
-kill "$GAME_PID" 2>/dev/null
-wait "$GAME_PID" 2>/dev/null
-GAME_PID=""
+played "a game played (short.txt replayed, 18 s)" --window --scale 2
+
+fi
+
+# A game of GAME A just begun, no key held ($1, its name here, then the
+# game's options): the intro's jingle, the menu, the game for GAME_SECONDS.
+# Not a playback, whose REPLAY mark has the whole picture drawn every frame.
+in_a_game() {
+    what=$1
+    shift
+    "$BIN" "$@" 2>"$TMP/game.err" &
+    GAME_PID=$!
+    WINDOW=$(timeout 10 xdotool search --sync --name '^FOMPY TALDEN$' | head -n 1)
+    [ -n "$WINDOW" ] || { echo "no window: $(cat "$TMP/game.err")" >&2; exit 1; }
+    sleep 5
+    xdotool key --window "$WINDOW" Return  # to the menu
+    sleep 1
+    xdotool key --window "$WINDOW" Return  # "GAME A"
+    sleep 2
+    set -- $(measure "$GAME_PID" "$GAME_SECONDS")
+    report "$what" "$@"
+    kill "$GAME_PID"
+    wait "$GAME_PID" 2>/dev/null
+    GAME_PID=""
+}
+
+stop_started
+start_xvfb 1280x960x24
+in_a_game "a game at 1280x960, nearest (${GAME_SECONDS} s)" --fullscreen --scaling nearest
+in_a_game "a game at 1280x960, sharp (${GAME_SECONDS} s)" --fullscreen --scaling sharp
 
 echo "load after: $(uptime | sed 's/.*load average: //')"

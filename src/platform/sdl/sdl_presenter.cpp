@@ -13,6 +13,7 @@
 
 #include <utility>
 
+#include "platform/common/warning.h"
 #include "platform/sdl/sdl_video.h"
 #include "platform/window/paused_picture.h"
 
@@ -44,8 +45,38 @@ SDL_Texture* MakePictureTexture(SDL_Renderer* renderer) {
     return texture;
 }
 
-void DrawScene(SDL_Renderer* renderer, SDL_Texture* texture, const Scene& scene,
-               const ScreenFit& fit) {
+SDL_Texture* PrescaledTexture::Of(SDL_Renderer* renderer, int width, int height) {
+    if (refused_) return nullptr;
+    if (texture_ != nullptr && width == width_ && height == height_) return texture_;
+    Reset();
+    if (SDL_RenderTargetSupported(renderer) == SDL_FALSE) {
+        refused_ = true;
+        Warn(
+            "cannot scale sharp with the GPU: the renderer draws into no texture; scaling "
+            "nearest neighbour");
+        return nullptr;
+    }
+    texture_ = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                 width, height);
+    if (texture_ == nullptr) {
+        refused_ = true;
+        Warn(std::string("cannot scale sharp with the GPU: ") + SDL_GetError() +
+             "; scaling nearest neighbour");
+        return nullptr;
+    }
+    SDL_SetTextureScaleMode(texture_, SDL_ScaleModeLinear);
+    width_ = width;
+    height_ = height;
+    return texture_;
+}
+
+void PrescaledTexture::Reset() {
+    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+    texture_ = nullptr;
+}
+
+void DrawScene(SDL_Renderer* renderer, SDL_Texture* texture, PrescaledTexture& prescaled,
+               const Scene& scene, const ScreenFit& fit) {
     // The whole texture anew each time: 64000 table look-ups, next to nothing
     // beside the GPU's work, and right after a lost device too.
     static const PictureScaler oneToOne;
@@ -64,11 +95,24 @@ void DrawScene(SDL_Renderer* renderer, SDL_Texture* texture, const Scene& scene,
     int height = 0;
     if (SDL_GetRendererOutputSize(renderer, &width, &height) != 0) return;
     const ScreenRect target = FitPicture(width, height, fit);
+    // Sharp: the picture enlarged nearest neighbour by whole factors into the
+    // intermediate texture, which the copy onto the window smooths.
+    SDL_Texture* shown = texture;
+    if (IsSharp(fit) && !target.IsEmpty() && texture != nullptr) {
+        const Prescale prescale = SharpPrescale(target);
+        SDL_Texture* between =
+            prescale.smooths ? prescaled.Of(renderer, prescale.width, prescale.height) : nullptr;
+        if (between != nullptr && SDL_SetRenderTarget(renderer, between) == 0) {
+            SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+            SDL_SetRenderTarget(renderer, nullptr);
+            shown = between;
+        }
+    }
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);  // the bars
-    if (!target.IsEmpty() && texture != nullptr) {
+    if (!target.IsEmpty() && shown != nullptr) {
         const SDL_Rect rect = RectOf(target);
-        SDL_RenderCopy(renderer, texture, nullptr, &rect);
+        SDL_RenderCopy(renderer, shown, nullptr, &rect);
         // A note waits behind a pause.
         if (scene.paused) {
             Fill(renderer, PausedBlocks(scene.hint, target), 255);
@@ -160,6 +204,7 @@ void Presenter::Run(SDL_Window* window) {
     started_.notify_one();
     if (!why.empty()) return;
 
+    PrescaledTexture prescaled;  // goes before the renderer
     Scene scene;
     for (;;) {
         std::optional<std::uint64_t> shown;
@@ -174,7 +219,7 @@ void Presenter::Run(SDL_Window* window) {
         }
         if (DisplayLost()) continue;
         // Waits here for the refresh, the game's thread going on meanwhile.
-        DrawScene(renderer.get(), texture.get(), scene, fit_);
+        DrawScene(renderer.get(), texture.get(), prescaled, scene, fit_);
         if (shown) {
             const auto now = static_cast<std::int64_t>(SDL_GetPerformanceCounter());
             const std::lock_guard<std::mutex> hold(lock_);
@@ -184,6 +229,7 @@ void Presenter::Run(SDL_Window* window) {
     }
     if (DisplayLost()) {
         // Asking the lost display to take them down would end the process.
+        prescaled.Release();
         (void)texture.release();
         (void)renderer.release();
     }

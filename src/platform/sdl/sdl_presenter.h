@@ -42,10 +42,38 @@ inline constexpr PixelLayout kTextureLayout{0x00FF0000, 0x0000FF00, 0x000000FF, 
 // null with SDL's error to say.
 SDL_Texture* MakePictureTexture(SDL_Renderer* renderer);
 
+// Sharp scaling's intermediate picture (SharpPrescale): a render target of
+// one renderer, the picture enlarged into it by whole factors and smoothed
+// from it onto the window by the GPU's linear filter. Made at the size the
+// window asks for, again when that changes; belongs to the renderer's thread.
+class PrescaledTexture {
+public:
+    PrescaledTexture() = default;
+    PrescaledTexture(const PrescaledTexture&) = delete;
+    PrescaledTexture& operator=(const PrescaledTexture&) = delete;
+    ~PrescaledTexture() { Reset(); }
+
+    // The texture, width by height pixels; null where the renderer cannot
+    // draw into a texture (said once, and the picture is scaled nearest
+    // neighbour from then on).
+    SDL_Texture* Of(SDL_Renderer* renderer, int width, int height);
+    // Gone with a lost device or before its renderer.
+    void Reset();
+    // Forgotten without asking the renderer (the display went away).
+    void Release() { texture_ = nullptr; }
+
+private:
+    SDL_Texture* texture_ = nullptr;
+    int width_ = 0;  // pixels
+    int height_ = 0;
+    bool refused_ = false;
+};
+
 // The scene into the whole output of renderer, letterboxed as fit says, and
 // presented (the present waits for the refresh on a vsynced renderer).
-void DrawScene(SDL_Renderer* renderer, SDL_Texture* texture, const Scene& scene,
-               const ScreenFit& fit);
+// prescaled serves sharp scaling.
+void DrawScene(SDL_Renderer* renderer, SDL_Texture* texture, PrescaledTexture& prescaled,
+               const Scene& scene, const ScreenFit& fit);
 
 // The thread that owns a vsynced renderer of the window and presents on it.
 class Presenter {

@@ -13,11 +13,12 @@
 //
 // The GPU path: the picture converted into a streaming 320x200 texture that
 // SDL's accelerated renderer scales, nearest neighbour, into the letterbox
-// rectangle. The frame pacer, never the monitor's refresh rate, gives the
-// game its 70 frames a second. With vsync (--present), a thread of its own
-// presents the newest finished picture at each refresh (sdl_presenter.cpp);
-// without, each picture is presented at once on the game's thread, and may
-// tear on a display that nothing composites.
+// rectangle; with sharp scaling the renderer enlarges it by whole factors into
+// a texture of its own first and smooths that onto the rectangle. The frame pacer, never the
+// monitor's refresh rate, gives the game its 70 frames a second. With vsync (--present), a thread
+// of its own presents the newest finished picture at each refresh (sdl_presenter.cpp); without,
+// each picture is presented at once on the game's thread, and may tear on a display that nothing
+// composites.
 #include "platform/sdl/sdl_video.h"
 
 #include <SDL_syswm.h>
@@ -200,6 +201,7 @@ Video::~Video() {
     if (DisplayLost()) {
         // Nothing is left to take down, and asking the lost display to would
         // end the process there: what SDL holds goes with it.
+        prescaled_.Release();
         (void)texture_.release();
         (void)renderer_.release();
         (void)window_.release();
@@ -304,6 +306,10 @@ std::string Video::UseWindowSurface() {
     if ((bytes != 2 && bytes != 4) || SDL_ISPIXELFORMAT_INDEXED(surface->format->format)) {
         return std::string("no way to draw into window pixels of the format ") +
                SDL_GetPixelFormatName(surface->format->format);
+    }
+    drawSharp_ = IsSharp(fit_) && bytes == 4;
+    if (IsSharp(fit_) && !drawSharp_) {
+        Warn("cannot scale sharp into window pixels of 16 bits; scaling nearest neighbour");
     }
     surfaceStale_ = true;  // fetched again and fitted at the first draw
     return std::string();
@@ -456,6 +462,7 @@ int SDLCALL Video::WatchWindow(void* video, SDL_Event* event) {
     if (event->type == SDL_RENDER_DEVICE_RESET && self.renderer_) {
         // Every texture is gone with the device.
         self.texture_.reset(MakePictureTexture(self.renderer_.get()));
+        self.prescaled_.Reset();
         self.Redraw();
         return 0;
     }
@@ -514,6 +521,7 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
             layout_ = LayoutOf(*surface->format);
             packed_ = PackPalette(palette_, layout_);
             scaler_.SetTarget(FitPicture(surface->w, surface->h, fit_));
+            if (drawSharp_) sharpScaler_.SetTarget(scaler_.Target());
             everything = true;
         }
         if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
@@ -521,7 +529,10 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
             SDL_FillRect(surface, nullptr, PackColour(PaletteEntry{}, layout_));  // the bars
             area = kWholePicture;
         }
-        if (surface->format->BytesPerPixel == 4) {
+        if (drawSharp_ && surface->format->BytesPerPixel == 4) {
+            sharpScaler_.Draw(kept, Colours(), area, static_cast<std::uint32_t*>(surface->pixels),
+                              surface->pitch);
+        } else if (surface->format->BytesPerPixel == 4) {
             scaler_.Draw(kept, Colours(), area, static_cast<std::uint32_t*>(surface->pixels),
                          surface->pitch);
         } else {
@@ -546,7 +557,9 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
         int updated = 0;
         if (everything) {
             updated = SDL_UpdateWindowSurface(window_.get());
-        } else if (const ScreenRect changed = scaler_.TargetArea(area); !changed.IsEmpty()) {
+        } else if (const ScreenRect changed =
+                       drawSharp_ ? sharpScaler_.TargetArea(area) : scaler_.TargetArea(area);
+                   !changed.IsEmpty()) {
             const SDL_Rect rect{changed.x, changed.y, changed.width, changed.height};
             updated = SDL_UpdateWindowSurfaceRects(window_.get(), &rect, 1);
         }
@@ -557,7 +570,7 @@ void Video::DrawIntoSurface(ScreenRect area, bool everything) {
 }
 
 void Video::DrawWithRenderer() {
-    DrawScene(renderer_.get(), texture_.get(), MakeScene(), fit_);
+    DrawScene(renderer_.get(), texture_.get(), prescaled_, MakeScene(), fit_);
 }
 
 Scene Video::MakeScene() const {

@@ -158,11 +158,16 @@ private:
     int surfaceHeight_ = 0;     // pixels
     bool surfaceStale_ = true;  // the window's size changed since the fetch
     PictureScaler scaler_;      // onto the letterbox rectangle of the window surface
+    // Or, with sharp scaling into 32-bit window pixels, this one onto the
+    // same rectangle.
+    SharpScaler sharpScaler_;
+    bool drawSharp_ = false;
 
     // The GPU path: the picture, converted, in a 320x200 texture that the
     // renderer scales into the letterbox rectangle, presented at once.
     RendererPtr renderer_;
     TexturePtr texture_;
+    PrescaledTexture prescaled_;  // sharp scaling's; goes before the renderer
 
     // Or, with vsync, the presenter's thread owns the renderer, and the
     // pictures go to it; showCalls_ numbers them.

@@ -78,6 +78,7 @@
     log: '',               // with ?record: the run log
 
     // The page's own.
+    sharp: null,           // with ?scaling=sharp: the canvas of the picture at whole factors
     codeNumbers: {},       // a keyboard key's code: its number as a key source
     swallowed: {},         // the Enter keys of an Alt+Enter, until they come up
     touchHeld: {},         // a touch control's key: the pointers on it
@@ -759,6 +760,43 @@
     },
 
     // ---------------------------------------------------------------------
+    // Sharp scaling (?scaling=sharp): the picture drawn nearest neighbour at
+    // whole factors, across and down apart, the largest that fit the screen
+    // pixels the picture takes (1 where it is smaller), into a canvas of its
+    // own over the picture's, which the browser then smooths the rest of the
+    // way to the 4:3 shape: every row as tall as the next, with a soft edge
+    // a pixel wide between them, where pixelated scaling would make some
+    // rows a pixel taller than others. The picture's own canvas stays as it
+    // is, for screenshots.
+
+    startSharp: function() {
+      if (!/[?&]scaling=sharp(&|$)/.test(window.location.search)) return;
+      page.sharp = page.element('sharp');
+      page.sharp.hidden = false;
+      var fit = function() {
+        var box = page.element('picture').getBoundingClientRect();
+        var ratio = window.devicePixelRatio || 1;
+        var across = Math.max(1, Math.floor((box.width * ratio) / 320));
+        var down = Math.max(1, Math.floor((box.height * ratio) / 200));
+        if (page.sharp.width === 320 * across && page.sharp.height === 200 * down) return;
+        page.sharp.width = 320 * across;
+        page.sharp.height = 200 * down;
+        page.drawSharp();
+      };
+      new ResizeObserver(fit).observe(page.element('picture'));
+      window.addEventListener('resize', fit);  // a new devicePixelRatio (zoom)
+      fit();
+    },
+
+    // After each picture: the canvas of whole factors drawn anew from it.
+    drawSharp: function() {
+      if (!page.sharp) return;
+      var context = page.sharp.getContext('2d', {alpha: false});
+      context.imageSmoothingEnabled = false;
+      context.drawImage(page.canvas, 0, 0, page.sharp.width, page.sharp.height);
+    },
+
+    // ---------------------------------------------------------------------
     // Screenshots: the picture on screen as a 640x480 PNG download, each
     // picture pixel shown nearest-neighbour as on the desktop.
 
@@ -1127,6 +1165,7 @@
     init: function() {
       page.canvas = page.element('screen');
       page.context = page.canvas.getContext('2d', {alpha: false});
+      page.startSharp();
       page.readVolume();
       window.addEventListener('keydown', function(event) { page.onKey(event, true); });
       window.addEventListener('keyup', function(event) { page.onKey(event, false); });

@@ -80,6 +80,7 @@ mergeInto(LibraryManager.library, {
     var page = window.fompyPage;
     page.image.data.set(HEAPU8.subarray(rgba, rgba + page.image.data.length));
     page.context.putImageData(page.image, 0, 0);
+    page.drawSharp();
     page.pictures++;
     if (present) page.presents++;
   },

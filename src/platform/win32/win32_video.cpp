@@ -1,13 +1,27 @@
 // SPDX-License-Identifier: MIT
 // win32_video.cpp -- the window and the picture in it, through GDI.
+//
+// Presenting after the compositor's frames: the desktop window manager
+// composes the desktop once a refresh from what each window drew. A picture
+// drawn straight after one composition is shown whole at the next, never
+// torn; DwmFlush waits for that moment, up to a refresh period, which the
+// game's frames must never wait for. So a thread of its own waits in it and
+// then draws the newest picture the game finished, through a mailbox of one
+// as on the desktop's GPU path; older ones are never drawn. That thread is
+// then the only one that draws into the window (its device context belongs
+// to the window, whoever asks): the window's thread hands it every picture
+// and every redraw. Where the compositor is off (Windows 7 with it turned
+// off, Wine) each picture is drawn at once on the game's thread.
 #include "platform/win32/win32_video.h"
 
 #include <shellapi.h>  // after windows.h, whose types it uses
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
 
+#include "platform/common/warning.h"
 #include "platform/window/paused_picture.h"
 
 namespace platform::win32 {
@@ -54,6 +68,7 @@ void FillBoxes(HDC dc, const ScreenRect& box, const std::vector<ScreenRect>& blo
 }  // namespace
 
 Screen::~Screen() {
+    StopPresenter();  // it draws into the window
     if (window_ != nullptr) DestroyWindow(window_);
 }
 
@@ -62,16 +77,10 @@ Result<void> Screen::Open(const WindowOptions& options, DrawMode mode) {
     mode_ = mode;
     fullscreen_ = options.fullscreen;
 
-    indexed_.header.biSize = sizeof indexed_.header;
-    indexed_.header.biWidth = kScreenWidth;
-    indexed_.header.biHeight = -kScreenHeight;  // top-down rows
-    indexed_.header.biPlanes = 1;
-    indexed_.header.biBitCount = 8;
-    indexed_.header.biCompression = BI_RGB;
-    indexed_.header.biClrUsed = 256;
-    packedInfo_.bmiHeader = indexed_.header;
+    packedInfo_.bmiHeader.biSize = sizeof packedInfo_.bmiHeader;
+    packedInfo_.bmiHeader.biPlanes = 1;
     packedInfo_.bmiHeader.biBitCount = 32;
-    packedInfo_.bmiHeader.biClrUsed = 0;
+    packedInfo_.bmiHeader.biCompression = BI_RGB;
 
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
@@ -104,9 +113,118 @@ Result<void> Screen::Open(const WindowOptions& options, DrawMode mode) {
     if (window_ == nullptr) {
         return Failure{"cannot open a window (error " + std::to_string(GetLastError()) + ")"};
     }
+    if (options.present != PresentMode::Immediate) {
+        const std::string why = StartPresenter();
+        if (!why.empty() && options.present == PresentMode::Vsync) {
+            Warn("cannot present after the compositor's frames: " + why + "; presenting at once");
+        }
+    }
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     return {};
+}
+
+std::string Screen::StartPresenter() {
+    dwm_ = LoadLibraryW(L"dwmapi.dll");
+    if (dwm_ == nullptr) return "there is no desktop window manager";
+    using IsEnabled = HRESULT(WINAPI*)(BOOL*);
+    const auto isEnabled = reinterpret_cast<IsEnabled>(
+        reinterpret_cast<void (*)()>(GetProcAddress(dwm_, "DwmIsCompositionEnabled")));
+    flush_ =
+        reinterpret_cast<Flush>(reinterpret_cast<void (*)()>(GetProcAddress(dwm_, "DwmFlush")));
+    BOOL enabled = FALSE;
+    if (isEnabled == nullptr || flush_ == nullptr || FAILED(isEnabled(&enabled)) || !enabled) {
+        FreeLibrary(dwm_);
+        dwm_ = nullptr;
+        flush_ = nullptr;
+        return "the desktop's compositor is off";
+    }
+    presenter_ = std::thread([this] { Present(); });
+    return {};
+}
+
+void Screen::StopPresenter() {
+    if (presenter_.joinable()) {
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            stopping_ = true;
+        }
+        wake_.notify_one();
+        presenter_.join();
+    }
+    if (dwm_ != nullptr) FreeLibrary(dwm_);
+    dwm_ = nullptr;
+}
+
+void Screen::Present() {
+    Scene scene;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> hold(lock_);
+            wake_.wait(hold, [this] { return stopping_ || mailbox_.HasNew() || redraw_; });
+            if (stopping_) return;
+        }
+        // The compositor's frame has gone by: what is drawn now is shown
+        // whole at the next one. The newest picture by then is taken.
+        flush_();
+        std::optional<std::uint64_t> shown;
+        bool bars = false;
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            if (stopping_) return;
+            shown = mailbox_.Take();
+            bars = std::exchange(bars_, false);
+            redraw_ = false;
+            scene = posted_;
+        }
+        const HDC dc = GetDC(window_);
+        Draw(dc, scene, bars);
+        GdiFlush();  // into the window's surface now, not at the next GDI call
+        ReleaseDC(window_, dc);
+        if (shown) {
+            LARGE_INTEGER now;
+            QueryPerformanceCounter(&now);
+            const std::lock_guard<std::mutex> hold(lock_);
+            constexpr std::size_t kMostKept = 1024;  // nobody asks: keep no more
+            if (presented_.size() < kMostKept) presented_.push_back({*shown, now.QuadPart});
+        }
+    }
+}
+
+std::vector<PlayerScreen::Presented> Screen::TakePresented() {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return std::exchange(presented_, {});
+}
+
+int Screen::RefreshRate() const {
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    if (window_ == nullptr ||
+        GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &info) == 0 ||
+        EnumDisplaySettingsW(info.szDevice, ENUM_CURRENT_SETTINGS, &mode) == 0) {
+        return 0;
+    }
+    // 0 and 1 stand for the hardware's default rate, which it does not tell.
+    return mode.dmDisplayFrequency > 1 ? static_cast<int>(mode.dmDisplayFrequency) : 0;
+}
+
+void Screen::Repaint(bool bars) {
+    if (window_ == nullptr) return;
+    if (presenter_.joinable()) {
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            posted_ = scene_;
+            redraw_ = true;
+            bars_ = bars_ || bars;
+        }
+        wake_.notify_one();
+        return;
+    }
+    const HDC dc = GetDC(window_);
+    Draw(dc, scene_, bars);
+    ReleaseDC(window_, dc);
 }
 
 RECT Screen::WindowedRect(int width, int height) const {
@@ -134,50 +252,56 @@ std::pair<int, int> Screen::WindowedSize() const {
 }
 
 void Screen::SetPaused(bool paused, std::string_view hint) {
-    if (paused == paused_ && hint == hint_) return;
-    paused_ = paused;
-    hint_ = hint;
-    if (window_ == nullptr) return;
-    const HDC dc = GetDC(window_);
-    Draw(dc, false);
-    ReleaseDC(window_, dc);
+    if (paused == scene_.paused && hint == scene_.hint) return;
+    scene_.paused = paused;
+    scene_.hint = hint;
+    Repaint(false);
 }
 
 void Screen::SetMark(std::string_view mark) {
-    if (mark == mark_) return;
-    mark_ = mark;
-    if (window_ == nullptr) return;
-    const HDC dc = GetDC(window_);
-    Draw(dc, false);
-    ReleaseDC(window_, dc);
+    if (mark == scene_.mark) return;
+    scene_.mark = mark;
+    Repaint(false);
+}
+
+void Screen::SetReadout(std::string_view line) {
+    if (line == scene_.readout) return;
+    scene_.readout = line;
+    Repaint(false);
 }
 
 void Screen::ShowNote(std::string note, int milliseconds) {
     if (window_ == nullptr) return;
-    note_ = std::move(note);
+    scene_.note = std::move(note);
     SetTimer(window_, kNoteTimer, static_cast<UINT>(milliseconds), nullptr);  // anew if it runs
     InvalidateRect(window_, nullptr, FALSE);
 }
 
 void Screen::Show(const Picture& picture, const Palette& palette) {
     for (int y = 0; y < kScreenHeight; ++y) {
-        std::memcpy(pixels_.data() + y * kScreenWidth,
+        std::memcpy(scene_.pixels.data() + y * kScreenWidth,
                     picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch, kScreenWidth);
     }
-    if (palette != palette_) {
-        palette_ = palette;
-        for (std::size_t i = 0; i < palette.size(); ++i) {
-            indexed_.colours[i] = RGBQUAD{palette[i].blue, palette[i].green, palette[i].red, 0};
-        }
-        packed_ = PackPalette(palette_, PixelLayout{});
-    }
+    scene_.palette = palette;
+    ++showCalls_;
     if (window_ == nullptr) return;
+    if (presenter_.joinable()) {
+        // Every picture goes to the presenter, to be drawn after the
+        // compositor's next frame unless a newer one comes first.
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            posted_ = scene_;
+            mailbox_.Post(showCalls_);
+        }
+        wake_.notify_one();
+        return;
+    }
     const HDC dc = GetDC(window_);
-    Draw(dc, false);
+    Draw(dc, scene_, false);
     ReleaseDC(window_, dc);
 }
 
-void Screen::Draw(HDC dc, bool bars) {
+void Screen::Draw(HDC dc, const Scene& scene, bool bars) {
     RECT client{};
     GetClientRect(window_, &client);
     target_ = FitPicture(client.right, client.bottom, fit_);
@@ -190,53 +314,75 @@ void Screen::Draw(HDC dc, bool bars) {
     }
     if (target_.IsEmpty()) return;
     if (mode_ == DrawMode::Indexed) {
-        DrawIndexed(dc);
+        DrawIndexed(dc, scene);
     } else {
-        DrawPacked(dc);
+        DrawPacked(dc, scene);
     }
-    if (paused_) {
+    if (scene.paused) {
         const auto white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        for (const ScreenRect& block : PausedBlocks(hint_, target_)) {
+        for (const ScreenRect& block : PausedBlocks(scene.hint, target_)) {
             const RECT area{block.x, block.y, block.x + block.width, block.y + block.height};
             FillRect(dc, &area, white);
         }
     }
-    if (!note_.empty() && !paused_) {  // a note waits behind a pause
-        FillBoxes(dc, NoteBox(note_, target_), NoteBlocks(note_, target_));
+    if (!scene.note.empty() && !scene.paused) {  // a note waits behind a pause
+        FillBoxes(dc, NoteBox(scene.note, target_), NoteBlocks(scene.note, target_));
     }
-    if (!mark_.empty()) FillBoxes(dc, MarkBox(mark_, target_), MarkBlocks(mark_, target_));
+    if (!scene.mark.empty()) {
+        FillBoxes(dc, MarkBox(scene.mark, target_), MarkBlocks(scene.mark, target_));
+    }
+    if (!scene.readout.empty()) {
+        FillBoxes(dc, ReadoutBox(scene.readout, target_), ReadoutBlocks(scene.readout, target_));
+    }
 }
 
-void Screen::DrawIndexed(HDC dc) {
-    IndexedInfo dimmed;
-    const IndexedInfo* info = &indexed_;
-    if (paused_) {
-        dimmed = indexed_;
-        const Palette palette = DimmedPalette(palette_);
-        for (std::size_t i = 0; i < palette.size(); ++i) {
-            dimmed.colours[i] = RGBQUAD{palette[i].blue, palette[i].green, palette[i].red, 0};
-        }
-        info = &dimmed;
+void Screen::DrawIndexed(HDC dc, const Scene& scene) {
+    struct IndexedInfo {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } info{};
+    info.header.biSize = sizeof info.header;
+    info.header.biWidth = kScreenWidth;
+    info.header.biHeight = -kScreenHeight;  // top-down rows
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 8;
+    info.header.biCompression = BI_RGB;
+    info.header.biClrUsed = 256;
+    const Palette palette = scene.paused ? DimmedPalette(scene.palette) : scene.palette;
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        info.colours[i] = RGBQUAD{palette[i].blue, palette[i].green, palette[i].red, 0};
     }
     SetStretchBltMode(dc, COLORONCOLOR);  // nearest neighbour
     StretchDIBits(dc, target_.x, target_.y, target_.width, target_.height, 0, 0, kScreenWidth,
-                  kScreenHeight, pixels_.data(), reinterpret_cast<const BITMAPINFO*>(info),
+                  kScreenHeight, scene.pixels.data(), reinterpret_cast<const BITMAPINFO*>(&info),
                   DIB_RGB_COLORS, SRCCOPY);
 }
 
-void Screen::DrawPacked(HDC dc) {
-    const ScreenRect size{0, 0, target_.width, target_.height};
+void Screen::DrawPacked(HDC dc, const Scene& scene) {
+    // Sharp: the picture enlarged by whole factors, which GDI's halftone
+    // stretch smooths onto the target; else scaled onto the target itself.
+    const Prescale prescale = SharpPrescale(target_);
+    const bool sharp = IsSharp(fit_) && prescale.smooths;
+    const ScreenRect size = sharp ? ScreenRect{0, 0, prescale.width, prescale.height}
+                                  : ScreenRect{0, 0, target_.width, target_.height};
     if (!(scaler_.Target() == size) || buffer_.empty()) {
         scaler_.SetTarget(size);
         buffer_.assign(static_cast<std::size_t>(size.width) * size.height, 0);
         packedInfo_.bmiHeader.biWidth = size.width;
-        packedInfo_.bmiHeader.biHeight = -size.height;
+        packedInfo_.bmiHeader.biHeight = -size.height;  // top-down rows
     }
-    const Picture picture{pixels_.data(), kScreenWidth};
+    const Picture picture{scene.pixels.data(), kScreenWidth};
     const PackedPalette colours =
-        paused_ ? PackPalette(DimmedPalette(palette_), PixelLayout{}) : packed_;
+        PackPalette(scene.paused ? DimmedPalette(scene.palette) : scene.palette, PixelLayout{});
     scaler_.Draw(picture, colours, kWholePicture, buffer_.data(),
                  size.width * static_cast<int>(sizeof(std::uint32_t)));
+    if (sharp) {
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);  // as HALFTONE asks, after setting it
+        StretchDIBits(dc, target_.x, target_.y, target_.width, target_.height, 0, 0, size.width,
+                      size.height, buffer_.data(), &packedInfo_, DIB_RGB_COLORS, SRCCOPY);
+        return;
+    }
     SetDIBitsToDevice(dc, target_.x, target_.y, static_cast<DWORD>(size.width),
                       static_cast<DWORD>(size.height), 0, 0, 0, static_cast<UINT>(size.height),
                       buffer_.data(), &packedInfo_, DIB_RGB_COLORS);
@@ -311,13 +457,20 @@ LRESULT Screen::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam != kNoteTimer) break;
             KillTimer(window_, kNoteTimer);
-            note_.clear();
+            scene_.note.clear();
             InvalidateRect(window_, nullptr, FALSE);
             return 0;
         case WM_PAINT: {
+            if (presenter_.joinable()) {
+                // The presenter draws it all again; nothing here touches
+                // the window's device context meanwhile.
+                ValidateRect(window_, nullptr);
+                Repaint(true);
+                return 0;
+            }
             PAINTSTRUCT paint;
             const HDC dc = BeginPaint(window_, &paint);
-            Draw(dc, true);
+            Draw(dc, scene_, true);
             EndPaint(window_, &paint);
             return 0;
         }

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: MIT
 // win32_video.h -- the window of the Windows platform: the 320x200 8-bit
 // picture scaled, letterboxed, into a window or borderless fullscreen through
-// GDI, and the window's own messages (close, focus, size, paint). Used only
-// inside platform/win32.
+// GDI, and the window's own messages (close, focus, size, paint); after the
+// desktop compositor's frames from a thread of its own where it runs. Used
+// only inside platform/win32.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -19,6 +23,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/window/picture_scale.h"
 #include "platform/window/player_backend.h"
+#include "platform/window/present_schedule.h"
 #include "platform/window/screen_fit.h"
 
 namespace platform::win32 {
@@ -29,8 +34,22 @@ enum class DrawMode : std::uint8_t {
     Packed,   // converted and scaled by the program into 32-bit pixels; GDI copies them
 };
 
+// What the window shows: the picture, its palette and what lies over it.
+struct Scene {
+    std::array<std::uint8_t, 320 * 200> pixels{};  // pitch 320
+    Palette palette{};
+    bool paused = false;
+    std::string hint;     // under PAUSED
+    std::string note;     // "" when none
+    std::string mark;     // "" when none
+    std::string readout;  // "" when none
+};
+
 // The window and the last picture shown in it. Lives from Open to the end of
-// the run, on the thread that pumps its messages.
+// the run, on the thread that pumps its messages. With --present vsync or
+// auto, where the desktop's compositor runs, a thread of its own draws into
+// the window after each of the compositor's frames, the newest picture
+// finished by then; the window's thread then never draws.
 class Screen final : public PlayerScreen {
 public:
     Screen() = default;
@@ -43,8 +62,8 @@ public:
     // to one line naming the cause.
     Result<void> Open(const WindowOptions& options, DrawMode mode);
 
-    // Keeps a copy of the picture and its palette and draws it at once. The
-    // picture is borrowed for the call.
+    // Keeps a copy of the picture and its palette and draws it at once, or
+    // hands it to the presenting thread. The picture is borrowed for the call.
     void Show(const Picture& picture, const Palette& palette) override;
 
     // Alt+Enter: between borderless fullscreen and a window.
@@ -62,10 +81,15 @@ public:
     // for the milliseconds asked; a new one replaces it and its time starts again.
     void ShowNote(std::string note, int milliseconds) override;
     void SetMark(std::string_view mark) override;
+    void SetReadout(std::string_view line) override;
+    // The current mode of the window's monitor.
+    int RefreshRate() const override;
+    bool PresentsLater() const override { return presenter_.joinable(); }
+    std::vector<Presented> TakePresented() override;
 
     // The picture on the screen and its palette, as the game last showed them.
-    Picture Shown() const override { return Picture{pixels_.data(), kScreenWidth}; }
-    const Palette& ShownPalette() const override { return palette_; }
+    Picture Shown() const override { return Picture{scene_.pixels.data(), kScreenWidth}; }
+    const Palette& ShownPalette() const override { return scene_.palette; }
 
     // What the window's messages said since the last call: a request to
     // close it (its close button, Alt+F4), the keyboard focus gone.
@@ -81,11 +105,19 @@ private:
     // The window rectangle of a window whose inside is width by height,
     // centred on the monitor's work area.
     RECT WindowedRect(int width, int height) const;
-    // Draws the picture into the fitted rectangle, and the black bars around
+    // The scene drawn again, by whichever thread draws.
+    void Repaint(bool bars);
+    // Draws the scene into the fitted rectangle, and the black bars around
     // it when bars is true.
-    void Draw(HDC dc, bool bars);
-    void DrawIndexed(HDC dc);
-    void DrawPacked(HDC dc);
+    void Draw(HDC dc, const Scene& scene, bool bars);
+    void DrawIndexed(HDC dc, const Scene& scene);
+    void DrawPacked(HDC dc, const Scene& scene);
+
+    // Starts the presenting thread: "" once it runs, else why not (the
+    // compositor is off, as under Wine), and the window's thread draws.
+    std::string StartPresenter();
+    void StopPresenter();
+    void Present();
 
     HWND window_ = nullptr;
     ScreenFit fit_;
@@ -95,28 +127,29 @@ private:
     bool windowedKnown_ = false;
     bool closeRequested_ = false;
     bool focusLost_ = false;
-    bool paused_ = false;
-    std::string hint_;  // under PAUSED
-    std::string note_;  // "" when none
-    std::string mark_;  // "" when none
     std::vector<std::string> drops_;
+    Scene scene_;                  // as the game last set it
+    std::uint64_t showCalls_ = 0;  // the pictures shown so far
 
-    // The last picture (pitch 320) and the palette it was shown with.
-    std::array<std::uint8_t, 320 * 200> pixels_{};
-    Palette palette_{};
+    // What drawing needs, used only by the thread that draws.
     ScreenRect target_;  // the picture's place in the window, from its size
-
-    // The 8-bit DIB's header and palette.
-    struct IndexedInfo {
-        BITMAPINFOHEADER header;
-        RGBQUAD colours[256];
-    } indexed_{};
-
-    // The 32-bit pixels of the target rectangle, and their header.
-    PackedPalette packed_{};
     PictureScaler scaler_;
-    std::vector<std::uint32_t> buffer_;
+    std::vector<std::uint32_t> buffer_;  // the target's 32-bit pixels, or the prescaled picture's
     BITMAPINFO packedInfo_{};
-};
 
+    // The presenting thread, and what it shares with the window's: all
+    // below is under lock_.
+    using Flush = HRESULT(WINAPI*)();
+    Flush flush_ = nullptr;  // DwmFlush: waits for the compositor's next frame
+    HMODULE dwm_ = nullptr;
+    std::thread presenter_;
+    std::mutex lock_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    Scene posted_;
+    FrameMailbox mailbox_;
+    bool redraw_ = false;  // the scene to be drawn again, new picture or not
+    bool bars_ = false;    // and the bars with it
+    std::vector<Presented> presented_;
+};
 }  // namespace platform::win32

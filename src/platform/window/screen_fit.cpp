@@ -44,6 +44,20 @@ ScreenRect FitPicture(int areaWidth, int areaHeight, const ScreenFit& fit) {
     return ScreenRect{(areaWidth - width) / 2, (areaHeight - height) / 2, width, height};
 }
 
+Prescale SharpPrescale(const ScreenRect& target) {
+    Prescale prescale;
+    prescale.across = std::max(target.width / kPictureWidth, 1);
+    prescale.down = std::max(target.height / kPictureHeight, 1);
+    prescale.width = kPictureWidth * prescale.across;
+    prescale.height = kPictureHeight * prescale.down;
+    prescale.smooths = prescale.width != target.width || prescale.height != target.height;
+    return prescale;
+}
+
+bool IsSharp(const ScreenFit& fit) {
+    return fit.sharp && !fit.integerScale;
+}
+
 int ScaleThatFits(const ScreenFit& fit, int scale, int areaWidth, int areaHeight) {
     const ScreenRect shape = PictureSize(fit);
     const int fits = std::min(areaWidth / shape.width, areaHeight / shape.height);

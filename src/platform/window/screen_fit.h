@@ -23,7 +23,34 @@ struct ScreenFit {
     bool aspect = true;
     // Only whole multiples of the picture's size at scale 1 (see PictureSize).
     bool integerScale = false;
+    // Sharp scaling: whole multiples first, then smoothed to the rest of the
+    // size (see SharpPrescale); integerScale wins over it. False: nearest
+    // neighbour all the way.
+    bool sharp = false;
 };
+
+// The first step of sharp scaling: the 320x200 picture enlarged nearest
+// neighbour by whole factors, across and down apart, the largest that fit the
+// target's width and height (1 where the target is smaller), into an
+// intermediate picture that is then smoothed (bilinear) onto the target. Each
+// game row thus shows as rows of one height with at most one blended row
+// between two game rows, where plain nearest neighbour would make some game
+// rows a window row taller than others (200 rows onto 960 is 4.8 each).
+struct Prescale {
+    int across = 1;    // whole factor of the picture's columns
+    int down = 1;      // whole factor of its rows
+    int width = 320;   // the intermediate picture, pixels: 320 times across
+    int height = 200;  // 200 times down
+    // Whether the smoothing has anything left to do: false when the target
+    // is the intermediate's own size, which is then the picture as shown.
+    bool smooths = false;
+    friend bool operator==(const Prescale&, const Prescale&) = default;
+};
+Prescale SharpPrescale(const ScreenRect& target);
+
+// Whether the picture is drawn sharp: asked for, and not left to whole
+// multiples, which are even already.
+bool IsSharp(const ScreenFit& fit);
 
 // The picture's size at scale 1 in window pixels: 320x240 with aspect (the
 // 4:3 shape), 320x200 without.

@@ -98,6 +98,7 @@ enum class Name : std::uint8_t {
     Window,
     Aspect,
     IntegerScale,
+    Scaling,
     Renderer,
     Present,
     Volume,
@@ -105,8 +106,8 @@ enum class Name : std::uint8_t {
     Autopause,
     FirstKey,
 };
-constexpr const char* kNames[] = {"fullscreen", "window", "aspect", "integer_scale", "renderer",
-                                  "present",    "volume", "mute",   "autopause"};
+constexpr const char* kNames[] = {"fullscreen", "window",  "aspect", "integer_scale", "scaling",
+                                  "renderer",   "present", "volume", "mute",          "autopause"};
 constexpr int kNameCount = static_cast<int>(Name::FirstKey) + kKeyCount;
 
 std::string NameText(int name) {
@@ -189,6 +190,8 @@ std::string ValueText(const Settings& settings, int name) {
             return settings.aspect ? "4:3" : "square";
         case Name::IntegerScale:
             return YesNo(settings.integerScale);
+        case Name::Scaling:
+            return settings.scaling;
         case Name::Renderer:
             return settings.renderer;
         case Name::Present:
@@ -261,6 +264,12 @@ std::string ReadValue(int name, std::string_view value, Settings& settings) {
             return {};
         case Name::IntegerScale:
             return yesNo(settings.integerScale);
+        case Name::Scaling:
+            if (value != "nearest" && value != "sharp") {
+                return "expects nearest or sharp, not " + Quoted(value);
+            }
+            settings.scaling = std::string(value);
+            return {};
         case Name::Renderer:
             if (value != "auto" && value != "gpu" && value != "software") {
                 return "expects auto, gpu or software, not " + Quoted(value);

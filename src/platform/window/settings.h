@@ -32,9 +32,10 @@ struct Settings {
     int windowHeight = 0;
     bool aspect = true;  // 4:3, else square pixels
     bool integerScale = false;
-    std::string renderer = "auto";  // auto, gpu or software
-    std::string present = "auto";   // auto, immediate or vsync
-    int volume = 100;               // 0 to 100
+    std::string scaling = "nearest";  // nearest or sharp
+    std::string renderer = "auto";    // auto, gpu or software
+    std::string present = "auto";     // auto, immediate or vsync
+    int volume = 100;                 // 0 to 100
     bool mute = false;
     bool autopause = true;  // pause when the window loses the keyboard
     KeyBindings keys = DefaultKeyBindings();
