@@ -129,10 +129,14 @@ std::vector<std::string> EncoderArguments(const EncoderJob& job, const std::stri
             break;
         case Container::Gif:
             // One palette for each frame: the game's picture has 256 colours
-            // at most, and each frame keeps its own exactly.
+            // at most, and each frame keeps its own exactly. A GIF counts
+            // its frames' times in hundredths, and its viewers show a frame
+            // of one hundredth for ten: above 50 frames a second, frames
+            // are left out to keep the pace.
             codecs = {"-filter_complex",
-                      "split[a][b];[a]palettegen=stats_mode=single:reserve_transparent=0[p];"
-                      "[b][p]paletteuse=new=1",
+                      std::string(job.fps > 50 ? "fps=50," : "") +
+                          "split[a][b];[a]palettegen=stats_mode=single:reserve_transparent=0[p];"
+                          "[b][p]paletteuse=new=1",
                       "-loop", "0"};
             format = "gif";
             break;
