@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // video_platform.h -- a run rendered into a video: the headless run's frames
 // as the player saw them, one video frame for each frame of the run's time,
-// shaped as a screenshot is, with the sound track the voice played.
+// shaped as a screenshot is, and what the voice was told, for the sound track.
 #pragma once
 
 #include <cstdint>
