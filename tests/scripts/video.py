@@ -159,6 +159,28 @@ with tempfile.TemporaryDirectory() as tmp:
         check(abs(best) <= RATE // 1000, f"cue {number} at frame {frame} starts {best} samples "
                                          "from its frame's time")
 
+    # On a terminal, one line that says how far it has come, to the end;
+    # --scale and --no-aspect shape the frames as they shape a window.
+    terminal, side = os.openpty()
+    small = out / "small.mkv"
+    done = subprocess.run([PROGRAM, "--video", str(small), RECORDING, "--frames", "140",
+                           "--scale", "3", "--no-aspect"], stderr=side, stdout=subprocess.DEVNULL)
+    os.close(side)
+    told = b""
+    try:
+        while chunk := os.read(terminal, 4096):
+            told += chunk
+    except OSError:
+        pass  # the terminal's other side is closed
+    os.close(terminal)
+    # (The terminal writes each line end as CR LF.)
+    last = told.decode(errors="replace").replace("\r\n", "\n").rstrip("\n").split("\r")[-1]
+    check(done.returncode == 0 and last.startswith("fompy-talden: video: ") and "100%" in last
+          and told.count(b"\n") == 1, f"one line on a terminal, to 100%: {told}")
+    shape = run(["ffprobe", "-v", "error", "-show_entries", "stream=width,height", "-of", "csv=p=0",
+                 str(small)]).stdout.decode().split()
+    check(shape[:1] == ["960,600"], f"--scale 3 --no-aspect: 960x600 frames: {shape}")
+
     # Bad cases: each says why in one line and leaves no file behind.
     bad = tmp / "bad"
     bad.mkdir()
