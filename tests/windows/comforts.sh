@@ -25,12 +25,7 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 . "$HERE/wine.inc"
 
-# The desktop build's tool that asks a window to close as a window manager does.
-WM_CLOSE="$(dirname "$LINUX")/tests/wm-close"
-[ -x "$WM_CLOSE" ] || fail "no $WM_CLOSE: build the debug build's tests first"
-. "$ROOT/tests/scripts/xvfb_session.inc"  # an 800x600 screen
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
+wine_window_session "$LINUX"
 
 APPDATA_DIR=$(unix_folder '%APPDATA%')
 PROFILE_DIR=$(unix_folder '%USERPROFILE%')

@@ -13,11 +13,7 @@ LINUX="$2"
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 . "$HERE/wine.inc"
-WM_CLOSE="$(dirname "$LINUX")/tests/wm-close"
-[ -x "$WM_CLOSE" ] || fail "no $WM_CLOSE: build the debug build's tests first"
-. "$ROOT/tests/scripts/xvfb_session.inc"
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
+wine_window_session "$LINUX"
 
 LOCAL_DIR=$(unix_folder '%LOCALAPPDATA%')
 [ -d "$LOCAL_DIR" ] || fail "no %LOCALAPPDATA% in the prefix"

@@ -19,13 +19,7 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 . "$HERE/wine.inc"
 
-# The desktop build's tool that asks a window to close as a window manager does.
-WM_CLOSE="$(dirname "$LINUX")/tests/wm-close"
-[ -x "$WM_CLOSE" ] || fail "no $WM_CLOSE: build the debug build's tests first"
-. "$ROOT/tests/scripts/xvfb_session.inc"  # an 800x600 screen
-# Wine's server and desktop from earlier runs in the prefix know no display.
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
+wine_window_session "$LINUX"
 
 wine "$EXE" --window --scale 2 --record "$TMP/session.txt" --log "$TMP/window.log" \
     2>"$TMP/game.err" &

@@ -142,7 +142,7 @@ void WebPlatform::Show(const Picture& picture, const Palette& palette, PictureKi
     const bool unshown =
         playback_ && present && times > 1 && ++presented_ % static_cast<unsigned>(times) != 0;
     if (unshown) {
-        HoldPicture(picture, palette);
+        heldPicture_.Hold(picture, palette);
     } else {
         Draw(picture, palette, present);
     }
@@ -169,23 +169,14 @@ void WebPlatform::Draw(const Picture& picture, const Palette& palette, bool pres
             std::memcpy(out, &colour, 4);
         }
     }
-    pictureHeld_ = false;
+    heldPicture_.Drop();
     WebPageShowPicture(rgba_.data(), present ? 1 : 0);
 }
 
-void WebPlatform::HoldPicture(const Picture& picture, const Palette& palette) {
-    heldPixels_.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
-    for (int y = 0; y < kScreenHeight; ++y) {
-        std::copy_n(picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch, kScreenWidth,
-                    heldPixels_.begin() + static_cast<std::ptrdiff_t>(y) * kScreenWidth);
-    }
-    heldPalette_ = palette;
-    pictureHeld_ = true;
-}
-
 void WebPlatform::ShowHeldPicture() {
-    if (!pictureHeld_) return;
-    Draw(Picture{heldPixels_.data(), kScreenWidth}, heldPalette_, true);
+    if (!heldPicture_.IsHeld()) return;
+    const Picture picture = heldPicture_.Take();
+    Draw(picture, heldPicture_.HeldPalette(), true);
 }
 
 // The speed keys are the page's (as the pause is): the schedule follows.

@@ -17,6 +17,7 @@
 #include "core/seam/platform.h"
 #include "platform/journal/journal_host.h"
 #include "platform/window/frame_schedule.h"
+#include "platform/window/held_picture.h"
 #include "platform/window/pad_keys.h"
 #include "platform/window/window_platform.h"
 
@@ -68,9 +69,9 @@ private:
     void FollowSpeed();
     // Converts the picture for the canvas and shows it there.
     void Draw(const Picture& picture, const Palette& palette, bool present);
-    // Above the normal speed pictures go unshown; the last one is kept to be
-    // shown when the playback stands still, slows down or ends.
-    void HoldPicture(const Picture& picture, const Palette& palette);
+    // Above the normal speed pictures go unshown; the last one is kept
+    // (heldPicture_) to be shown when the playback stands still, slows down
+    // or ends.
     void ShowHeldPicture();
     // Before the watched game, the recording plays unseen; after it, its
     // last picture stays a moment and the show ends.
@@ -102,9 +103,7 @@ private:
     int speed_;
     std::uint64_t presented_ = 0;
     std::uint32_t unseenFrames_ = 0;
-    std::vector<std::uint8_t> heldPixels_;
-    Palette heldPalette_{};
-    bool pictureHeld_ = false;
+    HeldPicture heldPicture_;
 };
 
 }  // namespace platform

@@ -77,10 +77,10 @@ void PlayerPlatform::Show(const Picture& picture, const Palette& palette, Pictur
     // the window stays live at each frame's poll.
     if (Unseen()) return;
     if (playback_ && kind == PictureKind::Present && times > 1 && ++presented_ % times != 0) {
-        HoldPicture(picture, palette);
+        heldPicture_.Hold(picture, palette);
     } else {
         ShowOnScreen(picture, palette);
-        pictureHeld_ = false;
+        heldPicture_.Drop();
     }
     if (!pictureShown_) {
         pictureShown_ = true;
@@ -163,20 +163,10 @@ void PlayerPlatform::UpdateReadout(std::int64_t now) {
     backend_->Screen().SetReadout(readoutLine_);
 }
 
-void PlayerPlatform::HoldPicture(const Picture& picture, const Palette& palette) {
-    heldPixels_.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
-    for (int y = 0; y < kScreenHeight; ++y) {
-        std::copy_n(picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch, kScreenWidth,
-                    heldPixels_.begin() + static_cast<std::ptrdiff_t>(y) * kScreenWidth);
-    }
-    heldPalette_ = palette;
-    pictureHeld_ = true;
-}
-
 void PlayerPlatform::ShowHeldPicture() {
-    if (!pictureHeld_) return;
-    pictureHeld_ = false;
-    ShowOnScreen(Picture{heldPixels_.data(), kScreenWidth}, heldPalette_);
+    if (!heldPicture_.IsHeld()) return;
+    const Picture picture = heldPicture_.Take();
+    ShowOnScreen(picture, heldPicture_.HeldPalette());
 }
 
 // The cues tell where the game is: a game from its start to its game over or

@@ -24,6 +24,7 @@
 #include "platform/window/comforts.h"
 #include "platform/window/frame_readout.h"
 #include "platform/window/frame_schedule.h"
+#include "platform/window/held_picture.h"
 #include "platform/window/pad_keys.h"
 #include "platform/window/player_backend.h"
 #include "platform/window/settings.h"
@@ -104,9 +105,8 @@ private:
     bool PlaybackKeyWhilePaused(std::string_view name);
     void PadInPlayback(PadButton button);
     void SetSpeed(int speed);
-    // Above the normal speed pictures go unshown; the last one is kept to be
-    // shown when the playback stands still or slows down.
-    void HoldPicture(const Picture& picture, const Palette& palette);
+    // Above the normal speed pictures go unshown; the last one is kept
+    // (heldPicture_) to be shown when the playback stands still or slows down.
     void ShowHeldPicture();
     // A watched game: before it, the recording plays unseen; at its end the
     // last picture stays a moment and the show ends.
@@ -163,9 +163,7 @@ private:
     bool stepping_ = false;        // one more frame, then paused again
     std::uint64_t presented_ = 0;  // presents of the playback so far
     std::optional<WindowOptions::WatchSpan> watch_;
-    std::vector<std::uint8_t> heldPixels_;
-    Palette heldPalette_{};
-    bool pictureHeld_ = false;  // the last picture went unshown
+    HeldPicture heldPicture_;
 
     bool gameOn_ = false;  // between a game's start and its end, as its cues tell
     const ft::Program* program_ = nullptr;
