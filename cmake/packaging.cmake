@@ -263,6 +263,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${FT_HOMEPAGE_URL}")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends from the libraries the program links, found by dpkg-shlibdeps (dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# --video hands its frames to the ffmpeg program; the game needs it not.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS ffmpeg)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL Unspecified debian-program)

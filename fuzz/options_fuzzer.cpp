@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // --clock and --frames.
     const bool replay = !o.timedemoPath.empty() || !o.verifyPath.empty();
     Require(o.timedemoPath.empty() || o.verifyPath.empty(), "a timedemo that verifies", "");
-    Require(o.headless || replay ||
+    Require(o.headless || replay || !o.videoPath.empty() ||
                 (o.scriptPath.empty() && o.dumpDir.empty() && !o.frames && o.clock == 0),
             "a headless-only option without --headless", "");
     Require(
@@ -79,5 +79,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(o.watch == 0 || (o.watch <= 10 && o.playbackPath.empty() && o.recordPath.empty()),
             "watching beside a playback or a recording", std::to_string(o.watch));
     Require(!o.scores || o.given.size() == 1, "--scores with other options", "");
+    // --video renders its recording on its own; --game and --video-args are its.
+    const bool video = !o.videoPath.empty();
+    Require(!video || (!o.videoRecording.empty() && !o.headless && !replay &&
+                       o.scriptPath.empty() && o.logPath.empty() && o.dumpDir.empty() &&
+                       o.recordPath.empty() && o.playbackPath.empty() && o.watch == 0),
+            "a video with another run's options", o.videoPath);
+    Require(video || (o.game == 0 && o.videoArgs.empty()), "--game or --video-args without --video",
+            "");
+    for (const std::string& arg : o.videoArgs) {
+        Require(!arg.empty() && arg.find_first_of(" \t") == std::string::npos,
+                "an empty or unsplit argument for ffmpeg", arg);
+    }
     return 0;
 }

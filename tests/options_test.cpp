@@ -193,6 +193,34 @@ TEST(Options, WatchTakesARankOfTheTableForTheWindow) {
               std::string::npos);
 }
 
+TEST(Options, VideoTakesItsFileAndRecordingAndTheOptionsThatShapeIt) {
+    const OptionsParse video =
+        ParseOptions({"--video", "out.mp4", "rec.txt", "--fps", "35", "--scale", "3", "--no-aspect",
+                      "--volume", "40", "--clock", "7", "--frames", "900", "--game", "2",
+                      "--video-args", " -crf  30\t-g 70 "});
+    ASSERT_TRUE(video.ok()) << video.reason();
+    EXPECT_EQ(video->videoPath, "out.mp4");
+    EXPECT_EQ(video->videoRecording, "rec.txt");
+    EXPECT_EQ(video->fps, 35);
+    EXPECT_EQ(video->game, 2U);
+    EXPECT_EQ(video->videoArgs, (std::vector<std::string>{"-crf", "30", "-g", "70"}));
+    EXPECT_EQ(ParseOptions({"--video=a.mkv", "b.txt"})->videoRecording, "b.txt");
+    EXPECT_NE(Refusal({"--video", "a.mkv"}).find("needs OUT and REC"), std::string::npos);
+    EXPECT_NE(Refusal({"--video", "a.mkv", "b.txt", "--window"}).find("not a --video run"),
+              std::string::npos);
+    for (const std::vector<std::string>& other : {std::vector<std::string>{"--headless"},
+                                                  {"--verify", "x"},
+                                                  {"--script", "x"},
+                                                  {"--log", "x"}}) {
+        std::vector<std::string> args = {"--video", "a.mkv", "b.txt"};
+        args.insert(args.end(), other.begin(), other.end());
+        EXPECT_NE(Refusal(args).find("cannot go with --video"), std::string::npos) << other[0];
+    }
+    EXPECT_NE(Refusal({"--game", "1"}).find("--game needs --video"), std::string::npos);
+    Refusal({"--video", "a.mkv", "b.txt", "--video-args", " "});
+    Refusal({"--video", "a.mkv", "b.txt", "--video-args", "-y\n"});
+}
+
 TEST(Options, HelpFitsEightyColumnsAndListsEveryOptionWithItsDefault) {
     const std::string help = ft::HelpText();
     std::istringstream lines(help);

@@ -24,7 +24,7 @@ FLOORS = [
     ["platform/common"],
     ["platform/journal"],
     ["platform/window"],
-    ["platform/headless", "platform/sdl", "platform/web", "platform/win32"],
+    ["platform/headless", "platform/sdl", "platform/video", "platform/web", "platform/win32"],
     ["shell"],
 ]
 FLOOR_OF = {folder: n for n, floor in enumerate(FLOORS) for folder in floor}

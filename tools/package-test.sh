@@ -176,6 +176,11 @@ changed=$(date -u -d "$(field Date)" +%Y-%m-%d 2>/dev/null || echo "unreadable")
 [ -n "$released" ] && [ "$changed" = "$released" ] \
     || failed "changelog: dated $changed, the AppStream release $version on '$released'"
 
+# --- --video's encoder, suggested, never depended on
+[ "$(dpkg-deb -f "$deb" Suggests)" = "ffmpeg" ] \
+    || failed "the package's Suggests field is '$(dpkg-deb -f "$deb" Suggests)', not ffmpeg"
+dpkg-deb -f "$deb" Depends | grep -q ffmpeg && failed "the package depends on ffmpeg"
+
 # --- the home page, in the package and in the AppStream metadata
 metainfo=$root/usr/share/metainfo/io.github.fompytalden.FompyTalden.metainfo.xml
 homepage=$(dpkg-deb -f "$deb" Homepage)

@@ -7,7 +7,8 @@
 # printing the frame rate and p99 frame interval of 20 s of the game;
 # the game played is kept, in the page's table, watched and saved, and a
 # recording made headless plays in the page; then with storage refused, with no room to keep the game, and with a new
-# build published under an open page. Before it, the service worker alone in
+# build published under an open page; and the native program's videos play in
+# Chromium. Before it, the service worker alone in
 # node (tests/web/service_worker_test.mjs), failed by its server and storage.
 # Installs emscripten, Chromium and chromedriver from Debian's packages first
 # when they are missing. Screenshots, the keys, the logs and the downloaded
@@ -29,3 +30,6 @@ fi
 node tests/web/service_worker_test.mjs build/web
 sh tests/web/corpus.sh build/web-build/src/platform/web/fompy-talden-replay.js
 node tests/web/browser_test.mjs --site build/web --native "$native" --out build/web-test
+# The native program's --video of the short session, as .mp4 and .webm, plays
+# in Chromium for the run's length.
+python3 tests/scripts/video_browser.py "$native" "$(command -v chromium)" bench/sessions/short.txt

@@ -9,12 +9,14 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,9 @@
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/verify.h"
 #include "platform/journal/file_lines.h"
+#include "platform/journal/open_flags.h"
+#include "platform/video/encoder.h"
+#include "platform/video/video_platform.h"
 #ifdef _WIN32
 #include "platform/win32/win32_console.h"
 #include "platform/win32/win32_platform.h"
@@ -145,9 +150,14 @@ std::optional<std::string> FileGivenTwice(const ft::Options& options) {
         bool output;
     };
     const Named files[] = {
-        {"--script", options.scriptPath, false},     {"--playback", options.playbackPath, false},
-        {"--timedemo", options.timedemoPath, false}, {"--log", options.logPath, true},
-        {"--record", options.recordPath, true},      {"--frame-log", options.frameLogPath, true},
+        {"--script", options.scriptPath, false},
+        {"--playback", options.playbackPath, false},
+        {"--timedemo", options.timedemoPath, false},
+        {"--log", options.logPath, true},
+        {"--record", options.recordPath, true},
+        {"--frame-log", options.frameLogPath, true},
+        {"--video", options.videoPath, true},
+        {"--video's recording", options.videoRecording, false},
     };
     struct Identity {
         const char* option;
@@ -320,6 +330,237 @@ int RunVerify(const ft::Options& options) {
     platform::VerifyPlatform host(std::move(verify));
     platform::RunVerify(host);
     return FlushStandardOutput() ? 0 : kExitFailure;
+}
+
+// Set by SIGINT, SIGTERM or SIGHUP while a video is made: it stops at the
+// next frame and leaves no file.
+volatile std::sig_atomic_t videoStopped = 0;
+
+extern "C" void StopVideo(int) {
+    videoStopped = 1;
+}
+
+// The frames and the sound of a video to ffmpeg, with a line on a terminal
+// that says how far it has come.
+class EncoderSink final : public platform::VideoSink {
+public:
+    EncoderSink(platform::Encoder& encoder, std::uint64_t frames, int fps)
+        : encoder_(encoder),
+          frames_(frames),
+          fps_(fps),
+#ifdef _WIN32
+          terminal_(_isatty(_fileno(stderr)) != 0),
+#else
+          terminal_(isatty(STDERR_FILENO) != 0),
+#endif
+          start_(std::chrono::steady_clock::now()) {
+    }
+
+    void Frame(std::span<const std::uint32_t> pixels) override {
+        if (videoStopped != 0) throw platform::OutputFailed{"interrupted"};
+        if (const platform::Result<void> written = encoder_.WriteFrame(pixels); !written) {
+            throw platform::OutputFailed{written.reason()};
+        }
+        ++written_;
+        if (terminal_) Tell(false);
+    }
+    // The progress line is over.
+    void Done() {
+        if (terminal_ && told_) {
+            Tell(true);
+            std::fputc('\n', stderr);
+        }
+    }
+
+private:
+    // "video: 1234 of 27069 frames, 4%, 9.8 times real time", at most five
+    // times a second.
+    void Tell(bool last) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!last && told_ && now - toldAt_ < std::chrono::milliseconds(200)) return;
+        told_ = true;
+        toldAt_ = now;
+        const double seconds = std::chrono::duration<double>(now - start_).count();
+        const double speed = seconds > 0 ? static_cast<double>(written_) / fps_ / seconds : 0.0;
+        std::fprintf(
+            stderr, "\rfompy-talden: video: %llu of %llu frames, %llu%%, %.1f times real time  ",
+            static_cast<unsigned long long>(written_), static_cast<unsigned long long>(frames_),
+            static_cast<unsigned long long>(frames_ > 0 ? written_ * 100 / frames_ : 100), speed);
+        std::fflush(stderr);
+    }
+
+    platform::Encoder& encoder_;
+    std::uint64_t frames_;
+    int fps_;
+    bool terminal_;
+    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point toldAt_{};
+    bool told_ = false;
+    std::uint64_t written_ = 0;
+};
+
+// The frames of the run in the video, [from, to): the whole run, or game N
+// from its start cue to its last frame, with up to two seconds of its
+// game-over screen (until the player's next key).
+struct VideoSpan {
+    std::uint64_t from = 0;
+    std::uint64_t to = 0;
+};
+
+// --video OUT REC: the recording played headless, first to find where it
+// ends (and where its games are), then again into ffmpeg; the video under a
+// name of its own in OUT's folder until it is whole.
+int RunVideo(const ft::Options& options) {
+    const std::string& out = options.videoPath;
+    const std::optional<platform::Container> container = platform::ContainerOf(out);
+    if (!container) {
+        Complain("--video '" + platform::PrintableText(out) +
+                 "': name it .mp4, .webm, .mkv or .gif, the kind of video to make");
+        return kExitBadUsage;
+    }
+    const char* path = std::getenv("PATH");
+    const platform::Result<std::string> program =
+        platform::FindEncoder(path != nullptr ? path : "");
+    if (!program) {
+        Complain(program.reason());
+        return kExitFailure;
+    }
+    std::optional<platform::Script> script = ReadScript(options.videoRecording);
+    if (!script) return kExitBadUsage;
+
+    std::vector<platform::GameRecord> games;
+    platform::VerifyOptions verify;
+    verify.script = *script;
+    verify.clock = options.clock;
+    verify.frames = options.frames;
+    verify.games = &games;
+    platform::VerifyPlatform first(std::move(verify));
+    platform::RunVerify(first);
+    VideoSpan span{0, first.Now()};
+    if (options.game != 0) {
+        if (options.game > games.size()) {
+            Complain("--game " + std::to_string(options.game) + ": '" +
+                     platform::PrintableText(options.videoRecording) + "' holds " +
+                     std::to_string(games.size()) + (games.size() == 1 ? " game" : " games") +
+                     "; --verify lists them");
+            return kExitBadUsage;
+        }
+        const platform::GameRecord& game = games[options.game - 1];
+        span = {game.startTime, game.lastFrameTime};
+        if (game.end == platform::GameEnd::GameOver) {
+            std::uint64_t until = std::min<std::uint64_t>(
+                game.lastFrameTime + 2 * static_cast<std::uint64_t>(options.fps), first.Now());
+            for (const platform::InputEvent& event : script->events) {
+                if (event.kind == platform::InputEvent::Kind::KeyDown &&
+                    event.time > game.lastFrameTime) {
+                    until = std::min(until, event.time);
+                    break;
+                }
+            }
+            span.to = std::max(span.to, until);
+        }
+    }
+
+    // Everything checked: the video is made under a name of its own, beside
+    // where it goes, and takes its name once it is whole.
+    struct stat there {};
+    if (::stat(out.c_str(), &there) == 0 && !S_ISREG(there.st_mode)) {
+        Complain("cannot write the video '" + platform::PrintableText(out) +
+                 "': it is not a file; name another");
+        return kExitFailure;
+    }
+    const std::filesystem::path target(out);
+    std::string temporary;
+    for (int n = 0; n < 100 && temporary.empty(); ++n) {
+        const std::string name = (target.parent_path() /
+                                  ("." + target.filename().string() + "." +
+                                   std::to_string(::getpid()) + "-" + std::to_string(n) + ".part"))
+                                     .string();
+        const int fd = platform::OpenNewFile(name);
+        if (fd >= 0) {
+            ::close(fd);
+            temporary = name;
+        } else if (errno != EEXIST) {
+            Complain("cannot write the video '" + platform::PrintableText(out) +
+                     "': " + std::strerror(errno));
+            return kExitFailure;
+        }
+    }
+    if (temporary.empty()) {
+        Complain("cannot write the video '" + platform::PrintableText(out) +
+                 "': no free name for it beside it");
+        return kExitFailure;
+    }
+    const auto failed = [&](const std::string& why) {
+        std::remove(temporary.c_str());
+        Complain("cannot make the video '" + platform::PrintableText(out) + "': " + why);
+        return kExitFailure;
+    };
+
+    const platform::ScreenRect size = platform::VideoPictureSize(options.scale, !options.noAspect);
+    platform::EncoderJob job;
+    job.program = *program;
+    job.container = *container;
+    job.width = size.width;
+    job.height = size.height;
+    job.fps = options.fps;
+    job.extra = options.videoArgs;
+    job.output = temporary;
+    std::signal(SIGINT, StopVideo);
+    std::signal(SIGTERM, StopVideo);
+#ifndef _WIN32
+    std::signal(SIGHUP, StopVideo);
+#endif
+    // The voice's calls first, from a run without pictures, so that the
+    // sound can be written as fast as ffmpeg takes it, whatever it reads first.
+    platform::VideoOptions calls;
+    calls.script = *script;
+    calls.clock = options.clock;
+    calls.from = span.from;
+    calls.to = span.to;
+    platform::VideoPlatform voice(std::move(calls));
+    voice.Journal().Finish(ft::RunProgram(voice));
+    platform::SoundTrackFormat format;
+    format.fps = options.fps;
+    format.rate = job.rate;
+    format.volume = options.volume.value_or(100);
+    auto sound = std::make_shared<platform::RunSound>(platform::BuiltInWaves(), format,
+                                                      voice.VoiceCalls(), span.from, span.to);
+    platform::Result<std::unique_ptr<platform::Encoder>> started = platform::Encoder::Start(
+        job, [sound](std::vector<std::int16_t>& samples) { return sound->Next(samples, 35); });
+    if (!started) return failed(started.reason());
+    platform::Encoder& encoder = **started;
+    EncoderSink sink(encoder, span.to - span.from, options.fps);
+
+    platform::VideoOptions video;
+    video.script = std::move(*script);
+    video.clock = options.clock;
+    video.from = span.from;
+    video.to = span.to;
+    video.scale = options.scale;
+    video.aspect = !options.noAspect;
+    video.sink = &sink;
+    platform::VideoPlatform host(std::move(video));
+    std::string stopped;
+    try {
+        host.Journal().Finish(ft::RunProgram(host));
+        host.Finish();
+    } catch (const platform::OutputFailed& failure) {
+        stopped = failure.message;
+    }
+    sink.Done();
+    if (!stopped.empty()) {
+        // ffmpeg's own reason, when it has one, says more than the pipe's.
+        const platform::Result<void> ended = encoder.Finish();
+        return failed(videoStopped != 0 ? "interrupted" : !ended ? ended.reason() : stopped);
+    }
+    if (const platform::Result<void> ended = encoder.Finish(); !ended)
+        return failed(ended.reason());
+    if (videoStopped != 0) return failed("interrupted");
+    std::error_code ec;
+    std::filesystem::rename(temporary, out, ec);
+    if (ec) return failed(ec.message());
+    return 0;
 }
 
 // The table of the best kept games, each played again by the game; the
@@ -648,6 +889,7 @@ int main(int argc, char** argv) {
         Complain(*twice);
         return kExitBadUsage;
     }
+    if (!options.videoPath.empty()) return RunVideo(options);
     if (!options.timedemoPath.empty()) return RunTimedemo(options);
     if (!options.verifyPath.empty()) return RunVerify(options);
     if (options.scores) return RunScores();

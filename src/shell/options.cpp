@@ -19,6 +19,7 @@ enum class Scope : std::uint8_t {
     Any,
     Window,    // the players' window
     Headless,  // --headless; --clock and --frames also serve --timedemo
+    Video,     // --video only
 };
 
 struct OptionSpec {
@@ -29,7 +30,31 @@ struct OptionSpec {
     std::function<std::string(Options&, const std::string&)> apply;
     Scope scope = Scope::Any;
     const char* windowsHelp = nullptr;  // the Windows program's help, where it differs
+    bool video = false;                 // a window option that --video takes too
+    // The name of a second value the option takes after the first, and
+    // where it goes; nullptr for one value or none.
+    const char* second = nullptr;
+    std::function<std::string(Options&, const std::string&)> applySecond = nullptr;
 };
+
+// ffmpeg's arguments of --video-args: the words of the text, split at
+// spaces and tabs, none empty. Refused when none or one holds a control byte.
+std::string SplitVideoArgs(const std::string& text, std::vector<std::string>& words) {
+    words.clear();
+    std::string word;
+    for (const char c : text) {
+        if (c == ' ' || c == '\t') {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            return "expects arguments for ffmpeg without control characters";
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) words.push_back(word);
+    return words.empty() ? std::string("expects arguments for ffmpeg") : std::string();
+}
 
 // A whole number in [min, max], or an error reason.
 std::string ParseNumber(const std::string& text, std::uint64_t min, std::uint64_t max,
@@ -90,22 +115,24 @@ const std::vector<OptionSpec>& OptionTable() {
              return std::string();
          },
          Scope::Window},
-        {"scale", "N", "window's start size, N times 320 wide (1 to 16, default 2)",
+        {"scale", "N",
+         "window's start size, N times 320 wide; a --video's size, 640x480 by default "
+         "(1 to 16, default 2)",
          [](Options& o, const std::string& v) {
              std::uint64_t n = 0;
              auto e = ParseNumber(v, 1, 16, n);
              o.scale = static_cast<int>(n);
              return e;
          },
-         Scope::Window},
+         Scope::Window, nullptr, true},
         {"no-aspect", nullptr,
          "square pixels, 320x200, instead of the 4:3 shape of the monitors of the day, "
-         "each pixel 1.2 times as tall as wide (default: 4:3)",
+         "each pixel 1.2 times as tall as wide; a --video 640x400 (default: 4:3)",
          [](Options& o, const std::string&) {
              o.noAspect = true;
              return std::string();
          },
-         Scope::Window},
+         Scope::Window, nullptr, true},
         {"integer-scale", nullptr,
          "scale the picture by whole multiples only, with wider black bars "
          "(default: the largest size that fits)",
@@ -180,24 +207,25 @@ const std::vector<OptionSpec>& OptionTable() {
              return v.empty() ? std::string("expects a file name") : std::string();
          },
          Scope::Window},
-        {"fps", "N", "frames per second, the game's speed (1 to 1000, default 70)",
+        {"fps", "N", "frames per second, the game's speed, a --video's too (1 to 1000, default 70)",
          [](Options& o, const std::string& v) {
              std::uint64_t n = 0;
              auto e = ParseNumber(v, 1, 1000, n);
              o.fps = static_cast<int>(n);
              return e;
          },
-         Scope::Window},
+         Scope::Window, nullptr, true},
         {"volume", "N",
          "sound volume, 0 (silent) to 100; in the game M mutes and the keypad's + and - "
-         "(or ] and [) step it by 10 (default: 100, or as the settings file remembers)",
+         "(or ] and [) step it by 10; a --video's sound track too, where the settings file "
+         "plays no part (default: 100, or as the settings file remembers)",
          [](Options& o, const std::string& v) {
              std::uint64_t n = 0;
              auto e = ParseNumber(v, 0, 100, n);
              o.volume = static_cast<int>(n);
              return e;
          },
-         Scope::Window},
+         Scope::Window, nullptr, true},
         {"no-sound", nullptr, "open no sound device at all (default: sound)",
          [](Options& o, const std::string&) {
              o.noSound = true;
@@ -310,6 +338,37 @@ const std::vector<OptionSpec>& OptionTable() {
              o.verifyPath = v;
              return v.empty() ? std::string("expects a file name") : std::string();
          }},
+        {"video", "OUT",
+         "render the run of the recording or key script REC headless, as fast as the machine "
+         "allows, into the video file OUT with its sound, through the program ffmpeg: every "
+         "frame the player saw, shaped as a screenshot is, at --fps frames a second; "
+         "OUT's extension chooses the container: .mp4 (H.264, AAC), .webm (VP9, Opus), .mkv "
+         "(lossless H.264, FLAC) or .gif (no sound). Takes --clock, --frames, --game, "
+         "--video-args, --volume, --scale and --no-aspect (default: off)",
+         [](Options& o, const std::string& v) {
+             o.videoPath = v;
+             return v.empty() ? std::string("expects a file name") : std::string();
+         },
+         Scope::Any, nullptr, false, "REC",
+         [](Options& o, const std::string& v) {
+             o.videoRecording = v;
+             return v.empty() ? std::string("expects a recording's file name") : std::string();
+         }},
+        {"game", "N",
+         "--video: only game N of the recording (as --verify counts them), from its start "
+         "to its last frame, and two seconds of its game-over screen (default: the whole run)",
+         [](Options& o, const std::string& v) {
+             std::uint64_t n = 0;
+             auto e = ParseNumber(v, 1, std::numeric_limits<std::uint32_t>::max(), n);
+             o.game = static_cast<std::uint32_t>(n);
+             return e;
+         },
+         Scope::Video},
+        {"video-args", "ARGS",
+         "--video: more arguments for ffmpeg, split at spaces, after the program's own and "
+         "before the output's name, such as '-crf 30' (default: none)",
+         [](Options& o, const std::string& v) { return SplitVideoArgs(v, o.videoArgs); },
+         Scope::Video},
         {"no-history", nullptr,
          "keep no recording of this run among the kept games, "
          "$XDG_STATE_HOME/fompy-talden/recordings (default: every window run not a "
@@ -352,6 +411,8 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
     Options options;
     std::string windowOption;    // the first window-only option given
     std::string headlessOption;  // the first headless-only option given
+    std::string notVideoOption;  // the first window-only option that --video does not take
+    std::string videoOption;     // the first option only --video takes
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
         if (arg == "-h") arg = "--help";
@@ -381,9 +442,20 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
         } else {
             return platform::Failure{"option '--" + name + "' needs " + option->argument};
         }
-        const std::string reason = option->apply(options, value);
+        std::string reason = option->apply(options, value);
+        if (option->second != nullptr && reason.empty()) {
+            if (i + 1 >= args.size()) {
+                return platform::Failure{"option '--" + name + "' needs " + option->argument +
+                                         " and " + option->second};
+            }
+            reason = option->applySecond(options, args[++i]);
+        }
         options.given.emplace_back(name);
         if (option->scope == Scope::Window && windowOption.empty()) windowOption = name;
+        if (option->scope == Scope::Window && !option->video && notVideoOption.empty()) {
+            notVideoOption = name;
+        }
+        if (option->scope == Scope::Video && videoOption.empty()) videoOption = name;
         if (option->scope == Scope::Headless && headlessOption.empty()) headlessOption = name;
         if (!reason.empty()) {
             return platform::Failure{"option '--" + name + "' " + reason};
@@ -395,6 +467,22 @@ OptionsParse ParseFromTable(const std::vector<std::string>& args) {
             "--scores prints the table of the best kept games and takes no "
             "other option"};
     }
+    if (!o.videoPath.empty()) {
+        // A headless run of its own, with a few of the window's options.
+        for (const char* other : {"timedemo", "verify", "headless", "script", "log", "dump"}) {
+            if (o.Given(other)) {
+                return platform::Failure{std::string("--") + other +
+                                         " cannot go with --video, which renders its "
+                                         "recording into the video file"};
+            }
+        }
+        if (!notVideoOption.empty()) {
+            return platform::Failure{"--" + notVideoOption +
+                                     " is for the window, not a --video run"};
+        }
+        return options;
+    }
+    if (!videoOption.empty()) return platform::Failure{"--" + videoOption + " needs --video"};
     // --timedemo and --verify are headless replays of their own.
     if (!o.timedemoPath.empty() && !o.verifyPath.empty()) {
         return platform::Failure{"--timedemo and --verify cannot be used together"};
@@ -448,8 +536,9 @@ std::vector<OptionHelp> DescribeOptions(System system) {
     std::vector<OptionHelp> lines;
     for (const OptionSpec& s : OptionTable()) {
         const bool windows = system == System::Windows && s.windowsHelp != nullptr;
-        lines.push_back(
-            {s.name, s.argument != nullptr ? s.argument : "", windows ? s.windowsHelp : s.help});
+        std::string argument = s.argument != nullptr ? s.argument : "";
+        if (s.second != nullptr) argument += std::string(" ") + s.second;
+        lines.push_back({s.name, argument, windows ? s.windowsHelp : s.help});
     }
     return lines;
 }
@@ -534,17 +623,23 @@ std::vector<ExitStatusHelp> DescribeExitStatuses(System system) {
         ends.emplace_back("the display going away under the game");
     }
     ends.emplace_back("a headless run, a --timedemo or a --verify that comes to its end");
+    ends.emplace_back("a --video made");
     ends.emplace_back("--help, --version and --scores");
     return {
         {0, ends},
         {1,
          {"the display cannot be opened", "--scores finds no folder of kept games to look in",
           "an output cannot be written (the --log, the --record recording, a --dump picture "
-          "or its folder, standard output)"}},
+          "or its folder, standard output)",
+          std::string(system == System::Windows ? "ffmpeg.exe" : "ffmpeg") +
+              " is not on the PATH for --video",
+          "the --video cannot be made (ffmpeg failed or was ended, the disk is full)"}},
         {2,
          {"a bad option or value", "options that cannot go together",
           "an output that is also an input", "a file where --dump would put a picture",
-          "a bad or unreadable script (--script, --playback, --timedemo, --verify)"}},
+          "a bad or unreadable script (--script, --playback, --timedemo, --verify, --video)",
+          "a --video file not named .mp4, .webm, .mkv or .gif",
+          "a --game the recording does not hold"}},
     };
 }
 

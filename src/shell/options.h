@@ -52,6 +52,11 @@ struct Options {
     std::uint32_t watch = 0;   // the game of the best-games table to play in the window; 0: none
     std::string timedemoPath;  // a script replayed headless as fast as possible
     std::string verifyPath;    // a script replayed headless and told game by game
+    // A recording rendered into a video file (--video OUT REC).
+    std::string videoPath;               // the video file; its extension chooses the container
+    std::string videoRecording;          // the recording or key script it shows
+    std::uint32_t game = 0;              // only game N of the recording; 0: the whole run
+    std::vector<std::string> videoArgs;  // more arguments for ffmpeg
     // The kept recordings of the window runs.
     bool noHistory = false;          // this window run keeps no recording of its own
     bool scores = false;             // print the table of the best kept games

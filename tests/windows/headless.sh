@@ -6,7 +6,7 @@
 # games (the kept corpus of recordings too); the --dump pictures
 # decode to the same pixels and palettes; a log on standard output has the
 # same bytes as in a file; a folder that cannot be written is one line and
-# status 1.
+# status 1, and so is a --video without ffmpeg.exe.
 #
 #   headless.sh WINDOWS_PROGRAM.exe LINUX_PROGRAM
 set -u
@@ -78,4 +78,14 @@ status=$?
 grep -q "^fompy-talden: cannot write pictures into '.*'" "$TMP/err" ||
     fail "unclear message for an unwritable --dump folder: $(cat "$TMP/err")"
 [ "$(wc -l <"$TMP/err")" -eq 1 ] || fail "more than one line: $(cat "$TMP/err")"
+
+# --video without ffmpeg.exe on Wine's PATH: one line that names it, status
+# 1, before the recording is read (there is none) and with no file made.
+WINEPATH= wine "$EXE" --video "$TMP/video.mkv" "$TMP/no-recording.txt" 2>"$TMP/err" >/dev/null
+status=$?
+[ "$status" -eq 1 ] || fail "--video without ffmpeg.exe: status $status, not 1: $(cat "$TMP/err")"
+grep -q "^fompy-talden: cannot make a video: ffmpeg.exe is not" "$TMP/err" ||
+    fail "unclear message for --video without ffmpeg.exe: $(cat "$TMP/err")"
+[ "$(wc -l <"$TMP/err")" -eq 1 ] || fail "more than one line: $(cat "$TMP/err")"
+[ ! -e "$TMP/video.mkv" ] || fail "--video without ffmpeg.exe made its file"
 exit 0

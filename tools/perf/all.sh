@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # all.sh -- every measurement of docs/performance.md, one after the other,
 # from the release build: the core's game frame, the present's cost and
-# pacing, the CPU shares and peak memory, the start-up time, the timedemo.
+# pacing, the CPU shares and peak memory, the start-up time, the timedemo,
+# the videos.
 # Run it on a quiet machine; each part prints the load average around it.
 #
 #   tools/perf/all.sh
@@ -24,3 +25,5 @@ echo "== start-up"
 "$HERE/startup.sh" || exit 1
 echo "== timedemo"
 "$HERE/timedemo.sh" || exit 1
+echo "== videos"
+"$HERE/video.sh" || exit 1

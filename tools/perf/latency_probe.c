@@ -130,9 +130,10 @@ int main(int argc, char** argv) {
 
     const int64_t kPollUs = 250, kAfterUs = 60000, kBeforeUs = 150000, kTimeoutUs = 250000;
     const int64_t kOneChangeUs = 300000, kPressTailUs = 100000;
-    int64_t lastOwn = -1;    // the last change the probe did not cause
-    int64_t shortest = -1;   // the shortest time seen between two of them
-    int64_t pressTail = -1;  // until then, a change is still the last press's
+    const int kSpreadUs = 60000;  // presses spread over four frames and more
+    int64_t lastOwn = -1;         // the last change the probe did not cause
+    int64_t shortest = -1;        // the shortest time seen between two of them
+    int64_t pressTail = -1;       // until then, a change is still the last press's
     int64_t nextPress = NowUs();
     int done = 0, which = 0;
     srand(12345);
@@ -148,6 +149,9 @@ int main(int argc, char** argv) {
                 shortest = t - lastOwn;
             }
             lastOwn = t;
+            // Not at once when the window opens: the change came at a fixed
+            // point of the game's frame, and so would the press.
+            if (nextPress < t + kAfterUs + kSpreadUs) nextPress = t + kAfterUs + rand() % kSpreadUs;
             continue;
         }
         // Press only once the picture's own rhythm is known, away from its
@@ -178,7 +182,7 @@ int main(int argc, char** argv) {
         fflush(stdout);
         ++done;
         which = 1 - which;
-        nextPress = NowUs() + 40000 + rand() % 60000;
+        nextPress = NowUs() + 40000 + rand() % kSpreadUs;
     }
     XShmDetach(display, &grabber.shm);
     XCloseDisplay(display);
