@@ -5,8 +5,9 @@
 // keys it delivered; the native program replays them headless, and the two
 // runs must agree: the same run log line for line, and the canvas showing,
 // pixel for pixel, the very picture the headless run drew at each checkpoint.
-// On the way: the start gesture, Alt+Enter's Enter, the pause, the volume and
-// the screenshot download. Then a phone-sized page with touch emulation plays
+// On the way: the start gesture, Alt+Enter's Enter, the pause, the volume,
+// the game's frame rate and worst intervals over 20 s, and the screenshot
+// download. Then a phone-sized page with touch emulation plays
 // a game with the on-screen controls only, replayed and compared the same
 // way; "Play again" starts a new run, a synthetic gamepad moves the menu's
 // marker, and the page, kept by its service worker, starts with the server gone.
@@ -43,6 +44,11 @@ const kStepTimeoutMs = 30000;
 // little for the clock's grain), and not far slower even on a busy machine.
 const kMaxFrameRate = 72;
 const kMinFrameRate = 50;
+// A game's pace, measured over this long: its frames at 70 a second within
+// 2%, whatever the browser's timers do.
+const kPaceSeconds = 20;
+const kGameFrameRate = 70;
+const kGameRateTolerance = 0.02;
 
 // WebDriver's codes of the keys the game reads.
 const Keys = {
@@ -583,6 +589,36 @@ async function checkPause(driver, out) {
               'the hints as on the desktop');
 }
 
+// The game's frames over kPaceSeconds of a game, stamped by the page with
+// performance.now() as each is presented: their rate and the 99th
+// percentile of the intervals between them. The slots of the game's clock
+// keep the rate; a late timer only moves the frame it wakes.
+async function measureGamePace(driver) {
+  await driver.run('window.fompyPage.frameTimes = [];');
+  await sleep(kPaceSeconds * 1000);
+  const times = await driver.run(`
+    const page = window.fompyPage;
+    const times = page.frameTimes;
+    page.frameTimes = null;
+    return times;`);
+  const state = await driver.run(kStateScript);
+  if (state.paused || state.log.includes(' sound play 111\n')) {
+    fail('the game paused or ended while its pace was measured');
+  }
+  if (times.length < 2) fail(`${times.length} frames were presented in ${kPaceSeconds} s of a game`);
+  const span = times.at(-1) - times[0];
+  const rate = ((times.length - 1) * 1000) / span;
+  const intervals = times.slice(1).map((time, i) => time - times[i]).sort((a, b) => a - b);
+  const p99 = intervals[Math.ceil(intervals.length * 0.99) - 1];
+  console.log(`browser_test: a game ran at ${rate.toFixed(2)} frames a second over ` +
+              `${(span / 1000).toFixed(1)} s (${times.length} frames), frame interval p99 ` +
+              `${p99.toFixed(2)} ms, worst ${intervals.at(-1).toFixed(2)} ms`);
+  if (Math.abs(rate - kGameFrameRate) > kGameFrameRate * kGameRateTolerance) {
+    fail(`a game ran at ${rate.toFixed(2)} frames a second, more than ` +
+         `${kGameRateTolerance * 100}% off ${kGameFrameRate}`);
+  }
+}
+
 // F12: the picture as a 640x480 PNG download, nearest-neighbour.
 async function checkScreenshot(driver, checkpoint, downloads) {
   await driver.tap('f12');
@@ -688,6 +724,7 @@ async function playInBrowser(driver, url, out, downloads) {
                      ['down', 'right', 40], ['up', 'right', 40], ['down', 'right', 40],
                      ['up', 'right', 40], ['down', 'space', 40], ['up', 'space']]);
   await checkPause(driver, out);
+  await measureGamePace(driver);
   await sleep(300);
   checkpoints.push(await capture(driver, 'game', out));
   await driver.keys([['down', 'down']]);

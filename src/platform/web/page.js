@@ -78,6 +78,9 @@
     log: '',               // with ?record: the run log
 
     // The page's own.
+    // When set to an array (the browser test does): performance.now() at
+    // each frame presented, for the frames' pace.
+    frameTimes: null,
     sharp: null,           // with ?scaling=sharp: the canvas of the picture at whole factors
     codeNumbers: {},       // a keyboard key's code: its number as a key source
     swallowed: {},         // the Enter keys of an Alt+Enter, until they come up

@@ -82,7 +82,9 @@ mergeInto(LibraryManager.library, {
     page.context.putImageData(page.image, 0, 0);
     page.drawSharp();
     page.pictures++;
-    if (present) page.presents++;
+    if (!present) return;
+    page.presents++;
+    if (page.frameTimes) page.frameTimes.push(performance.now());
   },
 
   WebPageTakeKeyEvents: function(events, capacity) {

@@ -296,11 +296,14 @@ void WebPlatform::WaitForNextSlot(bool unshown) {
     const FrameSchedule::Tick now = std::llround(emscripten_get_now() * perMillisecond);
     const FrameSchedule::Tick deadline = schedule_.Next(now);
     // Even when the slot has come, the page gets its turn after a picture
-    // shown: keys, painting.
+    // shown: keys, painting. The browser's timers count whole milliseconds
+    // and wake no sooner than asked, so the wait is rounded up: the next
+    // frame never starts before its slot, and the slots, not the timers,
+    // keep the rate.
     const double left =
         static_cast<double>(std::max<FrameSchedule::Tick>(deadline - now, 0)) / perMillisecond;
     if (!unshown || left >= kShortestSleepMilliseconds) {
-        emscripten_sleep(static_cast<unsigned>(std::lround(left)));
+        emscripten_sleep(static_cast<unsigned>(std::ceil(left)));
     }
     if (playback_ && WebPagePlaybackStopped() != 0) EndPlayback(EndReason::Quit);
     // A pause holds the program here, between two frames: nothing presented,
