@@ -8,6 +8,8 @@ log and its --dump pictures), and the bad cases leave no file behind.
 """
 import os
 import pathlib
+import resource
+import signal
 import subprocess
 import sys
 import tempfile
@@ -209,6 +211,20 @@ with tempfile.TemporaryDirectory() as tmp:
     check(target.read_bytes() == b"the video made before" and
           only(bad, ["garbage.txt", "encoder", "video.mkv"]),
           f"a killed encoder leaves no file: {os.listdir(bad)}")
+    # A disk that fills up under the encoder (a limit on the size of the
+    # files it writes, its signal ignored, so that a write fails as on a
+    # full disk): the encoder's reason, and no file left.
+    def small_disk():
+        resource.setrlimit(resource.RLIMIT_FSIZE, (2 << 20, 2 << 20))
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    done = subprocess.run([PROGRAM, "--video", str(target), RECORDING], capture_output=True,
+                          preexec_fn=small_disk, check=False)
+    check(done.returncode == 1 and one_line(done.stderr) and b"ffmpeg" in done.stderr,
+          f"a full disk: status 1, the encoder's reason in one line: {done.returncode} "
+          f"{done.stderr}")
+    check(target.read_bytes() == b"the video made before" and
+          only(bad, ["garbage.txt", "encoder", "video.mkv"]),
+          f"a full disk leaves no file: {os.listdir(bad)}")
     # ffmpeg refusing what it is asked: its own reason.
     done = run([PROGRAM, "--video", str(bad / "other.mkv"), RECORDING, "--frames", "10",
                 "--video-args", "-c:v no-such-codec"])
