@@ -28,7 +28,8 @@ sleep 1.5
 # the well at the first level's speed. The first Left and the last Right
 # mark the stretch on the test's clock.
 started=$(now_us)
-for key in Left Up Right Left Down Right Up Left Right Up Left Down Right Up Left Right Left Up Down; do
+for key in Left Up Right Left Down Right Up Left Right Up \
+    Left Down Right Up Left Right Left Up Down; do
     xdotool key "$key"
     sleep 1
 done

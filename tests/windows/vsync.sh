@@ -18,8 +18,8 @@ ROOT=$(cd "$HERE/../.." && pwd)
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
 
-wine "$EXE" --window --present vsync --record "$TMP/session.txt" --log "$TMP/window.log" \
-    --frame-log "$TMP/frames.txt" 2>"$TMP/game.err" &
+wine "$EXE" --window --no-sound --present vsync --record "$TMP/session.txt" \
+    --log "$TMP/window.log" --frame-log "$TMP/frames.txt" 2>"$TMP/game.err" &
 GAME_PID=$!
 WINDOW=$(timeout 20 xdotool search --sync --name '^FOMPY TALDEN$' | head -n 1)
 [ -n "$WINDOW" ] || fail "no window appeared: $(cat "$TMP/game.err")"
