@@ -7,13 +7,14 @@ set -e
 # git: the source check lists the project's files with it. x11-utils: the
 # real-window tests read the windows' size, place and icon with xwininfo and
 # xprop. evilwm: a small window manager for the real-window tests that need one.
-# ffmpeg: --video's encoder, which its test runs.
+# ffmpeg: --video's encoder, which its test runs. libgl1-mesa-dri: Mesa's
+# software OpenGL, which draws the GPU path's window tests under Xvfb.
 # The last line: the Debian package's tools and the validators the tests run
 # on it (groff-base has the groff that checks the manual page).
 PACKAGES="cmake ninja-build g++ pkg-config make git \
 libsdl2-dev libpng-dev zlib1g-dev \
 libgtest-dev libgmock-dev libbenchmark-dev \
-xvfb xauth xdotool x11-utils evilwm imagemagick python3 ffmpeg \
+xvfb xauth xdotool x11-utils evilwm imagemagick python3 ffmpeg libgl1-mesa-dri \
 clang clang-format libclang-rt-14-dev \
 dpkg-dev lintian desktop-file-utils appstream groff-base"
 

@@ -50,5 +50,6 @@ run headless "$exe" "$linux"
 run window "$exe" "$linux"
 run comforts "$exe" "$linux"
 run history "$exe" "$linux"
+run vsync "$exe" "$linux"
 wineserver -k 2>/dev/null || true  # this prefix's server, which would linger a few seconds
 exit $failed

@@ -254,8 +254,6 @@ Result<void> Video::Open(const SdlOptions& options) {
     windowedHeight_ = height;
     SetWindowIcon(window_.get());
     windowManager_ = HasWindowManager(window_.get());
-    // Fullscreen before the window is shown, so that it appears as it stays.
-    if (options.fullscreen) SetFullscreen(true);
 
     const bool gpu = options.renderer == RendererChoice::Gpu ||
                      (options.renderer == RendererChoice::Auto && IsGpuWorthIt(window_.get()));
@@ -291,6 +289,10 @@ Result<void> Video::Open(const SdlOptions& options) {
         }
     }
 
+    // Fullscreen before the window is shown, so that it appears as it stays,
+    // and after the renderer is made: OpenGL's makes the window anew, where
+    // SDL last knew it to be, which a window not yet shown never tells.
+    if (options.fullscreen) SetFullscreen(true);
     SDL_AddEventWatch(WatchWindow, this);
     WatchForDisplayLoss(window_.get());
     SDL_ShowWindow(window_.get());
