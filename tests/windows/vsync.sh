@@ -13,10 +13,7 @@ LINUX="$2"
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 . "$HERE/wine.inc"
-. "$ROOT/tests/scripts/xvfb_session.inc"
-# Wine's server and desktop from earlier runs in the prefix know no display.
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
+wine_window_session "$LINUX"
 
 wine "$EXE" --window --no-sound --present vsync --record "$TMP/session.txt" \
     --log "$TMP/window.log" --frame-log "$TMP/frames.txt" 2>"$TMP/game.err" &
