@@ -16,7 +16,9 @@ convert "$TMP/pics/000001.png" -depth 8 "ppm:$TMP/intro.ppm"
 # expect_even_rows RENDERER LEFT TOP WIDTH HEIGHT: the intro fullscreen on
 # the screen of the X server running, the picture at that place.
 expect_even_rows() {
-    "$BIN" --fullscreen --scaling sharp --renderer "$1" --no-settings 2>"$TMP/game.err" &
+    check_leaks=""
+    [ "$1" = gpu ] && check_leaks=$WITHOUT_LEAK_CHECK
+    $check_leaks "$BIN" --fullscreen --scaling sharp --renderer "$1" --no-settings 2>"$TMP/game.err" &
     GAME_PID=$!
     WINDOW=$(timeout 10 xdotool search --sync --onlyvisible --name '^FOMPY TALDEN$' | head -n 1)
     [ -n "$WINDOW" ] || fail "no window appeared: $(cat "$TMP/game.err")"

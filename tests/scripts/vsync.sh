@@ -14,7 +14,7 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/harness.inc"
 . "$HERE/xvfb_session.inc"
 
-"$BIN" --window --renderer gpu --present vsync --record "$TMP/session.txt" \
+$WITHOUT_LEAK_CHECK "$BIN" --window --renderer gpu --present vsync --record "$TMP/session.txt" \
     --log "$TMP/window.log" --frame-log "$TMP/frames.txt" 2>"$TMP/game.err" &
 GAME_PID=$!
 WINDOW=$(timeout 10 xdotool search --sync --name '^FOMPY TALDEN$' | head -n 1)
