@@ -45,6 +45,10 @@ namespace platform::sdl {
 
 namespace {
 
+// Why a video driver's renderer is drawn from the window's own thread.
+constexpr const char* kRendererOnWindowThread =
+    "this video driver keeps its renderer on the window's thread";
+
 constexpr const char* kWindowTitle = "FOMPY TALDEN";
 constexpr ScreenRect kWholePicture{0, 0, kScreenWidth, kScreenHeight};
 
@@ -260,9 +264,7 @@ Result<void> Video::Open(const SdlOptions& options) {
     std::string presenting;  // why the GPU path presents at once
     if (gpu && options.present != PresentMode::Immediate) {
         presenting = MayPresentOnAThread() ? presenter_.Start(window_.get(), fit_)
-                                           : std::string(
-                                                 "the video driver keeps its renderer "
-                                                 "on the window's thread");
+                                           : std::string(kRendererOnWindowThread);
         if (presenting.empty()) {
             layout_ = kTextureLayout;
             packed_ = PackPalette(palette_, layout_);
