@@ -21,35 +21,11 @@
 #include "platform/common/line_sink.h"
 #include "platform/common/script.h"
 #include "platform/headless/verify.h"
+#include "scoped_variable.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedVariable() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "scoped_variable.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -33,33 +35,6 @@ std::string ReadFile(const fs::path& path) {
 void WriteFile(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
-
-// An environment variable set (or unset, with nullopt) for one test and put
-// back after it.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) {
-            ::setenv(name, value->c_str(), 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedVariable() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // A scratch folder for each test, and a picture whose every row differs.
 // The clock reads UTC, so that time 0 is fompy-talden-19700101-000000.
