@@ -14,7 +14,8 @@
 #
 #   tools/perf/latency.sh [PRESSES] [GAME OPTIONS...]   (default 200; e.g. --renderer gpu)
 #
-# LATENCY_DEBUG=DIR keeps a picture of the screen at the start of each batch.
+# LATENCY_DEBUG=DIR keeps a picture of the screen at the start of each batch,
+# and each program's figures, a press a line (game.txt, ltris.txt).
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 PRESSES=${1:-200}
@@ -132,16 +133,22 @@ CONF
 }
 # Its separator is the byte 0xBB.
 ltris_conf | sed 's/ /\o273/' >"$HOME/.lgames/ltris.conf"
-"$LTRIS" >"$TMP/ltris.out" 2>&1 &
-LTRIS_PID=$!
-PEER=$(timeout 10 xdotool search --sync --onlyvisible --name '^LTris' | head -n 1)
-[ -n "$PEER" ] || { echo "latency: ltris showed no window: $(cat "$TMP/ltris.out")" >&2; exit 1; }
-sleep 2
 click() { xdotool mousemove "$1" "$2"; sleep 0.4; xdotool mousemove "$(($1 + 4))" "$2"; sleep 0.4; xdotool click 1; sleep 1; }
-xdotool windowfocus "$PEER"
-click 156 267  # "New Game"
-click 156 225  # "Start Game"
-key p
+# A fresh ltris game, paused: its pieces all land in the middle of the well,
+# which fills in about eight batches, so every four get a new one.
+start_peer() {
+    [ -n "$LTRIS_PID" ] && { kill "$LTRIS_PID"; wait "$LTRIS_PID" 2>/dev/null; }
+    "$LTRIS" >"$TMP/ltris.out" 2>&1 &
+    LTRIS_PID=$!
+    PEER=$(timeout 10 xdotool search --sync --onlyvisible --name '^LTris' | head -n 1)
+    [ -n "$PEER" ] || { echo "latency: ltris showed no window: $(cat "$TMP/ltris.out")" >&2; exit 1; }
+    sleep 2
+    xdotool windowfocus "$PEER"
+    click 156 267  # "New Game"
+    click 156 225  # "Start Game"
+    key p
+}
+start_peer
 
 # Batches of 25, alternating; each game resumed for its own.
 # The probe polls each game's well only (window pixels X Y WIDTH HEIGHT).
@@ -160,13 +167,15 @@ batch() {  # batch WINDOW LABEL WELL
 }
 echo "load before: $(uptime | sed 's/.*load average: //')"
 rounds=$(((PRESSES + 24) / 25))
-for _ in $(seq "$rounds"); do
+for round in $(seq "$rounds"); do
+    [ $((round % 4)) -eq 1 ] && [ "$round" -gt 1 ] && start_peer
     batch "$GAME" game "$GAME_WELL"
     batch "$PEER" ltris "$PEER_WELL"
 done
 echo "load after: $(uptime | sed 's/.*load average: //')"
 
 for who in game ltris; do
+    [ -n "${LATENCY_DEBUG:-}" ] && cp "$TMP/$who.txt" "$LATENCY_DEBUG/$who.txt"
     timeouts=$(grep -c ' timeout$' "$TMP/$who.txt")
     grep -v ' timeout$' "$TMP/$who.txt" | awk '{ print $2 / 1000 }' | sort -n | awk -v who="$who" \
         -v timeouts="$timeouts" '{ v[NR] = $1; s += $1 }

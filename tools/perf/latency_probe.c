@@ -20,6 +20,13 @@
 // where no change of the game's own is due: from 60 ms after one to 150 ms
 // before the next. Changes in the 100 ms after a press's are the press's.
 // A key press is held until the picture changes (at most 250 ms), then let go.
+//
+// A press must fall at a random point of the game's frame, as a player's
+// does, or the figures measure the probe's rhythm instead of the game's. So
+// each press's time is drawn at random, over many frames, and a time that
+// comes where a press may not go is drawn again after the next change of the
+// game's own; a press never waits for the moment its window opens, which
+// comes at a fixed point of the frame.
 #define _POSIX_C_SOURCE 200809L
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -87,11 +94,17 @@ static int OpenGrabber(Grabber* g, Display* display, Window window, int area[4])
     return 1;
 }
 
-// The window's pixels now, into out.
-static int Grab(Grabber* g, unsigned char* out) {
-    if (!XShmGetImage(g->display, g->window, g->image, g->x, g->y, AllPlanes)) return 0;
-    memcpy(out, g->image->data, g->bytes);
-    return 1;
+// The window's pixels now, in the shared image (valid until the next grab).
+static const unsigned char* Grab(Grabber* g) {
+    if (!XShmGetImage(g->display, g->window, g->image, g->x, g->y, AllPlanes)) return NULL;
+    return (const unsigned char*)g->image->data;
+}
+
+// A time drawn at random in [from, from + spread).
+static int64_t DrawTime(int64_t from, int64_t spread) {
+    if (spread <= 1) return from;
+    const uint64_t r = (uint64_t)rand() * ((uint64_t)RAND_MAX + 1) + (uint64_t)rand();
+    return from + (int64_t)(r % (uint64_t)spread);
 }
 
 int main(int argc, char** argv) {
@@ -125,21 +138,25 @@ int main(int argc, char** argv) {
         return 1;
     }
     unsigned char* before = malloc(grabber.bytes);
-    unsigned char* now = malloc(grabber.bytes);
-    if (before == NULL || now == NULL || !Grab(&grabber, before)) return 1;
+    const unsigned char* now = Grab(&grabber);
+    if (before == NULL || now == NULL) return 1;
+    memcpy(before, now, grabber.bytes);
 
     const int64_t kPollUs = 250, kAfterUs = 60000, kBeforeUs = 150000, kTimeoutUs = 250000;
     const int64_t kOneChangeUs = 300000, kPressTailUs = 100000;
-    const int kSpreadUs = 60000;  // presses spread over four frames and more
-    int64_t lastOwn = -1;         // the last change the probe did not cause
-    int64_t shortest = -1;        // the shortest time seen between two of them
-    int64_t pressTail = -1;       // until then, a change is still the last press's
-    int64_t nextPress = NowUs();
+    // After a press, the next one comes 40 ms later and up to 150 ms more:
+    // ten frames of 14.29 ms and more, so that every point of one is as likely.
+    const int64_t kGapUs = 40000, kSpreadUs = 150000;
+    const int64_t kNever = INT64_MAX;
+    int64_t lastOwn = -1;    // the last change the probe did not cause
+    int64_t shortest = -1;   // the shortest time seen between two of them
+    int64_t pressTail = -1;  // until then, a change is still the last press's
+    int64_t nextPress = kNever;
     int done = 0, which = 0;
     srand(12345);
     while (done < presses) {
         SleepUs(kPollUs);
-        if (!Grab(&grabber, now)) return 1;
+        if ((now = Grab(&grabber)) == NULL) return 1;
         int64_t t = NowUs();
         if (memcmp(now, before, grabber.bytes) != 0) {
             memcpy(before, now, grabber.bytes);
@@ -149,22 +166,26 @@ int main(int argc, char** argv) {
                 shortest = t - lastOwn;
             }
             lastOwn = t;
-            // Not at once when the window opens: the change came at a fixed
-            // point of the game's frame, and so would the press.
-            if (nextPress < t + kAfterUs + kSpreadUs) nextPress = t + kAfterUs + rand() % kSpreadUs;
+            // A press not yet placed is drawn anywhere in the window this
+            // change opens.
+            if (nextPress == kNever && shortest >= kAfterUs + kBeforeUs)
+                nextPress = DrawTime(t + kAfterUs, shortest - kAfterUs - kBeforeUs);
             continue;
         }
-        // Press only once the picture's own rhythm is known, away from its
-        // next change, and at a random phase of the game's frame.
-        if (shortest < kAfterUs + kBeforeUs || t < nextPress) continue;
-        if (t - lastOwn < kAfterUs || t - lastOwn > shortest - kBeforeUs) continue;
+        if (t < nextPress) continue;
+        // Its time has come: a press where the game's own change is near is
+        // not made, and drawn again after the next one.
+        if (t - lastOwn < kAfterUs || t - lastOwn > shortest - kBeforeUs) {
+            nextPress = kNever;
+            continue;
+        }
         XTestFakeKeyEvent(display, keys[which], True, CurrentTime);
         XFlush(display);
         const int64_t pressed = NowUs();
         int64_t seen = -1;
         while (NowUs() - pressed < kTimeoutUs) {
             SleepUs(kPollUs);
-            if (!Grab(&grabber, now)) return 1;
+            if ((now = Grab(&grabber)) == NULL) return 1;
             if (memcmp(now, before, grabber.bytes) != 0) {
                 seen = NowUs();
                 break;
@@ -182,7 +203,7 @@ int main(int argc, char** argv) {
         fflush(stdout);
         ++done;
         which = 1 - which;
-        nextPress = NowUs() + 40000 + rand() % kSpreadUs;
+        nextPress = DrawTime(NowUs() + kGapUs, kSpreadUs);
     }
     XShmDetach(display, &grabber.shm);
     XCloseDisplay(display);
