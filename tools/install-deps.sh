@@ -36,6 +36,13 @@ case "${1:-}" in
 esac
 # --- End of the Windows section.
 
+# --- The latency measure (tools/perf/latency.sh: --perf) needs its peer game
+# and the X extensions' headers its probe is built with.
+case "${1:-}" in
+    --perf) PACKAGES="$PACKAGES ltris libxtst-dev libxext-dev" ;;
+esac
+# --- End of the latency section.
+
 missing=""
 for p in $PACKAGES; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)

@@ -3,7 +3,8 @@
 # all.sh -- every measurement of docs/performance.md, one after the other,
 # from the release build: the core's game frame, the present's cost and
 # pacing, the CPU shares and peak memory, the start-up time, the timedemo,
-# the videos.
+# the videos, the input-to-picture latency beside ltris's (whose packages
+# tools/install-deps.sh --perf installs).
 # Run it on a quiet machine; each part prints the load average around it.
 #
 #   tools/perf/all.sh
@@ -27,3 +28,5 @@ echo "== timedemo"
 "$HERE/timedemo.sh" || exit 1
 echo "== videos"
 "$HERE/video.sh" || exit 1
+echo "== input to picture"
+"$HERE/latency.sh" 200 || exit 1

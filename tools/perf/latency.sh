@@ -28,10 +28,10 @@ trap 'exit 1' INT TERM
 . "$ROOT/tests/need.inc"
 need Xvfb xvfb xdotool xdotool cc gcc
 LTRIS=/usr/games/ltris
-[ -x "$LTRIS" ] || { echo "latency: ltris is missing: install Debian's ltris package" >&2; exit 1; }
+[ -x "$LTRIS" ] || { echo "latency: ltris is missing: run tools/install-deps.sh --perf (Debian's ltris)" >&2; exit 1; }
 for header in X11/extensions/XTest.h X11/extensions/XShm.h; do
     [ -f "/usr/include/$header" ] ||
-        { echo "latency: $header is missing: install Debian's libxtst-dev and libxext-dev" >&2; exit 1; }
+        { echo "latency: $header is missing: run tools/install-deps.sh --perf" >&2; exit 1; }
 done
 
 build_release fompy-talden
